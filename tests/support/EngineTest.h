@@ -1,0 +1,50 @@
+// Test fixture base: the manual clock, captured message boxes and debugger output, and a
+// clean window-system queue, restored after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <velmora/Velmora.h>
+#include <velmora/platform/testing/TestSeams.h>
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VelmoraTest::UseManualClock(true);
+        VelmoraTest::SetClock(100000);
+        VelmoraTest::SetClockTickEveryReads(0);
+        VelmoraTest::ResetSleepCount();
+        VelmoraTest::CaptureMessageBoxes(true);
+        VelmoraTest::CaptureDebugOutput(true);
+        VelmoraTest::TakeMessageBoxes();
+        VelmoraTest::TakeDebugOutput();
+        VelmoraTest::ClearScheduledInjections();
+        VelmoraTest::FlushEvents();
+    }
+    void TearDown() override {
+        VelmoraTest::ClearScheduledInjections();
+        VelmoraTest::FlushEvents();
+        VelmoraTest::SetLocalTimeOverride(nullptr);
+        VelmoraTest::SetClockTickEveryReads(0);
+        VelmoraTest::UseManualClock(false);
+        VelmoraTest::CaptureMessageBoxes(false);
+        VelmoraTest::CaptureDebugOutput(false);
+    }
+};
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}

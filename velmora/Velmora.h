@@ -1,0 +1,18 @@
+// Velmora: the whole public interface. A game includes this one header.
+#pragma once
+
+#include <velmora/platform/d3dx9/D3DXMath.h>
+#include <velmora/platform/win32/Win32.h>
+
+#include <velmora/core/Color.h>
+#include <velmora/core/Console.h>
+#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/GPoint.h>
+#include <velmora/core/GRect.h>
+#include <velmora/core/GameApp.h>
+#include <velmora/core/Log.h>
+#include <velmora/core/MathHelpers.h>
+#include <velmora/core/TextFormat.h>
+#include <velmora/core/Timer.h>
+#include <velmora/core/VecRecords.h>
+#include <velmora/core/Vector2D.h>

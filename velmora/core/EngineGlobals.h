@@ -1,0 +1,24 @@
+// The engine-wide objects, handed to the game and to the subsystems. Each is null (false for
+// the flag) until the object that owns it sets it.
+#pragma once
+
+#include <velmora/Export.h>
+
+class CGameApp;
+class CGraphics;
+class CTextureManager;
+class CFrameManager;
+class CMessageManager;
+class GUIManager;
+class CLog;
+struct IDirect3DDevice9;
+
+VLM_API CGameApp* GetMainApp();
+VLM_API CGraphics* GetGraphics();
+VLM_API IDirect3DDevice9* GetD3DDevice();
+VLM_API CTextureManager* GetTextureManager();
+VLM_API CFrameManager* GetFrameManager();
+VLM_API CMessageManager* GetMessageManager();
+VLM_API GUIManager* GetGUIManager();
+VLM_API CLog* GetLog();
+VLM_API bool IsSupportFSAA();

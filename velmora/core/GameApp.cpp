@@ -1,0 +1,164 @@
+#include <velmora/core/GameApp.h>
+
+#include <new>
+
+#include <velmora/core/Log.h>
+#include <velmora/core/detail/EngineGlobalsAccess.h>
+#include <velmora/platform/win32/Win32.h>
+
+namespace {
+
+const char kWindowClassName[] = "morvalen's game engine";
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CGameApp* app = GetMainApp();
+    switch (message) {
+        case WM_ACTIVATE:
+            if (app) app->SetActive(LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0);
+            break;
+        case WM_CLOSE:
+            // Quit the loop but keep the window: Destroy and the game decide its end.
+            PostQuitMessage(0);
+            return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == 0x51 || wParam == VK_F2 || wParam == VK_F4) {
+                PostQuitMessage(0);
+                return 0;
+            }
+            break;
+        default: break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+CGameApp::CGameApp()
+    : m_bActive(true),
+      m_bNotSuspend(false),
+      m_bDLLFileLog(false),
+      m_hWnd(nullptr),
+      m_hInstance(nullptr),
+      m_pGraphics(nullptr),
+      m_dwLastFrameTime(0),
+      m_dwFrameInterval(0),
+      m_dwFPSTime(0),
+      m_nFPS(0),
+      m_nFrameCount(0),
+      m_nWindowWidth(800),
+      m_nWindowHeight(600),
+      m_nWindowDepth(32),
+      m_bWindowMode(true) {
+    vlm_engine::Globals().mainApp = this;
+}
+
+CGameApp::~CGameApp() {
+    // A destroyed copy must not unregister the application that is still running.
+    if (vlm_engine::Globals().mainApp == this) vlm_engine::Globals().mainApp = nullptr;
+}
+
+void CGameApp::SetFPS(int fps) {
+    m_dwFrameInterval = fps > 0 ? static_cast<DWORD>(1000.0 / fps) : 0;
+}
+
+HWND CGameApp::InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName) {
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(hInstance, iconName);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kWindowClassName;
+    if (!RegisterClassA(&wc)) {
+        WriteLog(INFO_ERROR, "Register class fail!");
+        return nullptr;
+    }
+
+    HWND hwnd = nullptr;
+    if (m_bWindowMode) {
+        int outerWidth = m_nWindowWidth + 2 * GetSystemMetrics(SM_CXDLGFRAME);
+        int outerHeight = m_nWindowHeight + 2 * GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION);
+        int left = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
+        int top = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
+        hwnd = CreateWindowExA(0, kWindowClassName, title, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, left, top,
+                               outerWidth, outerHeight, nullptr, nullptr, hInstance, nullptr);
+    } else {
+        hwnd = CreateWindowExA(WS_EX_TOPMOST, kWindowClassName, title, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                               GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, hInstance, nullptr);
+    }
+    if (!hwnd) {
+        WriteLog(INFO_ERROR, "CreateWindowEx fail!");
+        return nullptr;
+    }
+    ShowWindow(hwnd, nCmdShow);
+    UpdateWindow(hwnd);
+    return hwnd;
+}
+
+int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName) {
+    vlm_engine::EngineGlobals& g = vlm_engine::Globals();
+
+    m_hWnd = InitWindow(hInstance, nCmdShow, title, iconName);
+    m_hInstance = hInstance;
+    if (!m_hWnd) return 0;
+
+    timeBeginPeriod(1);
+
+    CLog* log = new (std::nothrow) CLog();
+    if (!log) return 0;
+    g.log = log;
+    if (m_bDLLFileLog) log->StartLog("VLMLog.html", false);
+
+    WriteLog(INFO_NORMAL, "Initiate Velmora Core Application is OK.");
+    WriteLog(INFO_NORMAL, "Processing User's code...");
+    return 1;
+}
+
+void CGameApp::Run() {
+    MSG msg{};
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!GetMessageA(&msg, nullptr, 0, 0)) return;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            continue;
+        }
+        if (!m_bActive && !m_bNotSuspend) {
+            WaitMessage();
+            continue;
+        }
+        DWORD elapsed = 0;
+        do {
+            elapsed = timeGetTime() - m_dwLastFrameTime;
+        } while (elapsed < 1);
+
+        if (elapsed >= m_dwFrameInterval) {
+            DWORD now = timeGetTime();
+            m_dwLastFrameTime = now;
+            if (now - m_dwFPSTime > 1000) {
+                m_nFPS = m_nFrameCount;
+                m_nFrameCount = 0;
+                m_dwFPSTime = now;
+            } else {
+                m_nFrameCount += 1;
+            }
+            MainLoop();
+            if (!m_bWindowMode) Sleep(1);
+        } else if (m_dwFrameInterval != 0 && elapsed + 3 < m_dwFrameInterval) {
+            Sleep(1);
+        }
+    }
+}
+
+int CGameApp::Destroy() {
+    vlm_engine::EngineGlobals& g = vlm_engine::Globals();
+    if (g.log) {
+        CLog* log = g.log;
+        g.log = nullptr;
+        delete log;
+    }
+    timeEndPeriod(1);
+    UnregisterClassA(kWindowClassName, m_hInstance);
+    return 1;
+}

@@ -1,0 +1,66 @@
+// CGameApp: the root of every game. A game derives from it, overrides MainLoop, and calls
+// InitApplication, Run and Destroy in that order.
+#pragma once
+
+#include <velmora/Export.h>
+#include <velmora/core/EngineGlobals.h>
+#include <velmora/platform/win32/Types.h>
+
+class VLM_API CGameApp {
+public:
+    CGameApp();
+    CGameApp(const CGameApp&) = default;
+    CGameApp& operator=(const CGameApp&) = default;
+    virtual ~CGameApp();
+
+    // 1 when the engine is ready, 0 on failure (Destroy cleans up whatever was made).
+    virtual int InitApplication(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName);
+    // Always 1; safe after a failed start-up and more than once.
+    virtual int Destroy();
+    // Pumps messages and runs paced frames until the quit message arrives.
+    virtual void Run();
+    // The game's per-frame routine.
+    virtual void MainLoop() {}
+
+    void SetWindowWidth(int width) { m_nWindowWidth = width; }
+    int GetWindowWidth() const { return m_nWindowWidth; }
+    void SetWindowHeight(int height) { m_nWindowHeight = height; }
+    int GetWindowHeight() const { return m_nWindowHeight; }
+    void SetWindowDepth(int depth) { m_nWindowDepth = depth; }
+    int GetWindowDepth() const { return m_nWindowDepth; }
+    void SetWindowMode(bool windowed) { m_bWindowMode = windowed; }
+    bool GetWindowMode() const { return m_bWindowMode; }
+    void SetNotSuspend(bool notSuspend) { m_bNotSuspend = notSuspend; }
+    bool GetNotSuspend() const { return m_bNotSuspend; }
+    void SetDLLFileLog(bool fileLog) { m_bDLLFileLog = fileLog; }
+    bool GetDLLFileLog() const { return m_bDLLFileLog; }
+    void SetActive(bool active) { m_bActive = active; }
+    bool GetActive() const { return m_bActive; }
+    HWND GetWndHandle() const { return m_hWnd; }
+    HINSTANCE GetInstance() const { return m_hInstance; }
+    // The measured frame rate of the last closed one-second window.
+    int GetFPS() const { return m_nFPS; }
+    // Least time between frame starts: 1000 / fps ms, truncated; 0 removes the pacing.
+    void SetFPS(int fps);
+
+protected:
+    HWND InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName);
+
+    bool m_bActive;
+    bool m_bNotSuspend;
+    bool m_bDLLFileLog;
+    HWND m_hWnd;
+    HINSTANCE m_hInstance;
+    CGraphics* m_pGraphics;
+    DWORD m_dwLastFrameTime;
+    DWORD m_dwFrameInterval;
+    DWORD m_dwFPSTime;
+    int32_t m_nFPS;
+    int32_t m_nFrameCount;
+    int32_t m_nWindowWidth;
+    int32_t m_nWindowHeight;
+    int32_t m_nWindowDepth;
+    bool m_bWindowMode;
+
+    friend class CGraphics;  // keeps m_bWindowMode current when the screen mode is toggled
+};

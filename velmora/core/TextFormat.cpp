@@ -1,0 +1,40 @@
+#include <velmora/core/TextFormat.h>
+
+#include <cstdio>
+
+size_t GbkCutLength(const char* text, size_t length) {
+    size_t i = 0;
+    while (i < length) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t width = (c >= 0x81 && c <= 0xFE) ? 2 : 1;
+        if (i + width > length) break;
+        i += width;
+    }
+    return i;
+}
+
+size_t FormatTextV(char* buffer, size_t size, size_t maxChars, const char* format, va_list args) {
+    if (!buffer || size == 0) return 0;
+    buffer[0] = '\0';
+    if (!format) return 0;
+    int n = std::vsnprintf(buffer, size, format, args);
+    if (n < 0) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    size_t length = static_cast<size_t>(n);
+    size_t limit = maxChars < size - 1 ? maxChars : size - 1;
+    if (length > limit) {
+        length = GbkCutLength(buffer, limit);
+        buffer[length] = '\0';
+    }
+    return length;
+}
+
+size_t FormatText(char* buffer, size_t size, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    size_t n = FormatTextV(buffer, size, size ? size - 1 : 0, format, args);
+    va_end(args);
+    return n;
+}

@@ -1,0 +1,163 @@
+// Test-only seams: manual clock, dialog capture, local time, event injection.
+#include <velmora/platform/testing/TestSeams.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include <velmora/platform/win32/detail/Clock.h>
+#include <velmora/platform/win32/detail/DialogCapture.h>
+#include <velmora/platform/win32/detail/EventPump.h>
+#include <velmora/platform/win32/detail/KeyMap.h>
+#include <velmora/platform/win32/detail/SdlVideo.h>
+#include <velmora/platform/win32/detail/WindowObject.h>
+
+namespace VelmoraTest {
+
+using vlm_platform::Clock;
+
+void UseManualClock(bool on) {
+    Clock().manual = on;
+    Clock().readsSinceTick = 0;
+}
+bool IsManualClock() { return Clock().manual; }
+void SetClock(DWORD ms) { Clock().now = ms; }
+void AdvanceClock(DWORD ms) { Clock().now += ms; }
+DWORD GetClock() { return Clock().now; }
+void SetClockTickEveryReads(unsigned reads) {
+    Clock().tickEveryReads = reads;
+    Clock().readsSinceTick = 0;
+}
+unsigned GetSleepCalls() { return Clock().sleepCalls; }
+DWORD GetSleptMilliseconds() { return Clock().sleptMs; }
+void ResetSleepCount() {
+    Clock().sleepCalls = 0;
+    Clock().sleptMs = 0;
+}
+
+void InjectAt(DWORD when, std::function<void()> action) {
+    auto& list = Clock().scheduled;
+    // Keep order of time, and of scheduling among equal times.
+    DWORD now = Clock().now;
+    auto later = std::find_if(list.begin(), list.end(), [&](const vlm_platform::ScheduledInjection& s) {
+        return static_cast<int32_t>((s.when - now) - (when - now)) > 0;
+    });
+    list.insert(later, vlm_platform::ScheduledInjection{when, std::move(action)});
+}
+
+void ClearScheduledInjections() { Clock().scheduled.clear(); }
+
+void CaptureMessageBoxes(bool on) { vlm_platform::Dialogs().captureBoxes = on; }
+
+std::vector<CapturedMessageBox> TakeMessageBoxes() {
+    std::vector<CapturedMessageBox> out;
+    out.swap(vlm_platform::Dialogs().boxes);
+    return out;
+}
+
+void CaptureDebugOutput(bool on) { vlm_platform::Dialogs().captureDebug = on; }
+
+std::string TakeDebugOutput() {
+    std::string out;
+    out.swap(vlm_platform::Dialogs().debugText);
+    return out;
+}
+
+void SetLocalTimeOverride(const SYSTEMTIME* time) {
+    Clock().localTimeOverridden = time != nullptr;
+    if (time) Clock().localTime = *time;
+}
+
+namespace {
+
+void Push(SDL_Event& e) {
+    if (!vlm_platform::EnsureVideo()) return;
+    e.common.timestamp = SDL_GetTicks();
+    SDL_PushEvent(&e);
+}
+
+void PushWindowEvent(HWND hwnd, SDL_WindowEventID id) {
+    if (!vlm_platform::IsLiveWindow(hwnd)) return;
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = static_cast<Uint8>(id);
+    e.window.windowID = hwnd->sdlId;
+    Push(e);
+}
+
+uint32_t WindowIdOf(HWND hwnd) { return vlm_platform::IsLiveWindow(hwnd) ? hwnd->sdlId : 0; }
+
+// Where the injected pointer is: buttons are pressed there.
+int g_pointerX = 0;
+int g_pointerY = 0;
+
+}  // namespace
+
+void InjectKey(int virtualKey, bool down, bool alt) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    HWND target = vlm_platform::KeyboardWindow();
+    e.key.windowID = WindowIdOf(target);
+    e.key.keysym.scancode = static_cast<SDL_Scancode>(vlm_platform::ScancodeFromVirtualKey(virtualKey));
+    e.key.keysym.sym = SDL_GetKeyFromScancode(e.key.keysym.scancode);
+    e.key.keysym.mod = alt ? KMOD_LALT : KMOD_NONE;
+    Push(e);
+}
+
+void InjectFocus(HWND hwnd, bool gained) {
+    PushWindowEvent(hwnd, gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
+}
+void InjectMinimize(HWND hwnd) { PushWindowEvent(hwnd, SDL_WINDOWEVENT_MINIMIZED); }
+void InjectRestore(HWND hwnd) { PushWindowEvent(hwnd, SDL_WINDOWEVENT_RESTORED); }
+void InjectClose(HWND hwnd) { PushWindowEvent(hwnd, SDL_WINDOWEVENT_CLOSE); }
+
+void InjectQuit() {
+    SDL_Event e{};
+    e.type = SDL_QUIT;
+    Push(e);
+}
+
+void InjectMouseMove(HWND hwnd, int x, int y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = WindowIdOf(hwnd);
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.xrel = x - g_pointerX;
+    e.motion.yrel = y - g_pointerY;
+    g_pointerX = x;
+    g_pointerY = y;
+    Push(e);
+}
+
+void InjectMouseButton(HWND hwnd, int button, bool down) {
+    static const Uint8 kButtons[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1};
+    if (button < 0 || button > 3) return;
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.windowID = WindowIdOf(hwnd);
+    e.button.button = kButtons[button];
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.button.clicks = 1;
+    e.button.x = g_pointerX;
+    e.button.y = g_pointerY;
+    Push(e);
+}
+
+void InjectMouseWheel(HWND hwnd, int delta) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.windowID = WindowIdOf(hwnd);
+    e.wheel.y = delta;
+    e.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    Push(e);
+}
+
+void FlushEvents() {
+    if (vlm_platform::EnsureVideo()) SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    vlm_platform::Queue().messages.clear();
+    vlm_platform::Queue().quitPosted = false;
+}
+
+}  // namespace VelmoraTest

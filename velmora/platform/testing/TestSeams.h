@@ -1,0 +1,67 @@
+// Test-only seams of the platform layer: a manual millisecond clock, capture of message
+// boxes and debugger output, a fixed local time, and injection of window-system events.
+// Games must not use them; tests use them to drive time and input deterministically.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <velmora/platform/win32/Types.h>
+
+namespace VelmoraTest {
+
+// --- Manual clock -------------------------------------------------------------------
+// While on, timeGetTime() and the performance counter read the manual clock and Sleep(ms)
+// advances it by ms instead of waiting.
+VLM_API void UseManualClock(bool on);
+VLM_API bool IsManualClock();
+VLM_API void SetClock(DWORD ms);
+VLM_API void AdvanceClock(DWORD ms);
+VLM_API DWORD GetClock();
+// Lets time pass while code polls: every `reads` reads of timeGetTime() advance the manual
+// clock by 1 ms (0 = the clock only moves when told or by Sleep).
+VLM_API void SetClockTickEveryReads(unsigned reads);
+VLM_API unsigned GetSleepCalls();
+VLM_API DWORD GetSleptMilliseconds();
+VLM_API void ResetSleepCount();
+
+// Runs `action` (typically an Inject* call) once the manual clock reaches `when`: before
+// the message queue is next looked at, or when WaitMessage moves the clock there.
+VLM_API void InjectAt(DWORD when, std::function<void()> action);
+VLM_API void ClearScheduledInjections();
+
+// --- Message boxes and debugger output ----------------------------------------------
+struct CapturedMessageBox {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+// While capturing, MessageBoxA records its box and returns IDOK at once.
+VLM_API void CaptureMessageBoxes(bool on);
+VLM_API std::vector<CapturedMessageBox> TakeMessageBoxes();
+// While capturing, OutputDebugStringA records its text instead of printing it.
+VLM_API void CaptureDebugOutput(bool on);
+VLM_API std::string TakeDebugOutput();
+
+// --- Local time ---------------------------------------------------------------------
+// GetLocalTime returns `time` while set; null returns to the real local time.
+VLM_API void SetLocalTimeOverride(const SYSTEMTIME* time);
+
+// --- Event injection (queued as window-system events, delivered by the message pump) ---
+// Keys are virtual-key codes; `alt` holds the Alt key down for the stroke.
+VLM_API void InjectKey(int virtualKey, bool down, bool alt = false);
+VLM_API void InjectFocus(HWND hwnd, bool gained);
+VLM_API void InjectMinimize(HWND hwnd);
+VLM_API void InjectRestore(HWND hwnd);
+VLM_API void InjectClose(HWND hwnd);
+VLM_API void InjectQuit();
+// Pointer position in client coordinates of `hwnd`.
+VLM_API void InjectMouseMove(HWND hwnd, int x, int y);
+// Button 0 = left, 1 = right, 2 = middle, 3 = fourth.
+VLM_API void InjectMouseButton(HWND hwnd, int button, bool down);
+VLM_API void InjectMouseWheel(HWND hwnd, int delta);
+// Drops everything waiting in the window system's queue and the thread's message queue.
+VLM_API void FlushEvents();
+
+}  // namespace VelmoraTest

@@ -1,0 +1,65 @@
+// Win32 stand-in: tolerant file names (backslashes, letter case).
+#include <velmora/platform/win32/FileSystem.h>
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// The entry of `folder` whose name equals `name` ignoring case; `name` itself if none.
+std::string MatchEntry(const std::string& folder, const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return name;
+    if (Exists(folder + name)) return name;
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return name;
+    std::string found = name;
+    while (dirent* entry = readdir(dir)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+}  // namespace
+
+std::string ResolveFilePath(const char* name) {
+    if (!name) return std::string();
+    std::string path(name);
+    if (path.empty() || Exists(path)) return path;
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    if (Exists(path)) return path;
+
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t slash = path.find('/', start);
+        if (slash == std::string::npos) slash = path.size();
+        parts.push_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    std::string resolved = path[0] == '/' ? "/" : "";
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i].empty()) continue;
+        resolved += MatchEntry(resolved, parts[i]);
+        if (i + 1 < parts.size()) resolved += '/';
+    }
+    return resolved;
+}
+
+FILE* OpenFileA(const char* name, const char* mode) {
+    if (!name || !mode) return nullptr;
+    std::string path = ResolveFilePath(name);
+    return path.empty() ? nullptr : std::fopen(path.c_str(), mode);
+}

@@ -1,0 +1,11 @@
+// The Win32 stand-in: everything of <windows.h> and <mmsystem.h> that the engine uses.
+#pragma once
+
+#include <velmora/platform/win32/CRuntime.h>
+#include <velmora/platform/win32/ConsoleApi.h>
+#include <velmora/platform/win32/Dialogs.h>
+#include <velmora/platform/win32/FileSystem.h>
+#include <velmora/platform/win32/MessageQueue.h>
+#include <velmora/platform/win32/Time.h>
+#include <velmora/platform/win32/Types.h>
+#include <velmora/platform/win32/Window.h>
