@@ -16,3 +16,8 @@
 #include <velmora/core/Timer.h>
 #include <velmora/core/VecRecords.h>
 #include <velmora/core/Vector2D.h>
+
+#include <velmora/message/Message.h>
+#include <velmora/message/MessageManager.h>
+#include <velmora/message/Task.h>
+#include <velmora/message/TaskManager.h>

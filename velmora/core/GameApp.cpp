@@ -4,6 +4,7 @@
 
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineGlobalsAccess.h>
+#include <velmora/message/MessageManager.h>
 #include <velmora/platform/win32/Win32.h>
 
 namespace {
@@ -110,6 +111,11 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.log = log;
     if (m_bDLLFileLog) log->StartLog("VLMLog.html", false);
 
+    CMessageManager* messageManager = new (std::nothrow) CMessageManager();
+    if (!messageManager) return 0;
+    g.messageManager = messageManager;
+    WriteLog(INFO_NORMAL, "Create Main Message System...");
+
     WriteLog(INFO_NORMAL, "Initiate Velmora Core Application is OK.");
     WriteLog(INFO_NORMAL, "Processing User's code...");
     return 1;
@@ -157,6 +163,10 @@ int CGameApp::Destroy() {
         CLog* log = g.log;
         g.log = nullptr;
         delete log;
+    }
+    if (g.messageManager) {
+        delete g.messageManager;
+        g.messageManager = nullptr;
     }
     timeEndPeriod(1);
     UnregisterClassA(kWindowClassName, m_hInstance);
