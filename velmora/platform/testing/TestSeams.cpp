@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include <velmora/platform/d3d9/detail/DeviceConditions.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
@@ -158,6 +159,34 @@ void FlushEvents() {
     if (vlm_platform::EnsureVideo()) SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     vlm_platform::Queue().messages.clear();
     vlm_platform::Queue().quitPosted = false;
+}
+
+void ForceDeviceLost() {
+    vlm_platform::Conditions().lost = true;
+    vlm_platform::Conditions().resettable = false;
+}
+
+void AllowDeviceReset() {
+    if (vlm_platform::Conditions().lost) vlm_platform::Conditions().resettable = true;
+}
+
+bool IsDeviceLost() { return vlm_platform::Conditions().lost; }
+
+unsigned GetDeviceResetCount() { return vlm_platform::Conditions().resets; }
+
+void SetMultisampleSupport(bool windowed, bool fullScreen) {
+    vlm_platform::Conditions().multisampleWindowed = windowed;
+    vlm_platform::Conditions().multisampleFullScreen = fullScreen;
+}
+
+void SetSixteenBitModeFormat(DWORD d3dFormat) {
+    vlm_platform::Conditions().sixteenBitFormat = static_cast<D3DFORMAT>(d3dFormat);
+}
+
+void ResetGraphicsConditions() {
+    unsigned resets = vlm_platform::Conditions().resets;
+    vlm_platform::Conditions() = vlm_platform::DeviceConditions{};
+    vlm_platform::Conditions().resets = resets;
 }
 
 }  // namespace VelmoraTest

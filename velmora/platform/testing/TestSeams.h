@@ -64,4 +64,21 @@ VLM_API void InjectMouseWheel(HWND hwnd, int delta);
 // Drops everything waiting in the window system's queue and the thread's message queue.
 VLM_API void FlushEvents();
 
+// --- Graphics adapter and device ---------------------------------------------------
+// Every device reports itself lost: Present fails with D3DERR_DEVICELOST and
+// TestCooperativeLevel says D3DERR_DEVICELOST until AllowDeviceReset.
+VLM_API void ForceDeviceLost();
+// From now on TestCooperativeLevel says D3DERR_DEVICENOTRESET and Reset succeeds.
+VLM_API void AllowDeviceReset();
+VLM_API bool IsDeviceLost();
+// Successful Reset calls of all devices so far.
+VLM_API unsigned GetDeviceResetCount();
+// Whether the adapter offers multisampling for windowed and for full-screen use.
+VLM_API void SetMultisampleSupport(bool windowed, bool fullScreen);
+// The format under which the adapter lists its 16-bit modes (R5G6B5 or X1R5G5B5); read
+// when a Direct3D object is created.
+VLM_API void SetSixteenBitModeFormat(DWORD d3dFormat);
+// Back to a healthy device, multisampling on, R5G6B5 16-bit modes.
+VLM_API void ResetGraphicsConditions();
+
 }  // namespace VelmoraTest

@@ -1,0 +1,124 @@
+// Textures of the Direct3D stand-in.
+#include <velmora/platform/d3d9/detail/Texture9Impl.h>
+
+#include <new>
+
+#include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/Surface9Impl.h>
+
+namespace vlm_platform {
+
+namespace {
+constexpr UINT kMaxTextureSize = 16384;
+}
+
+UINT Texture9Impl::BytesPerPixel(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_X8R8G8B8: return 4;
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4: return 2;
+        default: return 0;
+    }
+}
+
+Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage)
+    : m_device(device), m_format(format), m_pool(pool), m_usage(usage) {
+    m_device->AddRef();  // resources keep their device alive, as in Direct3D
+}
+
+Texture9Impl::~Texture9Impl() {
+    m_device->Renderer().DeleteTexture(m_glTexture);
+    m_device->Release();
+}
+
+Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height, UINT levels, D3DFORMAT format,
+                                   D3DPOOL pool, DWORD usage) {
+    UINT bpp = BytesPerPixel(format);
+    if (!bpp || width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) return nullptr;
+    UINT fullChain = 1;
+    for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) ++fullChain;
+    if (levels == 0 || levels > fullChain) levels = fullChain;
+
+    Texture9Impl* texture = new (std::nothrow) Texture9Impl(device, format, pool, usage);
+    if (!texture) return nullptr;
+    try {
+        texture->m_levels.resize(levels);
+        UINT w = width, h = height;
+        for (Level& level : texture->m_levels) {
+            level.width = w;
+            level.height = h;
+            level.pitch = static_cast<INT>(w * bpp);
+            level.bytes.assign(static_cast<size_t>(level.pitch) * h, 0);
+            w = w > 1 ? w / 2 : 1;
+            h = h > 1 ? h / 2 : 1;
+        }
+    } catch (const std::bad_alloc&) {
+        texture->Release();
+        return nullptr;
+    }
+    return texture;
+}
+
+HRESULT Texture9Impl::GetDevice(IDirect3DDevice9** device) {
+    if (!device) return D3DERR_INVALIDCALL;
+    m_device->AddRef();
+    *device = m_device;
+    return D3D_OK;
+}
+
+HRESULT Texture9Impl::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+    if (!desc || level >= m_levels.size()) return D3DERR_INVALIDCALL;
+    *desc = D3DSURFACE_DESC{m_format, D3DRTYPE_SURFACE, m_usage, m_pool, D3DMULTISAMPLE_NONE, 0,
+                            m_levels[level].width, m_levels[level].height};
+    return D3D_OK;
+}
+
+HRESULT Texture9Impl::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) {
+    if (!surface || level >= m_levels.size()) return D3DERR_INVALIDCALL;
+    *surface = new (std::nothrow) TextureLevelSurface(this, level);
+    return *surface ? D3D_OK : E_OUTOFMEMORY;
+}
+
+HRESULT Texture9Impl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
+    if (!lockedRect || level >= m_levels.size()) return D3DERR_INVALIDCALL;
+    Level& l = m_levels[level];
+    if (l.locked) return D3DERR_INVALIDCALL;
+    size_t offset = 0;
+    if (rect) {
+        if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(l.width) ||
+            rect->bottom > static_cast<LONG>(l.height) || rect->left >= rect->right || rect->top >= rect->bottom)
+            return D3DERR_INVALIDCALL;
+        offset = static_cast<size_t>(rect->top) * l.pitch + static_cast<size_t>(rect->left) * BytesPerPixel(m_format);
+    }
+    l.locked = true;
+    l.lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
+    if (!l.lockedReadOnly) m_device->FlushIfUsing(this);
+    lockedRect->Pitch = l.pitch;
+    lockedRect->pBits = l.bytes.data() + offset;
+    return D3D_OK;
+}
+
+HRESULT Texture9Impl::UnlockRect(UINT level) {
+    if (level >= m_levels.size() || !m_levels[level].locked) return D3DERR_INVALIDCALL;
+    Level& l = m_levels[level];
+    l.locked = false;
+    if (!l.lockedReadOnly) l.dirty = true;
+    return D3D_OK;
+}
+
+GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
+    if (!m_glTexture) m_glTexture = renderer.CreateTexture();
+    for (UINT i = 0; i < m_levels.size(); ++i) {
+        Level& l = m_levels[i];
+        if (!l.dirty) continue;
+        renderer.UploadTextureLevel(m_glTexture, m_format, static_cast<UINT>(m_levels.size()), i, l.width, l.height,
+                                    l.pitch, l.bytes.data());
+        l.dirty = false;
+    }
+    return m_glTexture;
+}
+
+}  // namespace vlm_platform

@@ -1,0 +1,100 @@
+// The device of the Direct3D stand-in: Direct3D state, batching of draws, loss and reset.
+//
+// Consecutive draws that share texture and state are collected into one vertex list and
+// drawn with one GL call when the state changes, the frame is presented or read back. The
+// picture is the same as drawing each call at once.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include <velmora/platform/d3d9/Direct3D9.h>
+#include <velmora/platform/d3d9/detail/GLRenderer.h>
+#include <velmora/platform/d3d9/detail/RefCounted.h>
+
+namespace vlm_platform {
+
+class Texture9Impl;
+
+class Device9Impl final : public RefCounted<IDirect3DDevice9> {
+public:
+    // Null when the window or the parameters do not allow a device.
+    static Device9Impl* Create(IDirect3D9* d3d, HWND window, D3DPRESENT_PARAMETERS* params);
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDeviceCaps(D3DCAPS9* caps) override;
+    HRESULT GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const void* dirtyRegion) override;
+    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                          IDirect3DSurface9** backBuffer) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
+    HRESULT GetViewport(D3DVIEWPORT9* viewport) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) override;
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
+    HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) override;
+    HRESULT SetScissorRect(const RECT* rect) override;
+    HRESULT SetFVF(DWORD fvf) override;
+    HRESULT GetFVF(DWORD* fvf) override;
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
+                            UINT vertexStride) override;
+
+    // Draws collected so far go to GL now.
+    void Flush();
+    // Before a texture's pixels change, draws that still use the old pixels are flushed.
+    void FlushIfUsing(const Texture9Impl* texture);
+    // Appends vertices already in the renderer's form (the sprite object's quads).
+    void Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count);
+    GLRenderer& Renderer() { return *m_renderer; }
+    const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }
+
+private:
+    static constexpr size_t kRenderStates = 256;
+    static constexpr size_t kStages = 8;
+    static constexpr size_t kStageStates = 33;
+    static constexpr size_t kSamplerStates = 14;
+
+    Device9Impl(IDirect3D9* d3d, HWND window);
+    ~Device9Impl() override;
+
+    bool ApplyParameters(const D3DPRESENT_PARAMETERS& params);
+    void SetDefaultState();
+    void StateChanging();
+    void BuildDrawState(DrawState* state);
+
+    IDirect3D9* m_d3d;
+    HWND m_window;
+    D3DPRESENT_PARAMETERS m_params{};
+    std::unique_ptr<GLRenderer> m_renderer;
+    bool m_inScene = false;
+
+    std::array<DWORD, kRenderStates> m_renderStates{};
+    std::array<std::array<DWORD, kStageStates>, kStages> m_stageStates{};
+    std::array<std::array<DWORD, kSamplerStates>, kStages> m_samplerStates{};
+    std::array<IDirect3DBaseTexture9*, kStages> m_textures{};
+    D3DMATRIX m_world{}, m_view{}, m_projection{};
+    D3DVIEWPORT9 m_viewport{};
+    RECT m_scissor{};
+    DWORD m_fvf = 0;
+
+    // The batch being collected.
+    std::vector<RenderVertex> m_pending;
+    PrimitiveKind m_pendingKind = PrimitiveKind::Triangles;
+    bool m_pendingPretransformed = false;
+    std::vector<RenderVertex> m_scratch;
+};
+
+}  // namespace vlm_platform

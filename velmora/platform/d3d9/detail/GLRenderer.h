@@ -1,0 +1,132 @@
+// The OpenGL side of the Direct3D stand-in: one GL 3.3 core context per device, the back
+// buffer as an off-screen framebuffer, one shader that reproduces the fixed-function subset,
+// a streaming vertex buffer, presentation and read-back.
+//
+// The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
+// that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
+// through the engine's half-pixel projection lands texel for texel on the pixels.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include <velmora/platform/d3d9/D3D9Types.h>
+
+struct SDL_Window;
+
+namespace vlm_platform {
+
+// Every primitive is drawn as one of three kinds; strips and fans arrive as lists.
+enum class PrimitiveKind { Points, Lines, Triangles };
+
+struct RenderVertex {
+    float x, y, z, w;  // model position (w = 1), or screen position and rhw when pre-transformed
+    uint32_t color;    // D3DCOLOR, 0xAARRGGBB
+    float u, v;
+};
+
+struct BackBufferDesc {
+    UINT width = 0;
+    UINT height = 0;
+    D3DFORMAT format = D3DFMT_X8R8G8B8;
+    UINT samples = 0;  // 0 or 1: no multisampling
+    bool depth = false;
+};
+
+// The Direct3D state that a draw depends on, in GL terms where that is simpler.
+struct DrawState {
+    PrimitiveKind kind = PrimitiveKind::Triangles;
+    bool pretransformed = false;
+    float worldViewProj[16] = {};  // Direct3D row-vector matrix, row after row
+    D3DVIEWPORT9 viewport{};
+    GLuint texture = 0;  // 0: the stage reads as opaque white
+    DWORD colorOp = 0, colorArg1 = 0, colorArg2 = 0;
+    DWORD alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    DWORD textureFactor = 0xFFFFFFFF;
+    bool blend = false;
+    GLenum srcRGB = GL_ONE, dstRGB = GL_ZERO, srcAlpha = GL_ONE, dstAlpha = GL_ZERO;
+    GLenum equationRGB = GL_FUNC_ADD, equationAlpha = GL_FUNC_ADD;
+    DWORD blendFactor = 0xFFFFFFFF;
+    bool alphaTest = false;
+    DWORD alphaRef = 0;
+    DWORD alphaFunc = 0;
+    bool depthTest = false;
+    bool depthWrite = true;
+    GLenum depthFunc = GL_LEQUAL;
+    DWORD cullMode = 1;  // D3DCULL_NONE
+    DWORD fillMode = 3;  // D3DFILL_SOLID
+    GLint minFilter = GL_NEAREST, magFilter = GL_NEAREST;
+    GLint wrapS = GL_REPEAT, wrapT = GL_REPEAT;
+    DWORD borderColor = 0;
+    DWORD colorWrite = 0xF;
+    bool scissor = false;
+    RECT scissorRect{};
+    float pointSize = 1.0f;
+};
+
+class GLRenderer {
+public:
+    GLRenderer() = default;
+    ~GLRenderer();
+    GLRenderer(const GLRenderer&) = delete;
+    GLRenderer& operator=(const GLRenderer&) = delete;
+
+    bool Create(SDL_Window* window, const BackBufferDesc& backBuffer);
+    // Recreates the back buffer (its contents are lost, as after a Direct3D reset).
+    bool ResizeBackBuffer(const BackBufferDesc& backBuffer);
+    const BackBufferDesc& BackBuffer() const { return m_backBuffer; }
+    void MakeCurrent();
+
+    // Clears inside the viewport: the whole of it, or the given rectangles within it.
+    void Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount, const D3DVIEWPORT9& viewport);
+    void Draw(const DrawState& state, const RenderVertex* vertices, size_t count);
+    // Shows the back buffer in the window, scaled with its aspect kept when sizes differ.
+    void Present(bool vsync);
+    // The back buffer's pixels, top row first, in the back buffer's Direct3D format.
+    bool ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch);
+
+    GLuint CreateTexture();
+    void DeleteTexture(GLuint texture);
+    // Uploads one level of a texture from Direct3D-format bytes.
+    void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width,
+                            UINT height, INT pitch, const void* bytes);
+
+private:
+    bool CreateProgram();
+    bool CreateFramebuffers();
+    void DestroyFramebuffers();
+    GLuint ResolvedFramebuffer();
+    void ApplyState(const DrawState& state);
+
+    SDL_Window* m_window = nullptr;
+    void* m_context = nullptr;
+    BackBufferDesc m_backBuffer;
+
+    GLuint m_program = 0;
+    GLuint m_vao = 0;
+    GLuint m_vbo = 0;
+    size_t m_vboSize = 0;
+    size_t m_vboOffset = 0;
+    GLuint m_sampler = 0;
+    GLuint m_whiteTexture = 0;
+
+    GLuint m_fbo = 0;          // drawn into
+    GLuint m_colorRb = 0;
+    GLuint m_depthRb = 0;
+    GLuint m_resolveFbo = 0;   // single-sample copy when multisampling
+    GLuint m_resolveRb = 0;
+
+    struct Uniforms {
+        GLint wvp, viewport, target, pixelOffset, pretransformed;
+        GLint colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2, textureFactor;
+        GLint alphaTest, alphaRef, alphaFunc, texture, pointSize;
+    } m_u{};
+
+    // The GL state last applied, to skip calls that would change nothing.
+    bool m_haveApplied = false;
+    DrawState m_applied;
+};
+
+}  // namespace vlm_platform

@@ -1,0 +1,56 @@
+// A texture of the Direct3D stand-in: system-memory levels uploaded to GL when drawn.
+#pragma once
+
+#include <vector>
+
+#include <velmora/platform/d3d9/Direct3D9.h>
+#include <velmora/platform/d3d9/detail/GLRenderer.h>
+#include <velmora/platform/d3d9/detail/RefCounted.h>
+
+namespace vlm_platform {
+
+class Device9Impl;
+
+class Texture9Impl final : public RefCounted<IDirect3DTexture9> {
+public:
+    struct Level {
+        UINT width = 0;
+        UINT height = 0;
+        INT pitch = 0;
+        std::vector<uint8_t> bytes;
+        bool dirty = true;
+        bool locked = false;
+        bool lockedReadOnly = false;
+    };
+
+    // Null when the size, format or memory does not allow the texture.
+    static Texture9Impl* Create(Device9Impl* device, UINT width, UINT height, UINT levels, D3DFORMAT format,
+                                D3DPOOL pool, DWORD usage);
+
+    HRESULT GetDevice(IDirect3DDevice9** device) override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD GetLevelCount() override { return static_cast<DWORD>(m_levels.size()); }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect(UINT level) override;
+
+    // The GL texture with every changed level uploaded; created on first use.
+    GLuint Prepare(GLRenderer& renderer);
+    D3DFORMAT Format() const { return m_format; }
+
+    static UINT BytesPerPixel(D3DFORMAT format);
+
+private:
+    Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage);
+    ~Texture9Impl() override;
+
+    Device9Impl* m_device;
+    D3DFORMAT m_format;
+    D3DPOOL m_pool;
+    DWORD m_usage;
+    std::vector<Level> m_levels;
+    GLuint m_glTexture = 0;
+};
+
+}  // namespace vlm_platform

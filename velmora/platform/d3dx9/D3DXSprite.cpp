@@ -1,0 +1,179 @@
+// D3DX 9 stand-in: the sprite object, on the device's own batching.
+#include <velmora/platform/d3dx9/D3DXSprite.h>
+
+#include <new>
+
+#include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/RefCounted.h>
+
+namespace {
+
+using vlm_platform::RenderVertex;
+
+// The device state a sprite draw needs, and what it was before Begin.
+struct StateSetting {
+    enum Kind { Render, Stage, Sampler } kind;
+    DWORD type;
+    DWORD value;
+};
+
+const StateSetting kSpriteState[] = {
+    {StateSetting::Render, D3DRS_ALPHABLENDENABLE, TRUE},
+    {StateSetting::Render, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {StateSetting::Render, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {StateSetting::Render, D3DRS_CULLMODE, D3DCULL_NONE},
+    {StateSetting::Render, D3DRS_FILLMODE, D3DFILL_SOLID},
+    {StateSetting::Render, D3DRS_ALPHATESTENABLE, FALSE},
+    {StateSetting::Stage, D3DTSS_COLOROP, D3DTOP_MODULATE},
+    {StateSetting::Stage, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {StateSetting::Stage, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+    {StateSetting::Stage, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {StateSetting::Stage, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+    {StateSetting::Stage, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+    {StateSetting::Sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
+    {StateSetting::Sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
+    {StateSetting::Sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE},
+    {StateSetting::Sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP},
+    {StateSetting::Sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP},
+};
+constexpr size_t kSpriteStateCount = sizeof(kSpriteState) / sizeof(kSpriteState[0]);
+
+class D3DXSpriteImpl final : public vlm_platform::RefCounted<ID3DXSprite> {
+public:
+    explicit D3DXSpriteImpl(IDirect3DDevice9* device) : m_device(device) {
+        m_device->AddRef();
+        D3DXMatrixIdentity(&m_transform);
+    }
+
+    HRESULT GetDevice(IDirect3DDevice9** device) override {
+        if (!device) return D3DERR_INVALIDCALL;
+        m_device->AddRef();
+        *device = m_device;
+        return D3D_OK;
+    }
+
+    HRESULT Begin(DWORD flags) override {
+        if (m_begun) return D3DERR_INVALIDCALL;
+        m_begun = true;
+        m_saveState = !(flags & D3DXSPRITE_DONOTSAVESTATE);
+        for (size_t i = 0; i < kSpriteStateCount; ++i) {
+            if (m_saveState) m_saved[i] = Get(kSpriteState[i]);
+            Set(kSpriteState[i], kSpriteState[i].value);
+        }
+        return D3D_OK;
+    }
+
+    HRESULT End() override {
+        if (!m_begun) return D3DERR_INVALIDCALL;
+        Flush();
+        if (m_saveState)
+            for (size_t i = 0; i < kSpriteStateCount; ++i) Set(kSpriteState[i], m_saved[i]);
+        m_begun = false;
+        return D3D_OK;
+    }
+
+    HRESULT Flush() override {
+        if (!m_begun) return D3DERR_INVALIDCALL;
+        Device()->Flush();
+        return D3D_OK;
+    }
+
+    HRESULT Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXVECTOR2* scaling,
+                 const D3DXVECTOR2* rotationCenter, float rotation, const D3DXVECTOR2* translation,
+                 D3DCOLOR color) override {
+        D3DXMATRIX m;
+        D3DXMatrixTransformation2D(&m, nullptr, 0.0f, scaling, rotationCenter, rotation, translation);
+        return DrawQuad(texture, sourceRect, m, D3DXVECTOR2(0, 0), color);
+    }
+
+    HRESULT Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXVECTOR3* center,
+                 const D3DXVECTOR3* position, D3DCOLOR color) override {
+        D3DXVECTOR2 offset(position ? position->x : 0.0f, position ? position->y : 0.0f);
+        if (center) offset.x -= center->x, offset.y -= center->y;
+        D3DXMATRIX t, m;
+        D3DXMatrixTranslation(&t, offset.x, offset.y, 0.0f);
+        D3DXMatrixMultiply(&m, &t, &m_transform);
+        return DrawQuad(texture, sourceRect, m, D3DXVECTOR2(0, 0), color);
+    }
+
+    HRESULT SetTransform(const D3DXMATRIX* transform) override {
+        if (!transform) return D3DERR_INVALIDCALL;
+        m_transform = *transform;
+        return D3D_OK;
+    }
+
+    HRESULT GetTransform(D3DXMATRIX* transform) override {
+        if (!transform) return D3DERR_INVALIDCALL;
+        *transform = m_transform;
+        return D3D_OK;
+    }
+
+    HRESULT OnLostDevice() override { return D3D_OK; }
+    HRESULT OnResetDevice() override { return D3D_OK; }
+
+private:
+    ~D3DXSpriteImpl() override { m_device->Release(); }
+
+    vlm_platform::Device9Impl* Device() { return static_cast<vlm_platform::Device9Impl*>(m_device); }
+
+    DWORD Get(const StateSetting& s) {
+        DWORD v = 0;
+        if (s.kind == StateSetting::Render) m_device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(s.type), &v);
+        if (s.kind == StateSetting::Stage)
+            m_device->GetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s.type), &v);
+        if (s.kind == StateSetting::Sampler) m_device->GetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.type), &v);
+        return v;
+    }
+
+    void Set(const StateSetting& s, DWORD value) {
+        if (s.kind == StateSetting::Render) m_device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s.type), value);
+        if (s.kind == StateSetting::Stage)
+            m_device->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s.type), value);
+        if (s.kind == StateSetting::Sampler)
+            m_device->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.type), value);
+    }
+
+    HRESULT DrawQuad(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXMATRIX& m, D3DXVECTOR2,
+                     D3DCOLOR color) {
+        if (!texture) return D3DERR_INVALIDCALL;
+        D3DSURFACE_DESC desc{};
+        if (FAILED(texture->GetLevelDesc(0, &desc)) || desc.Width == 0 || desc.Height == 0) return D3DERR_INVALIDCALL;
+        RECT src = sourceRect ? *sourceRect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+        float w = static_cast<float>(src.right - src.left), h = static_cast<float>(src.bottom - src.top);
+        float u0 = src.left / static_cast<float>(desc.Width), u1 = src.right / static_cast<float>(desc.Width);
+        float v0 = src.top / static_cast<float>(desc.Height), v1 = src.bottom / static_cast<float>(desc.Height);
+
+        bool standalone = !m_begun;
+        if (standalone) Begin(0);
+        m_device->SetTexture(0, texture);
+        const float corners[4][4] = {{0, 0, u0, v0}, {w, 0, u1, v0}, {0, h, u0, v1}, {w, h, u1, v1}};
+        RenderVertex quad[4];
+        for (int i = 0; i < 4; ++i) {
+            float x = corners[i][0], y = corners[i][1];
+            // Screen positions are half a pixel up and left of pixel edges, so texels of an
+            // unscaled sprite land exactly on pixels.
+            quad[i] = RenderVertex{x * m._11 + y * m._21 + m._41 - 0.5f, x * m._12 + y * m._22 + m._42 - 0.5f, 0.0f,
+                                   1.0f, color, corners[i][2], corners[i][3]};
+        }
+        const RenderVertex triangles[6] = {quad[0], quad[1], quad[2], quad[2], quad[1], quad[3]};
+        Device()->Submit(vlm_platform::PrimitiveKind::Triangles, true, triangles, 6);
+        if (standalone) End();
+        return D3D_OK;
+    }
+
+    IDirect3DDevice9* m_device;
+    D3DXMATRIX m_transform;
+    bool m_begun = false;
+    bool m_saveState = true;
+    DWORD m_saved[kSpriteStateCount] = {};
+};
+
+}  // namespace
+
+HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite) {
+    if (!sprite) return D3DERR_INVALIDCALL;
+    *sprite = nullptr;
+    if (!device) return D3DERR_INVALIDCALL;
+    *sprite = new (std::nothrow) D3DXSpriteImpl(device);
+    return *sprite ? D3D_OK : E_OUTOFMEMORY;
+}
