@@ -17,6 +17,8 @@
 #include <velmora/core/VecRecords.h>
 #include <velmora/core/Vector2D.h>
 
+#include <velmora/config/IniFile.h>
+
 #include <velmora/message/Message.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/message/Task.h>

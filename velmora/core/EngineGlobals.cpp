@@ -1,6 +1,7 @@
 #include <velmora/core/EngineGlobals.h>
 
 #include <velmora/core/detail/EngineGlobalsAccess.h>
+#include <velmora/platform/testing/TestSeams.h>
 
 namespace vlm_engine {
 EngineGlobals& Globals() {
@@ -20,3 +21,5 @@ CMessageManager* GetMessageManager() { return Globals().messageManager; }
 GUIManager* GetGUIManager() { return Globals().guiManager; }
 CLog* GetLog() { return Globals().log; }
 bool IsSupportFSAA() { return Globals().supportFSAA; }
+
+void VelmoraTest::SetEngineLog(CLog* log) { Globals().log = log; }

@@ -9,6 +9,8 @@
 
 #include <velmora/platform/win32/Types.h>
 
+class CLog;
+
 namespace VelmoraTest {
 
 // --- Manual clock -------------------------------------------------------------------
@@ -43,6 +45,11 @@ VLM_API std::vector<CapturedMessageBox> TakeMessageBoxes();
 // While capturing, OutputDebugStringA records its text instead of printing it.
 VLM_API void CaptureDebugOutput(bool on);
 VLM_API std::string TakeDebugOutput();
+
+// --- Engine log ---------------------------------------------------------------------
+// Makes `log` the engine log that WriteLog reports to (null: none), so classes that report
+// through it can be tested without an application object. Defined with the engine globals.
+VLM_API void SetEngineLog(CLog* log);
 
 // --- Local time ---------------------------------------------------------------------
 // GetLocalTime returns `time` while set; null returns to the real local time.
