@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <velmora/platform/win32/detail/ForeignAllocations.h>
+
 namespace vlm_platform {
 
 namespace {
@@ -181,7 +183,10 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    m_context = SDL_GL_CreateContext(window);
+    {
+        ForeignAllocations driverState;
+        m_context = SDL_GL_CreateContext(window);
+    }
     if (!m_context) {
         std::fprintf(stderr, "velmora: no OpenGL 3.3 context: %s\n", SDL_GetError());
         return false;

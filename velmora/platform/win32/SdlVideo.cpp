@@ -1,6 +1,8 @@
 // SDL start-up for the platform layer.
 #include <velmora/platform/win32/detail/SdlVideo.h>
 
+#include <velmora/platform/win32/detail/ForeignAllocations.h>
+
 #include <SDL.h>
 
 #include <cstdio>
@@ -40,6 +42,7 @@ bool EnsureVideo() {
     // The engine owns quitting: a closed last window must arrive as a close, not a quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    ForeignAllocations keptForLife;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "velmora: SDL video start-up failed: %s\n", SDL_GetError());
         return false;

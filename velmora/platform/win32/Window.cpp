@@ -9,6 +9,7 @@
 #include <string>
 
 #include <velmora/platform/win32/FileSystem.h>
+#include <velmora/platform/win32/detail/ForeignAllocations.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
 
@@ -174,8 +175,11 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if ((style & WS_CAPTION) != WS_CAPTION) flags |= SDL_WINDOW_BORDERLESS;
     if (exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    window->sdl = SDL_CreateWindow(title ? title : "", origin.x, origin.y, std::max<LONG>(client.right, 1),
-                                   std::max<LONG>(client.bottom, 1), flags);
+    {
+        vlm_platform::ForeignAllocations graphicsLibraries;  // the first OpenGL window loads the GL driver
+        window->sdl = SDL_CreateWindow(title ? title : "", origin.x, origin.y, std::max<LONG>(client.right, 1),
+                                       std::max<LONG>(client.bottom, 1), flags);
+    }
     if (!window->sdl) return nullptr;
     window->sdlId = SDL_GetWindowID(window->sdl);
     if (wc->wc.hIcon && wc->wc.hIcon->surface) SDL_SetWindowIcon(window->sdl, wc->wc.hIcon->surface);

@@ -1,0 +1,258 @@
+// The Direct3D stand-in, checked by reading pixels back from the device.
+#include <set>
+#include <utility>
+
+#include "support/DeviceFixture.h"
+
+namespace {
+
+class DeviceTest : public DeviceFixture {};
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// Which pixels differ from the background.
+PixelSet Lit(const std::vector<DWORD>& pixels, DWORD background) {
+    PixelSet lit;
+    for (int y = 0; y < DeviceFixture::kHeight; ++y)
+        for (int x = 0; x < DeviceFixture::kWidth; ++x)
+            if ((pixels[y * DeviceFixture::kWidth + x] & 0xFFFFFF) != background) lit.insert({x, y});
+    return lit;
+}
+
+TEST_F(DeviceTest, ClearFillsTheBackBuffer) {
+    ClearTo(0xFF123456);
+    auto pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth * kHeight));
+    for (DWORD p : pixels) ASSERT_EQ(p, 0xFF123456u);
+}
+
+TEST_F(DeviceTest, TextureDrawnOneToOneLandsTexelForTexel) {
+    for (D3DMULTISAMPLE_TYPE samples : {D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_4_SAMPLES}) {
+        CreateDevice(samples, true);
+        IDirect3DTexture9* texture = MakeGradientTexture(16, 8);
+        ASSERT_NE(texture, nullptr);
+        ClearTo(0xFF000000);
+        device->SetTexture(0, texture);
+        DrawQuad(5, 7, 21, 15, 0xFFFFFFFF);
+        auto pixels = ReadBack();
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 16; ++x) ASSERT_EQ(At(pixels, 5 + x, 7 + y), GradientTexel(x, y)) << x << "," << y;
+        EXPECT_EQ(At(pixels, 4, 7), 0u);
+        EXPECT_EQ(At(pixels, 21, 7), 0u);
+        EXPECT_EQ(At(pixels, 5, 15), 0u);
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+}
+
+TEST_F(DeviceTest, PointsAndLinesLightTheExpectedPixels) {
+    device->SetTexture(0, nullptr);
+    struct Case {
+        const char* name;
+        D3DPRIMITIVETYPE type;
+        std::vector<std::pair<float, float>> vertices;
+        UINT primitives;
+        PixelSet expected;
+    };
+    auto run = [](int x0, int y0, int x1, int y1) {
+        PixelSet s;
+        int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+        for (int i = 0; i <= steps; ++i) s.insert({x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps});
+        return s;
+    };
+    PixelSet outline;
+    for (auto& p : run(10, 10, 20, 10)) outline.insert(p);
+    for (auto& p : run(20, 10, 20, 20)) outline.insert(p);
+    for (auto& p : run(20, 20, 10, 20)) outline.insert(p);
+    for (auto& p : run(10, 20, 10, 10)) outline.insert(p);
+    const Case cases[] = {
+        {"point", D3DPT_POINTLIST, {{5, 7}}, 1, {{5, 7}}},
+        {"points", D3DPT_POINTLIST, {{0, 0}, {63, 47}}, 2, {{0, 0}, {63, 47}}},
+        {"horizontal line", D3DPT_LINELIST, {{2, 3}, {10, 3}}, 1, run(2, 3, 10, 3)},
+        {"vertical line", D3DPT_LINELIST, {{4, 1}, {4, 9}}, 1, run(4, 1, 4, 9)},
+        {"backwards line", D3DPT_LINELIST, {{12, 6}, {3, 6}}, 1, run(12, 6, 3, 6)},
+        {"diagonal line", D3DPT_LINELIST, {{1, 1}, {6, 6}}, 1, run(1, 1, 6, 6)},
+        {"outline strip", D3DPT_LINESTRIP, {{10, 10}, {20, 10}, {20, 20}, {10, 20}, {10, 10}}, 4, outline},
+    };
+    for (const Case& c : cases) {
+        ClearTo(0xFF000000);
+        std::vector<EngineVertex> v;
+        for (auto& p : c.vertices) v.push_back({p.first, p.second, 0, 0xFFFFFFFF, 0, 0});
+        ASSERT_EQ(device->DrawPrimitiveUP(c.type, c.primitives, v.data(), sizeof(EngineVertex)), D3D_OK);
+        EXPECT_EQ(Lit(ReadBack(), 0), c.expected) << c.name;
+    }
+}
+
+TEST_F(DeviceTest, FilledRectangleCoversItsExclusiveArea) {
+    device->SetTexture(0, nullptr);
+    ClearTo(0xFF000000);
+    DrawQuad(3, 4, 9, 12, 0xFF00FF00);
+    PixelSet expected;
+    for (int y = 4; y < 12; ++y)
+        for (int x = 3; x < 9; ++x) expected.insert({x, y});
+    auto pixels = ReadBack();
+    EXPECT_EQ(Lit(pixels, 0), expected);
+    EXPECT_EQ(At(pixels, 3, 4), 0x00FF00u);
+}
+
+TEST_F(DeviceTest, MirroredQuadIsDrawnMirrored) {
+    IDirect3DTexture9* texture = MakeGradientTexture(8, 4);
+    device->SetTexture(0, texture);
+    ClearTo(0xFF000000);
+    DrawQuad(18, 2, 10, 6, 0xFFFFFFFF);  // left edge at x = 18: mirrored left to right
+    auto pixels = ReadBack();
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) ASSERT_EQ(At(pixels, 17 - x, 2 + y), GradientTexel(x, y)) << x << "," << y;
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+TEST_F(DeviceTest, VertexColourModulatesTextureColourAndAlpha) {
+    IDirect3DTexture9* texture = MakeGradientTexture(4, 4, 0x80);
+    device->SetTexture(0, texture);
+    ClearTo(0xFF000000);
+    DrawQuad(0, 0, 4, 4, 0xFF808080);
+    auto pixels = ReadBack();
+    // Texel (2, 1) = (32, 16, 64) × 0.5 colour, then × (alpha 0x80 × 0xFF) over black.
+    DWORD p = At(pixels, 2, 1);
+    auto near = [](DWORD got, int want) { return std::abs(static_cast<int>(got) - want) <= 1; };
+    EXPECT_TRUE(near((p >> 16) & 0xFF, 32 * 128 / 255 * 128 / 255)) << std::hex << p;
+    EXPECT_TRUE(near((p >> 8) & 0xFF, 16 * 128 / 255 * 128 / 255)) << std::hex << p;
+    EXPECT_TRUE(near(p & 0xFF, 64 * 128 / 255 * 128 / 255)) << std::hex << p;
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+TEST_F(DeviceTest, EveryBlendFactorPair) {
+    device->SetTexture(0, nullptr);
+    // Source: colour (0x40, 0x80, 0xC0) with alpha 0x60 over destination (0x20, 0x40, 0x60).
+    const float src[3] = {0x40 / 255.f, 0x80 / 255.f, 0xC0 / 255.f}, sa = 0x60 / 255.f;
+    const float dst[3] = {0x20 / 255.f, 0x40 / 255.f, 0x60 / 255.f}, da = 1.0f;  // no alpha: reads as 1
+    auto factor = [&](DWORD blend, int c, bool isSource) -> float {
+        switch (blend) {
+            case D3DBLEND_ZERO: return 0;
+            case D3DBLEND_ONE: return 1;
+            case D3DBLEND_SRCCOLOR: return src[c];
+            case D3DBLEND_INVSRCCOLOR: return 1 - src[c];
+            case D3DBLEND_SRCALPHA: return sa;
+            case D3DBLEND_INVSRCALPHA: return 1 - sa;
+            case D3DBLEND_DESTALPHA: return da;
+            case D3DBLEND_INVDESTALPHA: return 1 - da;
+            case D3DBLEND_DESTCOLOR: return dst[c];
+            case D3DBLEND_INVDESTCOLOR: return 1 - dst[c];
+            case D3DBLEND_SRCALPHASAT: return isSource ? std::min(sa, 1 - da) : 1;
+            default: return 1;
+        }
+    };
+    for (DWORD s = D3DBLEND_ZERO; s <= D3DBLEND_BOTHINVSRCALPHA; ++s) {
+        for (DWORD d = D3DBLEND_ZERO; d <= D3DBLEND_INVDESTCOLOR; ++d) {
+            ClearTo(0xFF204060);
+            device->SetRenderState(D3DRS_SRCBLEND, s);
+            device->SetRenderState(D3DRS_DESTBLEND, d);
+            DrawQuad(0, 0, 4, 4, 0x604080C0);
+            DWORD p = At(ReadBack(), 1, 1);
+            for (int c = 0; c < 3; ++c) {
+                float fs = factor(s, c, true), fd = factor(d, c, false);
+                if (s == D3DBLEND_BOTHSRCALPHA) fs = sa, fd = 1 - sa;
+                if (s == D3DBLEND_BOTHINVSRCALPHA) fs = 1 - sa, fd = sa;
+                float want = std::min(1.0f, src[c] * fs + dst[c] * fd) * 255.0f;
+                int got = static_cast<int>((p >> (16 - 8 * c)) & 0xFF);
+                EXPECT_NEAR(got, want, 1.5) << "src " << s << " dst " << d << " channel " << c;
+            }
+        }
+    }
+}
+
+TEST_F(DeviceTest, DepthBufferIsClearedAndTested) {
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    auto quadAt = [&](float z, DWORD color) {
+        EngineVertex v[4] = {{0, 0, z, color, 0, 0}, {8, 0, z, color, 0, 0}, {0, 8, z, color, 0, 0},
+                             {8, 8, z, color, 0, 0}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(EngineVertex));
+    };
+    quadAt(100.0f, 0xFFFF0000);  // nearer (the projection maps z 0..1000 to depth 0..1)
+    quadAt(500.0f, 0xFF00FF00);  // behind: hidden
+    EXPECT_EQ(At(ReadBack(), 2, 2), 0xFF0000u);
+    device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    quadAt(500.0f, 0xFF00FF00);  // a cleared depth buffer lets it through
+    EXPECT_EQ(At(ReadBack(), 2, 2), 0x00FF00u);
+}
+
+TEST_F(DeviceTest, BatchedDrawsMatchDrawsFlushedOneByOne) {
+    IDirect3DTexture9* texture = MakeGradientTexture(8, 8, 0xC0);
+    auto drawScene = [&](bool flushEach) {
+        ClearTo(0xFF102030);
+        for (int i = 0; i < 20; ++i) {
+            device->SetTexture(0, i % 3 ? texture : nullptr);
+            DrawQuad(i * 2.0f, i * 1.5f, i * 2.0f + 8, i * 1.5f + 8, 0xFFFFFFFF - i * 0x01010100);
+            if (flushEach) ReadBack();
+        }
+        return ReadBack();
+    };
+    EXPECT_EQ(drawScene(false), drawScene(true));
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
+    struct Case {
+        D3DFORMAT format;
+        DWORD stored;  // one texel as stored in the format
+        DWORD drawn;   // as it reads back, 0x00RRGGBB
+    };
+    const Case cases[] = {
+        {D3DFMT_A8R8G8B8, 0xFF336699, 0x336699},
+        {D3DFMT_X8R8G8B8, 0x00336699, 0x336699},  // the unused byte reads as opaque
+        {D3DFMT_R5G6B5, 0xF800, 0xFF0000},
+        {D3DFMT_X1R5G5B5, 0x001F, 0x0000FF},
+        {D3DFMT_A4R4G4B4, 0xF0F0, 0x00FF00},
+    };
+    for (const Case& c : cases) {
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(device->CreateTexture(4, 4, 0, 0, c.format, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+        EXPECT_EQ(texture->GetLevelCount(), 3u);
+        D3DSURFACE_DESC desc{};
+        texture->GetLevelDesc(2, &desc);
+        EXPECT_EQ(desc.Width, 1u);
+        EXPECT_EQ(desc.Format, c.format);
+        D3DLOCKED_RECT lr{};
+        ASSERT_EQ(texture->LockRect(0, &lr, nullptr, 0), D3D_OK);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                char* p = static_cast<char*>(lr.pBits) + y * lr.Pitch;
+                if (lr.Pitch == 16) reinterpret_cast<DWORD*>(p)[x] = c.stored;
+                else reinterpret_cast<WORD*>(p)[x] = static_cast<WORD>(c.stored);
+            }
+        EXPECT_EQ(texture->LockRect(0, &lr, nullptr, 0), D3DERR_INVALIDCALL);  // already locked
+        texture->UnlockRect(0);
+        ClearTo(0xFF000000);
+        device->SetTexture(0, texture);
+        DrawQuad(0, 0, 4, 4, 0xFFFFFFFF);
+        EXPECT_EQ(At(ReadBack(), 1, 1), c.drawn) << c.format;
+        device->SetTexture(0, nullptr);
+        texture->Release();
+    }
+}
+
+TEST_F(DeviceTest, BadCallsFailCleanly) {
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_D16, D3DPOOL_MANAGED, &texture, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(1u << 20, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, 24), D3DERR_INVALIDCALL);
+    EngineVertex v[3] = {};
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, 8), D3DERR_INVALIDCALL);  // stride too small
+    EXPECT_EQ(device->DrawPrimitiveUP(static_cast<D3DPRIMITIVETYPE>(99), 1, v, 24), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(4000), 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetTexture(99, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+}
+
+}  // namespace

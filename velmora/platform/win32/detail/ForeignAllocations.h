@@ -1,0 +1,25 @@
+// Start-up allocations of system libraries (SDL's video back-ends, the GL driver) live until
+// the process ends and are built without frame pointers, so leak checkers cannot attribute
+// them. This marks them as intended for the duration of a scope; outside sanitizer builds
+// it does nothing.
+#pragma once
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+namespace vlm_platform {
+
+class ForeignAllocations {
+public:
+#if defined(__SANITIZE_ADDRESS__)
+    ForeignAllocations() { __lsan_disable(); }
+    ~ForeignAllocations() { __lsan_enable(); }
+#else
+    ForeignAllocations() = default;
+#endif
+    ForeignAllocations(const ForeignAllocations&) = delete;
+    ForeignAllocations& operator=(const ForeignAllocations&) = delete;
+};
+
+}  // namespace vlm_platform
