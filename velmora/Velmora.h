@@ -16,3 +16,5 @@
 #include <velmora/core/Timer.h>
 #include <velmora/core/VecRecords.h>
 #include <velmora/core/Vector2D.h>
+
+#include <velmora/resource/AniFile.h>
