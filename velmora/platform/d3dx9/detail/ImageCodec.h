@@ -34,7 +34,8 @@ struct DecodedImage {
 };
 
 // Formats are told apart by content: PNG, JPEG and BMP by their magic bytes, TGA, which
-// has none, by a sane header. A damaged or truncated image fails with a message in `error`.
+// has none, by a sane header (or by a .tga file name, so that its damage is named). A
+// damaged or truncated image fails with a message in `error` and leaves `out` as it was.
 VLM_API bool DecodeImageFile(const std::string& path, DecodedImage* out, std::string* error);
 VLM_API bool DecodeImageMemory(const void* data, size_t size, DecodedImage* out, std::string* error);
 
