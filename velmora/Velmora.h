@@ -23,3 +23,5 @@
 #include <velmora/message/MessageManager.h>
 #include <velmora/message/Task.h>
 #include <velmora/message/TaskManager.h>
+
+#include <velmora/resource/AniFile.h>

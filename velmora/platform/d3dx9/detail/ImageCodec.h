@@ -1,0 +1,49 @@
+// D3DX 9 stand-in, private: image files in and out. Reads PNG (libpng), JPEG (libjpeg),
+// BMP and TGA into 32-bit ARGB pixels; writes PNG and BMP. Exported for the tests only;
+// the header is not installed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <velmora/Export.h>
+
+namespace vlm_platform {
+
+// Larger sides are taken as damage rather than attempted.
+constexpr uint32_t kMaxImageSide = 16384;
+
+enum class ImageFileFormat { Unknown, Bmp, Jpeg, Tga, Png };
+
+struct ImageFileInfo {
+    uint32_t width = 0, height = 0;
+    uint32_t depth = 0;  // bits per stored pixel: palette index bits for paletted images
+    ImageFileFormat format = ImageFileFormat::Unknown;
+};
+
+// From the file's header alone, without decoding pixels. False for unknown or damaged
+// headers and for sizes the decoder refuses.
+VLM_API bool ReadImageFileInfo(const std::string& path, ImageFileInfo* info);
+
+// Pixels are A8R8G8B8 (0xAARRGGBB), rows top-down, no padding.
+struct DecodedImage {
+    uint32_t width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// Formats are told apart by content: PNG, JPEG and BMP by their magic bytes, TGA, which
+// has none, by a sane header (or by a .tga file name, so that its damage is named). A
+// damaged or truncated image fails with a message in `error` and leaves `out` as it was.
+VLM_API bool DecodeImageFile(const std::string& path, DecodedImage* out, std::string* error);
+VLM_API bool DecodeImageMemory(const void* data, size_t size, DecodedImage* out, std::string* error);
+
+// A 32-bit RGBA PNG. False, leaving no file, when the image is empty or cannot be written.
+VLM_API bool WritePngFile(const std::string& path, const DecodedImage& image);
+// A 32-bit BI_RGB bottom-up BMP of `width` x `height` pixels taken top-down from `pixels`,
+// rows `pitchPixels` apart. BI_RGB has no alpha: the fourth byte is written as 0xFF.
+VLM_API bool WriteBmpFile(const std::string& path, uint32_t width, uint32_t height, const uint32_t* pixels,
+                          size_t pitchPixels);
+
+}  // namespace vlm_platform
