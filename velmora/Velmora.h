@@ -2,6 +2,7 @@
 #pragma once
 
 #include <velmora/platform/d3dx9/D3DXMath.h>
+#include <velmora/platform/dinput8/DInput8.h>
 #include <velmora/platform/win32/Win32.h>
 
 #include <velmora/core/Color.h>
@@ -16,3 +17,8 @@
 #include <velmora/core/Timer.h>
 #include <velmora/core/VecRecords.h>
 #include <velmora/core/Vector2D.h>
+
+#include <velmora/input/Input.h>
+#include <velmora/input/InputDevice.h>
+#include <velmora/input/Key.h>
+#include <velmora/input/Mouse.h>

@@ -4,6 +4,7 @@
 
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineGlobalsAccess.h>
+#include <velmora/core/detail/StaticObjects.h>
 #include <velmora/platform/win32/Win32.h>
 
 namespace {
@@ -110,6 +111,12 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.log = log;
     if (m_bDLLFileLog) log->StartLog("VLMLog.html", false);
 
+    // Start-up goes on without input when the devices cannot be made.
+    if (vlm_engine::EngineInput().CreateInput(m_hWnd)) {
+        WriteLog(INFO_NORMAL, "Initiate Keyboard input device...OK");
+        WriteLog(INFO_NORMAL, "Initiate Mouse input device...OK");
+    }
+
     WriteLog(INFO_NORMAL, "Initiate Velmora Core Application is OK.");
     WriteLog(INFO_NORMAL, "Processing User's code...");
     return 1;
@@ -143,6 +150,7 @@ void CGameApp::Run() {
             } else {
                 m_nFrameCount += 1;
             }
+            vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
             MainLoop();
             if (!m_bWindowMode) Sleep(1);
         } else if (m_dwFrameInterval != 0 && elapsed + 3 < m_dwFrameInterval) {
@@ -158,6 +166,7 @@ int CGameApp::Destroy() {
         g.log = nullptr;
         delete log;
     }
+    vlm_engine::EngineInput().ReleaseInput();
     timeEndPeriod(1);
     UnregisterClassA(kWindowClassName, m_hInstance);
     return 1;

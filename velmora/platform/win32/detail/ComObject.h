@@ -1,0 +1,30 @@
+// The reference count shared by every object behind a COM-shaped interface.
+#pragma once
+
+#include <velmora/platform/win32/Com.h>
+
+namespace vlm_platform {
+
+// Implements AddRef and Release for `Interface`; the last Release deletes the object.
+template <class Interface>
+class ComObject : public Interface {
+public:
+    ComObject() = default;
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    ULONG AddRef() override { return ++m_refs; }
+    ULONG Release() override {
+        ULONG left = --m_refs;
+        if (left == 0) delete this;
+        return left;
+    }
+
+protected:
+    virtual ~ComObject() = default;
+
+private:
+    ULONG m_refs = 1;
+};
+
+}  // namespace vlm_platform
