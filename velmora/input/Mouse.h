@@ -5,12 +5,12 @@
 #include <velmora/input/InputDevice.h>
 
 enum MOUSE_EVENT_CODE : DWORD {
-    MOUSE_LDOWN = 1,   // left button (button 0) pressed
-    MOUSE_RDOWN = 2,   // right button (button 1) pressed
-    MOUSE_MDOWN = 4,   // middle button (button 2) pressed
-    MOUSE_LUP = 8,     // left button released
-    MOUSE_RUP = 16,    // right button released
-    MOUSE_MUP = 32,    // middle button released
+    MOUSE_LDOWN = 1,  // left button (button 0) pressed
+    MOUSE_RDOWN = 2,  // right button (button 1) pressed
+    MOUSE_MDOWN = 4,  // middle button (button 2) pressed
+    MOUSE_LUP = 8,    // left button released
+    MOUSE_RUP = 16,   // right button released
+    MOUSE_MUP = 32,   // middle button released
 };
 
 class VLM_API CMouse : public CInputDevice {

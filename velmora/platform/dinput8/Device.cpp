@@ -56,6 +56,8 @@ bool SameLayout(const DIDATAFORMAT& given, const DIDATAFORMAT& standard) {
 
 }  // namespace
 
+size_t LiveDeviceCount() { return Registry().devices.size(); }
+
 DirectInputDevice::DirectInputDevice(DeviceKind kind, IDirectInput8A* parent) : m_kind(kind), m_parent(parent) {
     m_parent->AddRef();
     Registry().devices.push_back(this);
@@ -108,6 +110,7 @@ HRESULT DirectInputDevice::SetProperty(REFGUID property, LPCDIPROPHEADER header)
 HRESULT DirectInputDevice::Acquire() {
     if (!m_formatSet) return DIERR_INVALIDPARAM;
     if (m_acquired) return DI_NOEFFECT;
+    PumpEvents();  // what happened before this call is not recorded
     if (Foreground() && !WindowInFront()) return DIERR_OTHERAPPHASPRIO;
     m_acquired = true;
     m_lost = false;
@@ -138,8 +141,7 @@ HRESULT DirectInputDevice::GetDeviceState(DWORD size, LPVOID data) {
     return DI_OK;
 }
 
-HRESULT DirectInputDevice::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LPDWORD inOut,
-                                         DWORD flags) {
+HRESULT DirectInputDevice::GetDeviceData(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LPDWORD inOut, DWORD flags) {
     if (!inOut || objectSize != sizeof(DIDEVICEOBJECTDATA)) return DIERR_INVALIDPARAM;
     Refresh();
     if (!m_acquired || m_bufferSize == 0) {
@@ -196,9 +198,7 @@ void DirectInputDevice::OnEvent(const SDL_Event& e) {
     }
 }
 
-bool DirectInputDevice::WindowInFront() const {
-    return IsLiveWindow(m_hwnd) && m_hwnd->focused && !m_hwnd->minimized;
-}
+bool DirectInputDevice::WindowInFront() const { return IsLiveWindow(m_hwnd) && m_hwnd->focused && !m_hwnd->minimized; }
 
 void DirectInputDevice::Refresh() {
     PumpEvents();

@@ -30,6 +30,11 @@ constexpr DIOBJECTDATAFORMAT kMouseObjects[] = {
     {nullptr, DIMOFS_BUTTON3, DIDFT_OPTIONAL | DIDFT_BUTTON | DIDFT_ANYINSTANCE, 0},
 };
 
+constexpr DIDATAFORMAT StandardFormat(DWORD dataSize, const DIOBJECTDATAFORMAT* objects, size_t count) {
+    return {
+        sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, dataSize, static_cast<DWORD>(count), objects};
+}
+
 class DirectInput final : public vlm_platform::ComObject<IDirectInput8A> {
 public:
     HRESULT QueryInterface(REFIID riid, void** object) override {
@@ -59,10 +64,8 @@ public:
 
 }  // namespace
 
-const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256,
-                                     static_cast<DWORD>(kKeyboardObjects.size()), kKeyboardObjects.data()};
-const DIDATAFORMAT c_dfDIMouse = {sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, sizeof(DIMOUSESTATE),
-                                  static_cast<DWORD>(std::size(kMouseObjects)), kMouseObjects};
+const DIDATAFORMAT c_dfDIKeyboard = StandardFormat(256, kKeyboardObjects.data(), kKeyboardObjects.size());
+const DIDATAFORMAT c_dfDIMouse = StandardFormat(sizeof(DIMOUSESTATE), kMouseObjects, std::size(kMouseObjects));
 
 HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid, LPVOID* out, LPUNKNOWN outer) {
     if (!out) return DIERR_INVALIDPARAM;

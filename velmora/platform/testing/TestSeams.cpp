@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include <velmora/platform/dinput8/detail/Device.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
@@ -159,5 +160,7 @@ void FlushEvents() {
     vlm_platform::Queue().messages.clear();
     vlm_platform::Queue().quitPosted = false;
 }
+
+int CountInputDevices() { return static_cast<int>(vlm_platform::LiveDeviceCount()); }
 
 }  // namespace VelmoraTest

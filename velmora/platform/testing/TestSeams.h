@@ -64,4 +64,8 @@ VLM_API void InjectMouseWheel(HWND hwnd, int delta);
 // Drops everything waiting in the window system's queue and the thread's message queue.
 VLM_API void FlushEvents();
 
+// --- DirectInput ----------------------------------------------------------------------
+// How many DirectInput keyboard and mouse devices exist now.
+VLM_API int CountInputDevices();
+
 }  // namespace VelmoraTest

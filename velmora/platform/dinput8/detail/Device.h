@@ -1,6 +1,7 @@
 // The keyboard and mouse behind IDirectInputDevice8A, fed by SDL events.
 #pragma once
 
+#include <cstddef>
 #include <deque>
 
 #include <velmora/platform/dinput8/DInput8.h>
@@ -53,8 +54,11 @@ private:
     bool m_lost = false;
     std::deque<DIDEVICEOBJECTDATA> m_buffer;  // kept only while acquired
     bool m_overflowed = false;
-    BYTE m_keys[256] = {};     // keyboard: 0x80 for every key down now
+    BYTE m_keys[256] = {};      // keyboard: 0x80 for every key down now
     DIMOUSESTATE m_mouse = {};  // mouse: axes moved since the last state read, buttons down now
 };
+
+// How many keyboard and mouse devices exist (test seam).
+size_t LiveDeviceCount();
 
 }  // namespace vlm_platform
