@@ -2,6 +2,7 @@
 #pragma once
 
 #include <velmora/platform/d3dx9/D3DXMath.h>
+#include <velmora/platform/dinput8/DInput8.h>
 #include <velmora/platform/win32/Win32.h>
 
 #include <velmora/core/Color.h>
@@ -25,3 +26,8 @@
 #include <velmora/message/TaskManager.h>
 
 #include <velmora/resource/AniFile.h>
+
+#include <velmora/input/Input.h>
+#include <velmora/input/InputDevice.h>
+#include <velmora/input/Key.h>
+#include <velmora/input/Mouse.h>

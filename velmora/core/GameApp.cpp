@@ -5,6 +5,7 @@
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineGlobalsAccess.h>
 #include <velmora/message/MessageManager.h>
+#include <velmora/core/detail/StaticObjects.h>
 #include <velmora/platform/win32/Win32.h>
 
 namespace {
@@ -111,6 +112,12 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.log = log;
     if (m_bDLLFileLog) log->StartLog("VLMLog.html", false);
 
+    // Start-up goes on without input when the devices cannot be made.
+    if (vlm_engine::EngineInput().CreateInput(m_hWnd)) {
+        WriteLog(INFO_NORMAL, "Initiate Keyboard input device...OK");
+        WriteLog(INFO_NORMAL, "Initiate Mouse input device...OK");
+    }
+
     CMessageManager* messageManager = new (std::nothrow) CMessageManager();
     if (!messageManager) return 0;
     g.messageManager = messageManager;
@@ -149,6 +156,7 @@ void CGameApp::Run() {
             } else {
                 m_nFrameCount += 1;
             }
+            vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
             MainLoop();
             if (!m_bWindowMode) Sleep(1);
         } else if (m_dwFrameInterval != 0 && elapsed + 3 < m_dwFrameInterval) {
@@ -168,6 +176,7 @@ int CGameApp::Destroy() {
         delete g.messageManager;
         g.messageManager = nullptr;
     }
+    vlm_engine::EngineInput().ReleaseInput();
     timeEndPeriod(1);
     UnregisterClassA(kWindowClassName, m_hInstance);
     return 1;

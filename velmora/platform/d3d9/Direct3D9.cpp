@@ -10,7 +10,7 @@
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
-#include <velmora/platform/d3d9/detail/RefCounted.h>
+#include <velmora/platform/win32/detail/ComObject.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
 
 namespace vlm_platform {
@@ -21,7 +21,7 @@ namespace {
 const SDL_Point kCommonSizes[] = {{640, 480},  {800, 600},  {1024, 768},  {1152, 864},  {1280, 720},
                                   {1280, 800}, {1280, 1024}, {1366, 768}, {1600, 900}, {1920, 1080}};
 
-class Direct3D9Impl final : public RefCounted<IDirect3D9> {
+class Direct3D9Impl final : public ComObject<IDirect3D9> {
 public:
     Direct3D9Impl() { ListModes(); }
 

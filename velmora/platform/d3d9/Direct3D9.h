@@ -3,7 +3,7 @@
 #pragma once
 
 #include <velmora/platform/d3d9/D3D9Types.h>
-#include <velmora/platform/win32/Unknown.h>
+#include <velmora/platform/win32/Com.h>
 
 class IDirect3DDevice9;
 class IDirect3DSurface9;

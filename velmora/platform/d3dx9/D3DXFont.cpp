@@ -3,11 +3,11 @@
 
 #include <new>
 
-#include <velmora/platform/d3d9/detail/RefCounted.h>
+#include <velmora/platform/win32/detail/ComObject.h>
 
 namespace {
 
-class D3DXFontImpl final : public vlm_platform::RefCounted<ID3DXFont> {
+class D3DXFontImpl final : public vlm_platform::ComObject<ID3DXFont> {
 public:
     explicit D3DXFontImpl(IDirect3DDevice9* device) : m_device(device) { m_device->AddRef(); }
     HRESULT GetDevice(IDirect3DDevice9** device) override {

@@ -4,7 +4,7 @@
 #include <new>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
-#include <velmora/platform/d3d9/detail/RefCounted.h>
+#include <velmora/platform/win32/detail/ComObject.h>
 
 namespace {
 
@@ -38,7 +38,7 @@ const StateSetting kSpriteState[] = {
 };
 constexpr size_t kSpriteStateCount = sizeof(kSpriteState) / sizeof(kSpriteState[0]);
 
-class D3DXSpriteImpl final : public vlm_platform::RefCounted<ID3DXSprite> {
+class D3DXSpriteImpl final : public vlm_platform::ComObject<ID3DXSprite> {
 public:
     explicit D3DXSpriteImpl(IDirect3DDevice9* device) : m_device(device) {
         m_device->AddRef();

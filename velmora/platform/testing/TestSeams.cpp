@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
+
+#include <velmora/platform/dinput8/detail/Device.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
@@ -188,5 +190,7 @@ void ResetGraphicsConditions() {
     vlm_platform::Conditions() = vlm_platform::DeviceConditions{};
     vlm_platform::Conditions().resets = resets;
 }
+
+int CountInputDevices() { return static_cast<int>(vlm_platform::LiveDeviceCount()); }
 
 }  // namespace VelmoraTest

@@ -88,4 +88,8 @@ VLM_API void SetSixteenBitModeFormat(DWORD d3dFormat);
 // Back to a healthy device, multisampling on, R5G6B5 16-bit modes.
 VLM_API void ResetGraphicsConditions();
 
+// --- DirectInput ----------------------------------------------------------------------
+// How many DirectInput keyboard and mouse devices exist now.
+VLM_API int CountInputDevices();
+
 }  // namespace VelmoraTest

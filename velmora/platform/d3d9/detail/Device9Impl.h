@@ -11,13 +11,13 @@
 
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3d9/detail/GLRenderer.h>
-#include <velmora/platform/d3d9/detail/RefCounted.h>
+#include <velmora/platform/win32/detail/ComObject.h>
 
 namespace vlm_platform {
 
 class Texture9Impl;
 
-class Device9Impl final : public RefCounted<IDirect3DDevice9> {
+class Device9Impl final : public ComObject<IDirect3DDevice9> {
 public:
     // Null when the window or the parameters do not allow a device.
     static Device9Impl* Create(IDirect3D9* d3d, HWND window, D3DPRESENT_PARAMETERS* params);

@@ -4,14 +4,14 @@
 #include <vector>
 
 #include <velmora/platform/d3d9/Direct3D9.h>
-#include <velmora/platform/d3d9/detail/RefCounted.h>
+#include <velmora/platform/win32/detail/ComObject.h>
 
 namespace vlm_platform {
 
 class Device9Impl;
 class Texture9Impl;
 
-class TextureLevelSurface final : public RefCounted<IDirect3DSurface9> {
+class TextureLevelSurface final : public ComObject<IDirect3DSurface9> {
 public:
     TextureLevelSurface(Texture9Impl* texture, UINT level);
     HRESULT GetDevice(IDirect3DDevice9** device) override;
@@ -27,7 +27,7 @@ private:
 };
 
 // Locking reads the frame drawn so far; writes through the lock are not shown.
-class BackBufferSurface final : public RefCounted<IDirect3DSurface9> {
+class BackBufferSurface final : public ComObject<IDirect3DSurface9> {
 public:
     explicit BackBufferSurface(Device9Impl* device);
     HRESULT GetDevice(IDirect3DDevice9** device) override;

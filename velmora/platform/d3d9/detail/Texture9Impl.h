@@ -5,13 +5,13 @@
 
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3d9/detail/GLRenderer.h>
-#include <velmora/platform/d3d9/detail/RefCounted.h>
+#include <velmora/platform/win32/detail/ComObject.h>
 
 namespace vlm_platform {
 
 class Device9Impl;
 
-class Texture9Impl final : public RefCounted<IDirect3DTexture9> {
+class Texture9Impl final : public ComObject<IDirect3DTexture9> {
 public:
     struct Level {
         UINT width = 0;

@@ -1,13 +1,19 @@
-// The reference counting that every COM-shaped object of the platform layer shares.
+// The reference count shared by every object behind a COM-shaped interface.
 #pragma once
 
-#include <velmora/platform/win32/Unknown.h>
+#include <velmora/platform/win32/Com.h>
 
 namespace vlm_platform {
 
+// Implements AddRef and Release for `Interface`; the last Release deletes the object.
 template <class Interface>
-class RefCounted : public Interface {
+class ComObject : public Interface {
 public:
+    ComObject() = default;
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    // No further interfaces unless the object says otherwise.
     HRESULT QueryInterface(REFIID, void** object) override {
         if (object) *object = nullptr;
         return E_NOINTERFACE;
@@ -20,7 +26,7 @@ public:
     }
 
 protected:
-    ~RefCounted() override = default;
+    virtual ~ComObject() = default;
 
 private:
     ULONG m_refs = 1;

@@ -1,0 +1,18 @@
+// The engine objects with static storage. They are defined in this one file so that their
+// order is fixed: constructed in the order below when the library is loaded (the input
+// object first), destroyed in reverse when it is unloaded.
+#include <velmora/core/detail/StaticObjects.h>
+
+namespace {
+
+CInput g_input;
+stInputInfo g_inputInfo{};
+
+}  // namespace
+
+namespace vlm_engine {
+
+CInput& EngineInput() { return g_input; }
+stInputInfo& InputSnapshot() { return g_inputInfo; }
+
+}  // namespace vlm_engine
