@@ -2,6 +2,7 @@
 #pragma once
 
 #include <velmora/platform/d3dx9/D3DXMath.h>
+#include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
 
 #include <velmora/core/Color.h>
