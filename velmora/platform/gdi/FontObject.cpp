@@ -80,7 +80,6 @@ std::unique_ptr<FontObject> FontObject::Create(FontLibrary& library, const LOGFO
         descent = height - ascent;
     } else {
         ppem = height < 0 ? -height : kDefaultEm;
-        if (ppem > kMaxPixels) return nullptr;
         ascent = RoundDiv(winAscent * ppem, upem);
         descent = RoundDiv(winDescent * ppem, upem);
     }
