@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev
-  libfreetype-dev libfontconfig-dev fonts-arphic-uming
+  libfreetype-dev libfontconfig-dev fonts-arphic-uming fonts-dejavu-core
   libpng-dev libjpeg-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev
   xvfb xauth

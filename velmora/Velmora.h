@@ -3,6 +3,7 @@
 
 #include <velmora/platform/d3dx9/D3DXMath.h>
 #include <velmora/platform/dinput8/DInput8.h>
+#include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
 
 #include <velmora/core/Color.h>

@@ -1,6 +1,8 @@
-// The Win32 stand-in: everything of <windows.h> and <mmsystem.h> that the engine uses.
+// The Win32 stand-in: everything of <windows.h> and <mmsystem.h> that the engine uses,
+// including the GDI part of <windows.h> (platform/gdi).
 #pragma once
 
+#include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/CRuntime.h>
 #include <velmora/platform/win32/ConsoleApi.h>
 #include <velmora/platform/win32/Dialogs.h>

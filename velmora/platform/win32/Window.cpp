@@ -370,10 +370,6 @@ HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
     return name == IDC_ARROW ? reinterpret_cast<HCURSOR>(static_cast<uintptr_t>(32512)) : nullptr;
 }
 
-HGDIOBJ GetStockObject(int object) {
-    return object >= 0 && object <= 19 ? reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0x8000 + object)) : nullptr;
-}
-
 BOOL GetCursorPos(LPPOINT point) {
     if (!point) return FALSE;
     vlm_platform::WindowSystem& s = System();

@@ -39,7 +39,6 @@ VLM_API HMODULE GetModuleHandleA(LPCSTR moduleName);
 VLM_API HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 VLM_API BOOL DestroyIcon(HICON icon);
 VLM_API HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
-VLM_API HGDIOBJ GetStockObject(int object);
 
 // The pointer in screen coordinates (the window's client origin plus the client position
 // tracked from mouse events).

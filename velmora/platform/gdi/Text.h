@@ -1,0 +1,15 @@
+// GDI stand-in: text output and measurement in the font selected into a device context.
+// Text is `count` bytes of code page 936 (GBK), converted by iconv; a byte pair that is no
+// character, and a lead byte without its trail byte, become '?'. A double-byte character is
+// never split. Glyphs come from FreeType (see Font.h).
+#pragma once
+
+#include <velmora/platform/win32/Types.h>
+
+// Draws the text with its reference point at (x, y) as the text alignment says, in the text
+// colour, into the DIB section selected into the device context (clipped to it). In OPAQUE
+// background mode the text's cell is first filled with the background colour. Underline
+// and strike-out are drawn across the text. A count of 0 draws nothing and succeeds.
+VLM_API BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count);
+// The width of the text (sum of its advances) and the cell height of the font.
+VLM_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, SIZE* size);
