@@ -161,6 +161,7 @@ constexpr size_t kVertexBufferBytes = 8 << 20;
 
 GLRenderer::~GLRenderer() {
     if (!m_context) return;
+    ForeignAllocations driver;
     MakeCurrent();
     DestroyFramebuffers();
     if (m_program) glDeleteProgram(m_program);
@@ -173,20 +174,19 @@ GLRenderer::~GLRenderer() {
 }
 
 void GLRenderer::MakeCurrent() {
+    ForeignAllocations driver;
     if (SDL_GL_GetCurrentContext() != m_context) SDL_GL_MakeCurrent(m_window, static_cast<SDL_GLContext>(m_context));
 }
 
 bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer) {
+    ForeignAllocations driver;
     m_window = window;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-    {
-        ForeignAllocations driverState;
-        m_context = SDL_GL_CreateContext(window);
-    }
+    m_context = SDL_GL_CreateContext(window);
     if (!m_context) {
         std::fprintf(stderr, "velmora: no OpenGL 3.3 context: %s\n", SDL_GetError());
         return false;
@@ -292,6 +292,7 @@ bool GLRenderer::CreateFramebuffers() {
 }
 
 bool GLRenderer::ResizeBackBuffer(const BackBufferDesc& backBuffer) {
+    ForeignAllocations driver;
     if (backBuffer.width == 0 || backBuffer.height == 0 || backBuffer.width > 16384 || backBuffer.height > 16384)
         return false;
     MakeCurrent();
@@ -306,6 +307,7 @@ bool GLRenderer::ResizeBackBuffer(const BackBufferDesc& backBuffer) {
 
 void GLRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount,
                        const D3DVIEWPORT9& viewport) {
+    ForeignAllocations driver;
     MakeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     float c[4];
@@ -422,6 +424,7 @@ void GLRenderer::ApplyState(const DrawState& s) {
 }
 
 void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size_t count) {
+    ForeignAllocations driver;
     if (!count || !m_fbo) return;
     MakeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
@@ -470,6 +473,7 @@ GLuint GLRenderer::ResolvedFramebuffer() {
 }
 
 void GLRenderer::Present(bool vsync) {
+    ForeignAllocations driver;
     if (!m_fbo) return;
     MakeCurrent();
     GLuint source = ResolvedFramebuffer();
@@ -502,6 +506,7 @@ void GLRenderer::Present(bool vsync) {
 }
 
 bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
+    ForeignAllocations driver;
     if (!m_fbo) return false;
     MakeCurrent();
     GLuint source = ResolvedFramebuffer();
@@ -519,6 +524,7 @@ bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
 }
 
 GLuint GLRenderer::CreateTexture() {
+    ForeignAllocations driver;
     MakeCurrent();
     GLuint texture = 0;
     glGenTextures(1, &texture);
@@ -527,6 +533,7 @@ GLuint GLRenderer::CreateTexture() {
 }
 
 void GLRenderer::DeleteTexture(GLuint texture) {
+    ForeignAllocations driver;
     if (!texture || !m_context) return;
     MakeCurrent();
     glDeleteTextures(1, &texture);
@@ -535,6 +542,7 @@ void GLRenderer::DeleteTexture(GLuint texture) {
 
 void GLRenderer::UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width,
                                     UINT height, INT pitch, const void* bytes) {
+    ForeignAllocations driver;
     MakeCurrent();
     UploadFormat f = UploadFormatOf(format);
     glBindTexture(GL_TEXTURE_2D, texture);

@@ -1,4 +1,4 @@
-// Start-up allocations of system libraries (SDL's video back-ends, the GL driver) live until
+// Allocations made inside system libraries (SDL's video back-ends, the GL driver) may live until
 // the process ends and are built without frame pointers, so leak checkers cannot attribute
 // them. This marks them as intended for the duration of a scope; outside sanitizer builds
 // it does nothing.
