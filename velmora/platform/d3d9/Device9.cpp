@@ -8,6 +8,7 @@
 #include <new>
 
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
+#include <velmora/platform/d3d9/detail/PixelFormats.h>
 #include <velmora/platform/d3d9/detail/Surface9Impl.h>
 #include <velmora/platform/d3d9/detail/Texture9Impl.h>
 #include <velmora/platform/win32/Window.h>
@@ -211,7 +212,7 @@ bool Device9Impl::ApplyParameters(const D3DPRESENT_PARAMETERS& requested) {
     }
     if (p.BackBufferFormat == D3DFMT_UNKNOWN) p.BackBufferFormat = D3DFMT_X8R8G8B8;
     if (p.BackBufferCount == 0) p.BackBufferCount = 1;
-    if (Texture9Impl::BytesPerPixel(p.BackBufferFormat) == 0) return false;
+    if (TexelBytes(p.BackBufferFormat) == 0) return false;
 
     BackBufferDesc bb;
     bb.width = p.BackBufferWidth;

@@ -4,24 +4,13 @@
 #include <new>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/PixelFormats.h>
 #include <velmora/platform/d3d9/detail/Surface9Impl.h>
 
 namespace vlm_platform {
 
 namespace {
 constexpr UINT kMaxTextureSize = 16384;
-}
-
-UINT Texture9Impl::BytesPerPixel(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_A8R8G8B8:
-        case D3DFMT_X8R8G8B8: return 4;
-        case D3DFMT_R5G6B5:
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5:
-        case D3DFMT_A4R4G4B4: return 2;
-        default: return 0;
-    }
 }
 
 Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage)
@@ -36,7 +25,7 @@ Texture9Impl::~Texture9Impl() {
 
 Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height, UINT levels, D3DFORMAT format,
                                    D3DPOOL pool, DWORD usage) {
-    UINT bpp = BytesPerPixel(format);
+    UINT bpp = TexelBytes(format);
     if (!bpp || width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) return nullptr;
     UINT fullChain = 1;
     for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) ++fullChain;
@@ -91,7 +80,7 @@ HRESULT Texture9Impl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
         if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(l.width) ||
             rect->bottom > static_cast<LONG>(l.height) || rect->left >= rect->right || rect->top >= rect->bottom)
             return D3DERR_INVALIDCALL;
-        offset = static_cast<size_t>(rect->top) * l.pitch + static_cast<size_t>(rect->left) * BytesPerPixel(m_format);
+        offset = static_cast<size_t>(rect->top) * l.pitch + static_cast<size_t>(rect->left) * TexelBytes(m_format);
     }
     l.locked = true;
     l.lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;

@@ -39,7 +39,6 @@ public:
     GLuint Prepare(GLRenderer& renderer);
     D3DFORMAT Format() const { return m_format; }
 
-    static UINT BytesPerPixel(D3DFORMAT format);
 
 private:
     Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage);

@@ -1,0 +1,69 @@
+// Texel sizes of the texture formats, and conversion of texels to and from 32-bit ARGB.
+#include <velmora/platform/d3d9/detail/PixelFormats.h>
+
+#include <cstring>
+
+namespace vlm_platform {
+
+namespace {
+
+// Widens an n-bit channel to 8 bits by repeating its high bits.
+uint32_t Widen(uint32_t v, int bits) {
+    v <<= (8 - bits);
+    return v | (v >> bits);
+}
+
+}  // namespace
+
+UINT TexelBytes(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_X8R8G8B8: return 4;
+        case D3DFMT_R5G6B5:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4: return 2;
+        default: return 0;
+    }
+}
+
+uint32_t ReadTexel(D3DFORMAT format, const void* row, UINT x) {
+    if (TexelBytes(format) == 4) {
+        uint32_t v;
+        std::memcpy(&v, static_cast<const uint8_t*>(row) + x * 4, 4);
+        return format == D3DFMT_X8R8G8B8 ? (v | 0xFF000000u) : v;
+    }
+    uint16_t v;
+    std::memcpy(&v, static_cast<const uint8_t*>(row) + x * 2, 2);
+    uint32_t a = 0xFF, r = 0, g = 0, b = 0;
+    switch (format) {
+        case D3DFMT_R5G6B5: r = Widen(v >> 11, 5), g = Widen((v >> 5) & 0x3F, 6), b = Widen(v & 0x1F, 5); break;
+        case D3DFMT_A4R4G4B4:
+            a = Widen(v >> 12, 4), r = Widen((v >> 8) & 0xF, 4), g = Widen((v >> 4) & 0xF, 4), b = Widen(v & 0xF, 4);
+            break;
+        default:  // 1-5-5-5
+            if (format == D3DFMT_A1R5G5B5) a = (v & 0x8000) ? 0xFF : 0;
+            r = Widen((v >> 10) & 0x1F, 5), g = Widen((v >> 5) & 0x1F, 5), b = Widen(v & 0x1F, 5);
+            break;
+    }
+    return a << 24 | r << 16 | g << 8 | b;
+}
+
+void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb) {
+    if (TexelBytes(format) == 4) {
+        std::memcpy(static_cast<uint8_t*>(row) + x * 4, &argb, 4);
+        return;
+    }
+    uint32_t a = argb >> 24, r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+    uint16_t v = 0;
+    switch (format) {
+        case D3DFMT_R5G6B5: v = static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); break;
+        case D3DFMT_A4R4G4B4: v = static_cast<uint16_t>((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)); break;
+        default:
+            v = static_cast<uint16_t>((a >= 0x80 ? 0x8000 : 0) | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
+            break;
+    }
+    std::memcpy(static_cast<uint8_t*>(row) + x * 2, &v, 2);
+}
+
+}  // namespace vlm_platform

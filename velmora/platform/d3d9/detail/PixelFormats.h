@@ -1,0 +1,16 @@
+// Texel sizes of the texture formats, and conversion of texels to and from 32-bit ARGB.
+#pragma once
+
+#include <cstdint>
+
+#include <velmora/platform/d3d9/D3D9Types.h>
+
+namespace vlm_platform {
+
+// 4 or 2 for the formats textures may have, 0 for others.
+UINT TexelBytes(D3DFORMAT format);
+// Reads texel `x` of a row as 0xAARRGGBB (formats without alpha read as opaque).
+uint32_t ReadTexel(D3DFORMAT format, const void* row, UINT x);
+void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb);
+
+}  // namespace vlm_platform
