@@ -1,7 +1,8 @@
 // Velmora: the whole public interface. A game includes this one header.
 #pragma once
 
-#include <velmora/platform/d3dx9/D3DXMath.h>
+#include <velmora/platform/d3d9/Direct3D9.h>
+#include <velmora/platform/d3dx9/D3DX9.h>
 #include <velmora/platform/dinput8/DInput8.h>
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
@@ -32,3 +33,5 @@
 #include <velmora/input/InputDevice.h>
 #include <velmora/input/Key.h>
 #include <velmora/input/Mouse.h>
+
+#include <velmora/graphics/Graphics.h>

@@ -19,7 +19,7 @@ public:
     size_t maxFrames = 100000;
 
     void MainLoop() override {
-        frameTimes.push_back(GetClock());
+        frameTimes.push_back(m_dwLastFrameTime);  // when this frame started
         if (workPerFrame) VelmoraTest::AdvanceClock(workPerFrame);
         if (onFrame) onFrame(*this);
         if (frameTimes.size() >= maxFrames) PostQuitMessage(0);

@@ -6,6 +6,7 @@
 #include <velmora/core/detail/EngineGlobalsAccess.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/core/detail/StaticObjects.h>
+#include <velmora/graphics/Graphics.h>
 #include <velmora/platform/win32/Win32.h>
 
 namespace {
@@ -23,6 +24,10 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             PostQuitMessage(0);
             return 0;
         case WM_SYSKEYDOWN:
+            if (wParam == VK_RETURN) {
+                if (CGraphics* graphics = GetGraphics()) graphics->ToggleScreen();
+                break;
+            }
             if (wParam == 0x51 || wParam == VK_F2 || wParam == VK_F4) {
                 PostQuitMessage(0);
                 return 0;
@@ -118,6 +123,12 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
         WriteLog(INFO_NORMAL, "Initiate Mouse input device...OK");
     }
 
+    m_pGraphics = new (std::nothrow) CGraphics();
+    if (!m_pGraphics) return 0;
+    m_pGraphics->SetZBuffer(true);
+    WriteLog(INFO_NORMAL, "Setup Z Buffer : true");
+    if (!m_pGraphics->InitGraphics(m_hWnd, m_nWindowWidth, m_nWindowHeight, m_bWindowMode, m_nWindowDepth)) return 0;
+
     CMessageManager* messageManager = new (std::nothrow) CMessageManager();
     if (!messageManager) return 0;
     g.messageManager = messageManager;
@@ -175,6 +186,11 @@ int CGameApp::Destroy() {
     if (g.messageManager) {
         delete g.messageManager;
         g.messageManager = nullptr;
+    }
+    if (m_pGraphics) {
+        delete m_pGraphics;
+        m_pGraphics = nullptr;
+        g.graphics = nullptr;
     }
     vlm_engine::EngineInput().ReleaseInput();
     timeEndPeriod(1);

@@ -1,0 +1,66 @@
+// CGraphics: the engine's Direct3D objects — interface, device, sprite and font objects —
+// with the display mode choice, two sets of presentation parameters (windowed and full
+// screen), the fixed 2D render state, the frame, lost-device recovery and the full-screen
+// toggle. Positions are back-buffer pixels, y downwards.
+#pragma once
+
+#include <velmora/Export.h>
+#include <velmora/platform/d3d9/Direct3D9.h>
+#include <velmora/platform/d3dx9/D3DX9.h>
+
+class CTextureManager;
+class CFrameManager;
+
+class VLM_API CGraphics {
+public:
+    // Becomes the engine graphics object (GetGraphics).
+    CGraphics();
+    ~CGraphics();
+    CGraphics(const CGraphics&) = delete;
+    CGraphics& operator=(const CGraphics&) = delete;
+
+    bool InitGraphics(HWND hWnd, int width, int height, bool windowed, int depth);
+    // Clears the back buffer (and depth) and begins the scene; false when nothing should be drawn.
+    bool BeginScene();
+    // Ends and presents the frame, recovers a lost device, runs the managers' housekeeping.
+    void EndScene();
+    void BeginSprite();
+    void EndSprite();
+    void ToggleScreen();
+    // Saves the back buffer as a BMP file.
+    void SnapToFile(const char* file);
+    // A fixed perspective set-up for 3D drawing, kept until the next reset.
+    void Render3DObject();
+
+    bool IsWindowed() const { return m_bWindowed; }
+    void SetBKColor(DWORD color) { m_dwBKColor = color; }
+    void SetZBuffer(bool on) { m_bZBuffer = on; }
+    bool GetZBuffer() const { return m_bZBuffer; }
+    IDirect3DDevice9* GetDevice() const { return m_pDevice; }
+    ID3DXSprite* GetSprite() const { return m_pSprite; }
+
+protected:
+    void InitDevice();
+    void OnLostDevice();
+    void OnResetDevice();
+
+    IDirect3D9* m_pD3D;
+    IDirect3DDevice9* m_pDevice;
+    ID3DXSprite* m_pSprite;
+    ID3DXFont* m_pFont;
+    D3DCAPS9 m_Caps;
+    D3DPRESENT_PARAMETERS* m_pPresentParams;
+    D3DPRESENT_PARAMETERS m_ppWindowed;
+    D3DPRESENT_PARAMETERS m_ppFullScreen;
+    D3DMATRIX m_matProjection;
+    D3DMATRIX m_matView;
+    int32_t m_nWidth;
+    int32_t m_nHeight;
+    int32_t m_nDepth;
+    HWND m_hWnd;
+    bool m_bWindowed;
+    bool m_bZBuffer;
+    DWORD m_dwBKColor;
+    CTextureManager* m_pTextureManager;
+    CFrameManager* m_pFrameManager;
+};
