@@ -11,5 +11,9 @@ cmake --build "$build" -j "$(nproc)" --target velmora_demo
 run=$build/demo-run
 mkdir -p "$run"
 cd "$run"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ $# -eq 0 ]; then
+  # No display: run off-screen and keep the last frame as a screenshot.
+  set -- --frames 120 --snap "$run/demo.bmp"
+fi
 "$build/examples/demo/velmora_demo" "$@"
 echo "demo: log written to $run/VLMLog.html"

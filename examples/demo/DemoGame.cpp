@@ -1,7 +1,67 @@
 #include "DemoGame.h"
 
+#include <cmath>
+
+namespace {
+
+struct Vertex {
+    float x, y, z;
+    DWORD color;
+    float u, v;
+};
+
+void DrawPrimitive(D3DPRIMITIVETYPE type, UINT count, const Vertex* vertices) {
+    GetD3DDevice()->DrawPrimitiveUP(type, count, vertices, sizeof(Vertex));
+}
+
+}  // namespace
+
+void DemoGame::DrawScene() {
+    IDirect3DDevice9* device = GetD3DDevice();
+    device->SetTexture(0, nullptr);
+    const float t = m_nFramesRun * 0.03f;
+
+    // A band of translucent rectangles sweeping across the screen.
+    for (int i = 0; i < 12; ++i) {
+        float x = 40.0f + i * 60.0f + 20.0f * std::sin(t + i);
+        float y = 380.0f + 30.0f * std::cos(t * 1.3f + i);
+        DWORD color = MakeARGB(0xB0, static_cast<unsigned char>(60 + i * 15), 120, static_cast<unsigned char>(250 - i * 15));
+        Vertex quad[4] = {{x, y, 0, color, 0, 0}, {x + 48, y, 0, color, 0, 0}, {x, y + 80, 0, color, 0, 0},
+                          {x + 48, y + 80, 0, color, 0, 0}};
+        DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, quad);
+    }
+
+    // A rotating star of lines.
+    Vertex star[48];
+    for (int i = 0; i < 24; ++i) {
+        float a = t + i * 3.14159265f / 12.0f;
+        star[2 * i] = {400, 200, 0, 0xFFFFFF80, 0, 0};
+        star[2 * i + 1] = {400 + 150 * std::cos(a), 200 + 150 * std::sin(a), 0,
+                           MakeARGB(0xFF, static_cast<unsigned char>(128 + i * 5), 200, 255), 0, 0};
+    }
+    DrawPrimitive(D3DPT_LINELIST, 24, star);
+
+    // A frame around everything and a field of points.
+    Vertex frame[5] = {{10, 10, 0, 0xFF80FF80, 0, 0}, {789, 10, 0, 0xFF80FF80, 0, 0}, {789, 589, 0, 0xFF80FF80, 0, 0},
+                       {10, 589, 0, 0xFF80FF80, 0, 0}, {10, 10, 0, 0xFF80FF80, 0, 0}};
+    DrawPrimitive(D3DPT_LINESTRIP, 4, frame);
+    Vertex points[64];
+    for (int i = 0; i < 64; ++i)
+        points[i] = {static_cast<float>((i * 97 + m_nFramesRun * 3) % 780 + 10), static_cast<float>((i * 53) % 120 + 30),
+                     0, 0xFFFFFFFF, 0, 0};
+    DrawPrimitive(D3DPT_POINTLIST, 64, points);
+}
+
 void DemoGame::MainLoop() {
     ++m_nFramesRun;
+    CGraphics* graphics = GetGraphics();
+    graphics->SetBKColor(0xFF102040);
+    if (graphics->BeginScene()) {
+        DrawScene();
+        bool last = m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit;
+        if (last && !m_strSnapFile.empty()) graphics->SnapToFile(m_strSnapFile.c_str());
+        graphics->EndScene();
+    }
     if (m_nFramesRun % 60 == 0) WriteLog(INFO_NORMAL, "Frame %d, %d frames per second", m_nFramesRun, GetFPS());
     if (m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit) PostQuitMessage(0);
 }

@@ -1,6 +1,7 @@
-// velmora_demo [--frames N] [--fullscreen]
+// velmora_demo [--frames N] [--snap FILE] [--fullscreen]
 // Opens its window (off-screen when there is no display), runs paced frames and logs to
-// VLMLog.html. Quits on the close box, Alt+F4, Alt+F2 or Alt+Q, or after N frames.
+// VLMLog.html. Quits on the close box, Alt+F4, Alt+F2 or Alt+Q, or after N frames; Alt+Enter
+// toggles full screen. With --snap the last frame is saved as a BMP file.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,19 +11,23 @@
 int main(int argc, char** argv) {
     bool headless = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
     int frames = headless ? 120 : 0;
+    std::string snapFile;
     bool windowed = true;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--snap") == 0 && i + 1 < argc) {
+            snapFile = argv[++i];
         } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
             windowed = false;
         } else {
-            std::fprintf(stderr, "usage: %s [--frames N] [--fullscreen]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--frames N] [--snap FILE] [--fullscreen]\n", argv[0]);
             return 2;
         }
     }
+    if (!snapFile.empty() && frames <= 0) frames = 120;
 
-    DemoGame game(frames);
+    DemoGame game(frames, snapFile);
     game.SetDLLFileLog(true);
     game.SetWindowMode(windowed);
     game.SetFPS(60);
@@ -32,6 +37,7 @@ int main(int argc, char** argv) {
     }
     game.Run();
     game.Destroy();
-    std::printf("demo: %d frames\n", game.FramesRun());
+    std::printf("demo: %d frames%s%s\n", game.FramesRun(), snapFile.empty() ? "" : ", last one saved to ",
+                snapFile.c_str());
     return 0;
 }
