@@ -32,7 +32,7 @@ protected:
         }
     }
 
-    std::vector<Picture> walk;                                          // uniform, 4 x 3
+    std::vector<Picture> walk;                                                         // uniform, 4 x 3
     const std::vector<Picture> jump = {MakePicture(3, 2, 20), MakePicture(6, 5, 21)};  // variable
 };
 
@@ -153,9 +153,9 @@ TEST_F(FramesTest, SetsBuiltPictureByPicture) {
     EXPECT_FALSE(set.LoadFrameFromTexture(nullptr));
     EXPECT_FALSE(set.LoadFrame(nullptr));
     EXPECT_EQ(set.GetSize(), 3);
-    EXPECT_EQ(Errors(), (std::vector<std::string>{"Can't get image info from file[missing.tga]!",
-                                                  "Invalidate parameter!", "Invalidate parameter!",
-                                                  "Invalidate parameter!"}));
+    EXPECT_EQ(Errors(),
+              (std::vector<std::string>{"Can't get image info from file[missing.tga]!", "Invalidate parameter!",
+                                        "Invalidate parameter!", "Invalidate parameter!"}));
     set.Destroy();
     EXPECT_EQ(set.GetTexture(0), nullptr);
     EXPECT_EQ(set.GetType(), AMF_UNIFORM);
@@ -314,7 +314,7 @@ TEST_F(FramesTest, BatchListFiles) {
               "#4 0 0 noext\n"        // no extension rule: just a failed load
               "#5 0\n"                // too few fields: skipped
               "#6 0 0 walk.amf trailing\n"
-              "#1 0 0 jump.amf\n");   // a taken handle
+              "#1 0 0 jump.amf\n");  // a taken handle
     EXPECT_TRUE(frames->BatchLoad("frames.lst"));
     struct Expect {
         DWORD handle;

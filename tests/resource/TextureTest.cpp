@@ -238,19 +238,21 @@ TEST_F(TextureManagerTest, IdleTexturesAreReleasedAndReloadedOnTheirNextUse) {
 
 TEST_F(TextureManagerTest, BatchListFiles) {
     mkdir("dir.d", 0755);
+    WritePng("\xB0\x41x.png", pictureB);
     WriteAmf("dir.d/anim.amf", {frame0});
     const std::string longLine = std::string(255, 'x') + "#10 0 0 0 1 a.png\n";
     WriteFile("textures.lst",
               "textures of level one\n"
               "\n"
               "#1 0 0 0 1 a.png\n"
-              "# 2\t1 1 0 1 B.PNG\r\n"    // resident wins over description; the name is lower-cased
-              "#3 0 1 0 1 a.png\n"        // description only
-              "#4 1 0 1 0 ANIM.AMF\n"     // an upper-case extension is AMF too
-              "#5 0 1 2 1 anim.amf\n"     // AMF description
+              "# 2\t1 1 0 1 B.PNG\r\n"       // resident wins over description; the name is lower-cased
+              "#3 0 1 0 1 a.png\n"           // description only
+              "#4 1 0 1 0 ANIM.AMF\n"        // an upper-case extension is AMF too
+              "#5 0 1 2 1 anim.amf\n"        // AMF description
               "#6 0 0 0 1 dir.d/anim.amf\n"  // the extension starts at the first dot: not AMF
-              "#7 0 0\n"                  // too few fields: skipped
-              " #8 0 0 0 1 a.png\n"       // not a record
+              "#7 0 0\n"                     // too few fields: skipped
+              " #8 0 0 0 1 a.png\n"          // not a record
+              "#13 0 0 0 1 \xB0\x41X.PNG\n"  // the trail byte of a GBK character stays as it is
               "#9x 0 0 0 1 a.png extra\n" +  // read as atoi reads: handle 9
                   longLine +                 // a long line goes on as a new line: a record
                   "#11 0 0 0 1 noext\n"      // no dot: the batch ends here
@@ -269,7 +271,7 @@ TEST_F(TextureManagerTest, BatchListFiles) {
         {1, "a.png", 0, MEM_AUTO, false, 1},   {2, "b.png", 0, MEM_STATIC, false, 1},
         {3, "a.png", 0, MEM_AUTO, true, 0},    {4, "anim.amf", 1, MEM_STATIC, false, 3},
         {5, "anim.amf", 2, MEM_AUTO, true, 0}, {9, "a.png", 0, MEM_AUTO, false, 1},
-        {10, "a.png", 0, MEM_AUTO, false, 1},
+        {10, "a.png", 0, MEM_AUTO, false, 1},  {13, "\xB0\x41x.png", 0, MEM_AUTO, false, 1},
     };
     for (const Expect& e : loaded) {
         SCOPED_TRACE(e.handle);
@@ -314,15 +316,18 @@ TEST_F(TextureManagerTest, DamagedFilesAndBadArgumentsAreRefused) {
     const Case cases[] = {
         {"damaged picture", [&] { return LoadAMFTexture("damaged.amf", 1); }, {"Can't Load AMF[damaged.amf]!"}},
         {"no such picture", [&] { return LoadAMFTexture("anim.amf", 3); }, {"Can't Load AMF[anim.amf]!"}},
-        {"not AMF", [&] { return LoadAMFTexture("notamf.amf", 0); },
+        {"not AMF",
+         [&] { return LoadAMFTexture("notamf.amf", 0); },
          {"Invalid AMF File!", "Can't Load AMF[notamf.amf]!"}},
         {"missing AMF", [&] { return LoadAMFTexture("missing.amf", 0); }, {"Can't Load AMF[missing.amf]!"}},
         {"missing image", [&] { return LoadTexture("missing.png"); }, {"Can't get image info from file[missing.png]!"}},
-        {"not an image", [&] { return textures->LoadTextureDesc("notimage.png", 1); },
+        {"not an image",
+         [&] { return textures->LoadTextureDesc("notimage.png", 1); },
          {"Can't get image info from file[notimage.png]!"}},
         {"no name", [&] { return LoadTexture(""); }, {}},
         {"null pixels", [&] { return textures->LoadTextureFromMem(2, 2, nullptr); }, {}},
-        {"no size", [&] { return textures->LoadTextureFromMem(0, 2, pictureA.pixels.data()); },
+        {"no size",
+         [&] { return textures->LoadTextureFromMem(0, 2, pictureA.pixels.data()); },
          {"ERROR! Can't create texture."}},
         {"null texture", [&] { return textures->InsertTexture(nullptr, MEM_AUTO); }, {}},
     };

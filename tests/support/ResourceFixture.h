@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/EngineTest.h"
 #include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include "support/EngineTest.h"
 
 using Pixels = std::vector<DWORD>;
 
@@ -60,8 +60,7 @@ inline void PutWord(std::string* bytes, size_t at, DWORD value) { std::memcpy(&(
 
 // An AMF file: header, index, then each picture as one literal token (count, pixels),
 // which decodes to the pixels exactly.
-inline std::string AmfBytes(LONG width, LONG height, const std::vector<Picture>& pictures, WORD delay,
-                            WORD type) {
+inline std::string AmfBytes(LONG width, LONG height, const std::vector<Picture>& pictures, WORD delay, WORD type) {
     std::string bytes(24 + 16 * pictures.size(), '\0');
     PutWord(&bytes, 0, CAniFile::AMF_MAGIC);
     PutWord(&bytes, 4, DWORD(width));

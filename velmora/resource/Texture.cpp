@@ -15,8 +15,8 @@ namespace {
 IDirect3DTexture9* CreateFromImageFile(const char* file, int mipLevels, D3DXIMAGE_INFO* info) {
     IDirect3DTexture9* texture = nullptr;
     if (FAILED(D3DXCreateTextureFromFileExA(GetD3DDevice(), file, info->Width, info->Height, UINT(mipLevels), 0,
-                                            D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0,
-                                            info, nullptr, &texture)))
+                                            D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0, info,
+                                            nullptr, &texture)))
         return nullptr;
     return texture;
 }

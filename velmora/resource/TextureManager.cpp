@@ -145,11 +145,8 @@ bool CTextureManager::LoadAMFTextureDesc(DWORD handle, const char* file, DWORD i
            AddLoaded(handle, [&](CTexture& t) { return t.LoadAMFTextureDesc(file, index, mipLevels); });
 }
 
-// A record is "#handle resident description index mips file". Resident (non-zero) loads now
-// as MEM_STATIC; otherwise description (non-zero) loads the size only, and 0 loads now as
-// MEM_AUTO. The name is lower-cased; its extension runs from the first dot, ".amf" makes it
-// an AMF picture, and a name without a dot ends the batch with false. A record with fewer
-// fields is skipped with a warning; a failed load has logged its cause and the batch goes on.
+// A record with fewer than six fields is skipped with a warning; a failed load has logged
+// its cause and the batch goes on.
 bool CTextureManager::BatchLoad(const char* listFile) {
     return vlm_engine::ReadListFile(listFile, [&](const std::vector<char*>& fields) {
         if (fields.size() < 6) {

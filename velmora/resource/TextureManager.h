@@ -32,8 +32,10 @@ public:
     bool LoadTextureDesc(DWORD handle, const char* file, int mipLevels);
     bool LoadAMFTextureDesc(DWORD handle, const char* file, DWORD index, int mipLevels);
 
-    // Loads every record of a list file, "#handle resident description index mips file";
-    // see BatchLoad in TextureManager.cpp for the rules.
+    // Loads every record of a list file, "#handle resident description index mips file":
+    // resident (non-zero) loads now as MEM_STATIC; otherwise description (non-zero) loads
+    // the size only, and 0 loads now as MEM_AUTO. The name is lower-cased; ".amf" from its
+    // first dot on makes it an AMF picture, and a name without a dot ends the batch (false).
     bool BatchLoad(const char* listFile);
 
     // Takes ownership of a texture made elsewhere; its reference count is left as it is.
