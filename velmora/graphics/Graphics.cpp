@@ -72,11 +72,11 @@ CGraphics::~CGraphics() {
         g.device = nullptr;
     }
     ReleaseCom(m_pD3D);
+    if (m_pTextureManager && g.textureManager == m_pTextureManager) g.textureManager = nullptr;
     delete m_pTextureManager;
-    if (g.textureManager == m_pTextureManager) g.textureManager = nullptr;
     m_pTextureManager = nullptr;
+    if (m_pFrameManager && g.frameManager == m_pFrameManager) g.frameManager = nullptr;
     delete m_pFrameManager;
-    if (g.frameManager == m_pFrameManager) g.frameManager = nullptr;
     m_pFrameManager = nullptr;
     if (g.graphics == this) g.graphics = nullptr;
 }
