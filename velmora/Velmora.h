@@ -28,6 +28,10 @@
 #include <velmora/message/TaskManager.h>
 
 #include <velmora/resource/AniFile.h>
+#include <velmora/resource/FrameManager.h>
+#include <velmora/resource/Frames.h>
+#include <velmora/resource/Texture.h>
+#include <velmora/resource/TextureManager.h>
 
 #include <velmora/input/Input.h>
 #include <velmora/input/InputDevice.h>

@@ -1,6 +1,7 @@
 #include <velmora/graphics/Graphics.h>
 
 #include <cstring>
+#include <new>
 
 #include <velmora/core/GameApp.h>
 #include <velmora/core/Log.h>
@@ -8,6 +9,8 @@
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
+#include <velmora/resource/FrameManager.h>
+#include <velmora/resource/TextureManager.h>
 
 namespace {
 
@@ -69,6 +72,12 @@ CGraphics::~CGraphics() {
         g.device = nullptr;
     }
     ReleaseCom(m_pD3D);
+    if (m_pTextureManager && g.textureManager == m_pTextureManager) g.textureManager = nullptr;
+    delete m_pTextureManager;
+    m_pTextureManager = nullptr;
+    if (m_pFrameManager && g.frameManager == m_pFrameManager) g.frameManager = nullptr;
+    delete m_pFrameManager;
+    m_pFrameManager = nullptr;
     if (g.graphics == this) g.graphics = nullptr;
 }
 
@@ -156,6 +165,19 @@ bool CGraphics::InitGraphics(HWND hWnd, int width, int height, bool windowed, in
     }
     g.device = m_pDevice;
 
+    m_pTextureManager = new (std::nothrow) CTextureManager();
+    if (!m_pTextureManager) {
+        WriteLog(INFO_ERROR, "Can't Create Texture Manager.");
+        return false;
+    }
+    g.textureManager = m_pTextureManager;
+    m_pFrameManager = new (std::nothrow) CFrameManager();
+    if (!m_pFrameManager) {
+        WriteLog(INFO_ERROR, "Can't Create Frame Manager.");
+        return false;
+    }
+    g.frameManager = m_pFrameManager;
+
     WriteLog(INFO_NORMAL, "Graphics Width(%d), Height(%d), Color(%d)", width, height, depth);
     WriteLog(INFO_NORMAL, "Initiate Graphics Successful.");
 
@@ -227,6 +249,9 @@ void CGraphics::EndScene() {
         OnLostDevice();
         OnResetDevice();
     }
+    // Housekeeping runs every frame, lost device or not.
+    if (m_pTextureManager) m_pTextureManager->Update();
+    if (m_pFrameManager) m_pFrameManager->Update();
 }
 
 void CGraphics::OnLostDevice() {

@@ -1,0 +1,256 @@
+// CFrames: frame sets from AMF files, from AMF headers and picture by picture; their
+// release and reload.
+#include <velmora/resource/Frames.h>
+
+#include <new>
+
+#include <velmora/core/Log.h>
+#include <velmora/platform/win32/Time.h>
+#include <velmora/resource/detail/AmfPicture.h>
+
+namespace {
+
+std::vector<CTexture*> CopyTextures(const std::vector<CTexture*>& textures) {
+    std::vector<CTexture*> copies;
+    copies.reserve(textures.size());
+    for (const CTexture* texture : textures) copies.push_back(new CTexture(*texture));
+    return copies;
+}
+
+}  // namespace
+
+CFrames::CFrames()
+    : m_nRef(0),
+      m_nWidth(0),
+      m_nHeight(0),
+      m_nFrameCount(0),
+      m_dwDelay(0),
+      m_dwReserved1(0),
+      m_dwReserved2(0),
+      m_Type(AMF_UNIFORM),
+      m_dwLastAccess(0),
+      m_bRelease(false),
+      m_MemMode(MEM_AUTO) {}
+
+CFrames::CFrames(const CFrames& other)
+    : m_Textures(CopyTextures(other.m_Textures)),
+      m_nRef(other.m_nRef),
+      m_nWidth(other.m_nWidth),
+      m_nHeight(other.m_nHeight),
+      m_nFrameCount(other.m_nFrameCount),
+      m_dwDelay(other.m_dwDelay),
+      m_dwReserved1(other.m_dwReserved1),
+      m_dwReserved2(other.m_dwReserved2),
+      m_Type(other.m_Type),
+      m_dwLastAccess(other.m_dwLastAccess),
+      m_bRelease(other.m_bRelease),
+      m_MemMode(other.m_MemMode),
+      m_strName(other.m_strName) {}
+
+CFrames& CFrames::operator=(const CFrames& other) {
+    if (this == &other) return *this;
+    std::vector<CTexture*> copies = CopyTextures(other.m_Textures);
+    DeleteTextures();
+    m_Textures = std::move(copies);
+    m_nRef = other.m_nRef;
+    m_nWidth = other.m_nWidth;
+    m_nHeight = other.m_nHeight;
+    m_nFrameCount = other.m_nFrameCount;
+    m_dwDelay = other.m_dwDelay;
+    m_dwReserved1 = other.m_dwReserved1;
+    m_dwReserved2 = other.m_dwReserved2;
+    m_Type = other.m_Type;
+    m_dwLastAccess = other.m_dwLastAccess;
+    m_bRelease = other.m_bRelease;
+    m_MemMode = other.m_MemMode;
+    m_strName = other.m_strName;
+    return *this;
+}
+
+CFrames::~CFrames() { Destroy(); }
+
+bool CFrames::ReLoadAMF(const char* file) {
+    if (!file || !*file) {
+        WriteLog(INFO_ERROR, "Invalidate parameter!");
+        return false;
+    }
+    vlm_engine::FilePtr fp = vlm_engine::OpenBinary(file);
+    CAniFile reader;
+    AMFHeader header;
+    if (!fp || !reader.ReadHeader(fp.get(), &header)) return false;
+    m_nWidth = header.nWidth;
+    m_nHeight = header.nHeight;
+    m_nFrameCount = header.wCount;
+    m_dwDelay = header.wDelay;
+    m_dwReserved1 = 0;
+    m_dwReserved2 = 0;
+    m_Type = header.wType == AMF_UNIFORM ? AMF_UNIFORM : AMF_VARIABLE;
+
+    const size_t held = m_Textures.size();
+    for (DWORD i = 0; i < header.wCount; ++i) {
+        AMFIndex entry;
+        CTexture* texture = new (std::nothrow) CTexture();
+        if (!texture || !reader.ReadIndex(fp.get(), i, &entry) ||
+            !texture->CreateTexture(entry.nWidth, entry.nHeight, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED) ||
+            !vlm_engine::ReadAmfPicture(fp.get(), i, entry, texture->GetTexture())) {
+            delete texture;
+            // Frames of a half-read file would be appended again by the next reload.
+            for (size_t k = held; k < m_Textures.size(); ++k) delete m_Textures[k];
+            m_Textures.resize(held);
+            return false;
+        }
+        m_Textures.push_back(texture);
+    }
+    return true;
+}
+
+bool CFrames::LoadFrame(const char* file) {
+    if (!file || !*file) {
+        WriteLog(INFO_ERROR, "Invalidate parameter!");
+        return false;
+    }
+    // Always from empty: a released set keeping its release flag would load again on top.
+    Destroy();
+    if (!ReLoadAMF(file)) {
+        Destroy();
+        WriteLog(INFO_ERROR, "Can't Load AMF[%s]!", file);
+        return false;
+    }
+    m_strName = file;
+    m_nRef = 1;
+    m_MemMode = MEM_AUTO;
+    m_dwLastAccess = timeGetTime();
+    return true;
+}
+
+bool CFrames::LoadFrameDesc(const char* file) {
+    if (!file || !*file) {
+        WriteLog(INFO_ERROR, "Invalidate parameter!");
+        return false;
+    }
+    Destroy();
+    AMFHeader header;
+    if (!CAniFile().ReadHeader(file, &header)) return false;
+    m_strName = file;
+    m_nRef = 1;
+    m_dwLastAccess = timeGetTime();
+    m_nWidth = header.nWidth;
+    m_nHeight = header.nHeight;
+    m_nFrameCount = header.wCount;
+    m_dwDelay = header.wDelay;
+    m_Type = header.wType == AMF_UNIFORM ? AMF_UNIFORM : AMF_VARIABLE;
+    m_dwReserved1 = 0;
+    m_dwReserved2 = 0;
+    m_bRelease = true;
+    return true;
+}
+
+void CFrames::AppendFrame(CTexture* texture) {
+    texture->SetMemMode(MEM_STATIC);
+    const int width = texture->GetWidth();
+    const int height = texture->GetHeight();
+    if (m_nFrameCount == 0) {
+        m_nWidth = width;
+        m_nHeight = height;
+        m_dwDelay = 100;
+    }
+    m_nFrameCount += 1;
+    if (m_nWidth != width) {
+        m_Type = AMF_VARIABLE;
+        if (width > m_nWidth) m_nWidth = width;
+    }
+    if (m_nHeight != height) {
+        m_Type = AMF_VARIABLE;
+        if (height > m_nHeight) m_nHeight = height;
+    }
+    m_nRef = 1;
+    m_MemMode = MEM_STATIC;
+    m_dwLastAccess = timeGetTime();
+    m_Textures.push_back(texture);
+}
+
+bool CFrames::LoadFrameFromTGA(const char* file) {
+    if (!file || !*file) {
+        WriteLog(INFO_ERROR, "Invalidate parameter!");
+        return false;
+    }
+    CTexture* texture = new (std::nothrow) CTexture();
+    if (!texture) {
+        WriteLog(INFO_ERROR, "Memory allocate error!");
+        return false;
+    }
+    if (!texture->LoadTexture(file, 1)) {
+        delete texture;
+        return false;
+    }
+    AppendFrame(texture);
+    m_strName = "TGA Group";
+    return true;
+}
+
+bool CFrames::LoadFrameFromTexture(CTexture* texture) {
+    if (!texture) {
+        WriteLog(INFO_ERROR, "Invalidate parameter!");
+        return false;
+    }
+    AppendFrame(texture);
+    return true;
+}
+
+CTexture* CFrames::GetTexture(DWORD frame) {
+    if (m_bRelease && !m_strName.empty() && ReLoadAMF(m_strName.c_str())) m_bRelease = false;
+    if (m_Textures.empty()) return nullptr;
+    return m_Textures[frame % m_Textures.size()];
+}
+
+bool CFrames::DeleteTexture(DWORD frame) {
+    if (frame >= m_Textures.size()) return false;
+    delete m_Textures[frame];
+    m_Textures.erase(m_Textures.begin() + frame);
+    m_nFrameCount -= 1;
+    return true;
+}
+
+bool CFrames::AutoLoad() {
+    if (!m_bRelease || m_strName.empty()) return true;
+    if (!ReLoadAMF(m_strName.c_str())) return false;
+    m_bRelease = false;
+    return true;
+}
+
+int CFrames::AutoRemove() {
+    DeleteTextures();
+    m_bRelease = true;
+    return m_nRef;
+}
+
+int CFrames::AddRef() { return ++m_nRef; }
+
+int CFrames::Release() {
+    if (--m_nRef <= 0) Destroy();
+    return m_nRef;
+}
+
+void CFrames::Destroy() {
+    DeleteTextures();
+    m_strName.clear();
+    m_Type = AMF_UNIFORM;
+    m_nWidth = 0;
+    m_nHeight = 0;
+    m_nFrameCount = 0;
+    m_dwDelay = 0;
+    m_dwReserved1 = 0;
+    m_dwReserved2 = 0;
+    m_bRelease = false;
+}
+
+void CFrames::GetFrameDesc(FrameDesc* desc) const {
+    if (!desc) return;
+    *desc = FrameDesc{m_nWidth, m_nHeight, m_nFrameCount, m_dwDelay, m_dwReserved1, m_dwReserved2};
+}
+
+void CFrames::DeleteTextures() {
+    for (CTexture* texture : m_Textures) delete texture;
+    m_Textures.clear();
+    m_Textures.shrink_to_fit();
+}
