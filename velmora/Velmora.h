@@ -39,3 +39,4 @@
 #include <velmora/input/Mouse.h>
 
 #include <velmora/graphics/Graphics.h>
+#include <velmora/graphics/Render.h>

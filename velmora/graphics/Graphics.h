@@ -32,6 +32,29 @@ public:
     // A fixed perspective set-up for 3D drawing, kept until the next reset.
     void Render3DObject();
 
+    // Drawing (between BeginScene and EndScene). Textures are named by texture-manager handles,
+    // animation frames by frame-set handle and frame index; colours multiply the texels.
+    // Sprite path: through the sprite object, batched inside BeginSprite/EndSprite.
+    void RenderSprite(DWORD handle, int x, int y, const RECT* src, DWORD color);
+    void Render(DWORD handle, int x, int y, const RECT* src, DWORD color);
+    void RenderSprite(DWORD handle, const RECT* dst, const RECT* src, DWORD color);
+    void RenderAnimation(DWORD frameSet, DWORD frameIndex, const RECT* dst, const RECT* src, DWORD color);
+    // Negative scales mirror the picture in place.
+    void RenderAnimation(DWORD frameSet, DWORD frameIndex, int x, int y, float sx, float sy, const RECT* src,
+                         DWORD color);
+    // Vertex path: straight to the device as four-vertex triangle strips.
+    void Render(DWORD handle, const RECT* dst, const RECT* src, DWORD color);
+    void Render(DWORD handle, int x, int y, float sx, float sy, const RECT* src, DWORD color);
+    void Render(IDirect3DTexture9* texture, int x, int y, RECT rect, DWORD color);
+    // Untextured primitives.
+    void Point(int x, int y, DWORD color);
+    void Line(int x1, int y1, int x2, int y2, DWORD color);
+    void Rectangle(RECT rect, DWORD color, bool fill);
+    void Circle(int x, int y, int radius, DWORD color);
+    // Text is drawn by the fonts; these two draw nothing.
+    void DrawCaption(int x, int y, DWORD color, const char* format, ...) __attribute__((format(printf, 5, 6)));
+    void DrawTextA(int x, int y, DWORD color, const char* text);
+
     bool IsWindowed() const { return m_bWindowed; }
     void SetBKColor(DWORD color) { m_dwBKColor = color; }
     void SetZBuffer(bool on) { m_bZBuffer = on; }
@@ -43,6 +66,12 @@ protected:
     void InitDevice();
     void OnLostDevice();
     void OnResetDevice();
+    // The texture of a handle with its pixels resident, or null.
+    IDirect3DTexture9* ResidentTexture(DWORD handle, int* width, int* height);
+    void DrawSprite(IDirect3DTexture9* texture, const RECT* src, const D3DXVECTOR2* scaling, float x, float y,
+                    DWORD color);
+    void DrawQuad(IDirect3DTexture9* texture, float left, float top, float right, float bottom, float u0, float v0,
+                  float u1, float v1, DWORD color);
 
     IDirect3D9* m_pD3D;
     IDirect3DDevice9* m_pDevice;
