@@ -27,7 +27,9 @@
 #include <velmora/message/Task.h>
 #include <velmora/message/TaskManager.h>
 
+#include <velmora/resource/2DFrame.h>
 #include <velmora/resource/AniFile.h>
+#include <velmora/resource/Animation.h>
 #include <velmora/resource/FrameManager.h>
 #include <velmora/resource/Frames.h>
 #include <velmora/resource/Texture.h>

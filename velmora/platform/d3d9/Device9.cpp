@@ -184,6 +184,8 @@ Device9Impl::Device9Impl(IDirect3D9* d3d, HWND window) : m_d3d(d3d), m_window(wi
 Device9Impl::~Device9Impl() {
     for (IDirect3DBaseTexture9*& t : m_textures)
         if (t) t->Release(), t = nullptr;
+    for (Texture9Impl* texture : m_liveTextures) texture->DetachDevice();
+    m_liveTextures.clear();
     m_renderer.reset();
     m_d3d->Release();
 }
@@ -615,6 +617,15 @@ void Device9Impl::Flush() {
     BuildDrawState(&state);
     m_renderer->Draw(state, m_pending.data(), m_pending.size());
     m_pending.clear();
+}
+
+void Device9Impl::DetachTexture(Texture9Impl* texture) {
+    for (auto it = m_liveTextures.begin(); it != m_liveTextures.end(); ++it) {
+        if (*it == texture) {
+            m_liveTextures.erase(it);
+            return;
+        }
+    }
 }
 
 void Device9Impl::FlushIfUsing(const Texture9Impl* texture) {

@@ -15,12 +15,22 @@ constexpr UINT kMaxTextureSize = 16384;
 
 Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage)
     : m_device(device), m_format(format), m_pool(pool), m_usage(usage) {
-    m_device->AddRef();  // resources keep their device alive, as in Direct3D
+    // The device does not keep textures alive, nor textures the device: a texture bound to
+    // the device would otherwise keep both forever. The device detaches its textures instead.
+    m_device->AttachTexture(this);
 }
 
 Texture9Impl::~Texture9Impl() {
-    m_device->Renderer().DeleteTexture(m_glTexture);
-    m_device->Release();
+    if (m_device) {
+        m_device->Renderer().DeleteTexture(m_glTexture);
+        m_device->DetachTexture(this);
+    }
+}
+
+void Texture9Impl::DetachDevice() {
+    if (m_device) m_device->Renderer().DeleteTexture(m_glTexture);
+    m_glTexture = 0;
+    m_device = nullptr;
 }
 
 Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height, UINT levels, D3DFORMAT format,
@@ -52,7 +62,7 @@ Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height,
 }
 
 HRESULT Texture9Impl::GetDevice(IDirect3DDevice9** device) {
-    if (!device) return D3DERR_INVALIDCALL;
+    if (!device || !m_device) return D3DERR_INVALIDCALL;
     m_device->AddRef();
     *device = m_device;
     return D3D_OK;
@@ -84,7 +94,7 @@ HRESULT Texture9Impl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
     }
     l.locked = true;
     l.lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
-    if (!l.lockedReadOnly) m_device->FlushIfUsing(this);
+    if (!l.lockedReadOnly && m_device) m_device->FlushIfUsing(this);
     lockedRect->Pitch = l.pitch;
     lockedRect->pBits = l.bytes.data() + offset;
     return D3D_OK;

@@ -33,8 +33,6 @@ const StateSetting kSpriteState[] = {
     {StateSetting::Sampler, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR},
     {StateSetting::Sampler, D3DSAMP_MINFILTER, D3DTEXF_LINEAR},
     {StateSetting::Sampler, D3DSAMP_MIPFILTER, D3DTEXF_NONE},
-    {StateSetting::Sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP},
-    {StateSetting::Sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP},
 };
 constexpr size_t kSpriteStateCount = sizeof(kSpriteState) / sizeof(kSpriteState[0]);
 

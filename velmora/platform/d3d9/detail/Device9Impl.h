@@ -59,6 +59,8 @@ public:
     // Appends vertices already in the renderer's form (the sprite object's quads).
     void Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count);
     GLRenderer& Renderer() { return *m_renderer; }
+    void AttachTexture(Texture9Impl* texture) { m_liveTextures.push_back(texture); }
+    void DetachTexture(Texture9Impl* texture);
     const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }
 
 private:
@@ -95,6 +97,7 @@ private:
     PrimitiveKind m_pendingKind = PrimitiveKind::Triangles;
     bool m_pendingPretransformed = false;
     std::vector<RenderVertex> m_scratch;
+    std::vector<Texture9Impl*> m_liveTextures;
 };
 
 }  // namespace vlm_platform

@@ -38,6 +38,8 @@ public:
     // The GL texture with every changed level uploaded; created on first use.
     GLuint Prepare(GLRenderer& renderer);
     D3DFORMAT Format() const { return m_format; }
+    // The device is going away: its GL texture goes with it and the pixels stay readable.
+    void DetachDevice();
 
 
 private:
