@@ -77,6 +77,19 @@ TEST_F(DrawingTest, WholeTextureAtAPointOnBothPaths) {
     }
 }
 
+TEST_F(DrawingTest, IdleTextureIsReleasedAndReloadedByTheNextDraw) {
+    Frame([&] { Render(handle, 0, 0, nullptr, 0xFFFFFFFF); });
+    for (int second = 0; second < 9; ++second) {  // frames without drawing it; sweeps run in EndScene
+        VelmoraTest::AdvanceClock(1000);
+        Frame([] {});
+    }
+    ASSERT_TRUE(textures->GetTexture(handle)->IsRelease());
+    Pixels s = Frame([&] { Render(handle, 10, 20, nullptr, 0xFFFFFFFF); });
+    EXPECT_FALSE(textures->GetTexture(handle)->IsRelease());
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) ASSERT_EQ(At(s, 10 + x, 20 + y), Texel(x, y)) << x << "," << y;
+}
+
 TEST_F(DrawingTest, StretchingGivesTheSamePictureOnBothPaths) {
     // The source part and the whole texture, each at twice its size, with linear filtering.
     RECT src{2, 1, 6, 3}, dst{5, 5, 13, 9}, whole{20, 20, 36, 28};
