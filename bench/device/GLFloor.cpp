@@ -247,7 +247,8 @@ std::vector<uint32_t> GLFloor::Picture(int quads, int frame) {
     // GL's row 0 is the bottom one.
     std::vector<uint32_t> picture(rows.size());
     for (int y = 0; y < kHeight; ++y)
-        std::copy_n(&rows[static_cast<size_t>(kHeight - 1 - y) * kWidth], kWidth, &picture[static_cast<size_t>(y) * kWidth]);
+        std::copy_n(&rows[static_cast<size_t>(kHeight - 1 - y) * kWidth], kWidth,
+                    &picture[static_cast<size_t>(y) * kWidth]);
     return picture;
 }
 

@@ -3,8 +3,8 @@
 // up: one DrawPrimitiveUP call per quad with the engine's 2D state, and the D3DX sprite. The
 // floor is the same picture drawn with one raw OpenGL draw. Prints the median milliseconds
 // per frame of each and the ratio to the floor; --quick runs a few frames only, as a check.
-#include <SDL.h>          // the video driver's name for the report
-#include <epoxy/gl.h>     // glFinish on the engine's context, so that the GPU work is counted
+#include <SDL.h>       // the video driver's name for the report
+#include <epoxy/gl.h>  // glFinish on the engine's context, so that the GPU work is counted
 
 #include <cstdio>
 #include <cstring>
@@ -41,7 +41,7 @@ struct Plan {
 
 struct Variant {
     const char* name;
-    std::function<void(int quads, int frame)> frame;                      // drawn, shown, finished
+    std::function<void(int quads, int frame)> frame;                     // drawn, shown, finished
     std::function<std::vector<uint32_t>(int quads, int frame)> picture;  // drawn and read back
 };
 
@@ -195,8 +195,7 @@ int main(int argc, char** argv) {
             {"DrawPrimitiveUP per quad",
              [&](int n, int f) { engineFrame([&] { DrawPrimitives(device, texture, n, f); }); },
              [&](int n, int f) { return enginePicture([&] { DrawPrimitives(device, texture, n, f); }); }},
-            {"ID3DXSprite::Draw",
-             [&](int n, int f) { engineFrame([&] { DrawSprites(sprite, texture, n, f); }); },
+            {"ID3DXSprite::Draw", [&](int n, int f) { engineFrame([&] { DrawSprites(sprite, texture, n, f); }); },
              [&](int n, int f) { return enginePicture([&] { DrawSprites(sprite, texture, n, f); }); }},
         };
 
@@ -206,12 +205,14 @@ int main(int argc, char** argv) {
                     kQuad, kQuad, kTexture, kTexture);
         std::printf("- video driver: %s; GL renderer: %s\n", SDL_GetCurrentVideoDriver(), floor.Renderer().c_str());
         std::printf("- back buffer (engine and floor alike): %dx%d, %d samples, %s\n", kWidth, kHeight,
-                    samples > 1 ? samples : 1, zEnable ? "16-bit depth (the engine's 2D state tests and writes it)"
-                                                       : "no depth");
-        std::printf("- engine: a CGameApp with its CGraphics; DrawPrimitiveUP: one call per quad (triangle strip, "
-                    "FVF 0x142); sprite: Begin, one Draw per quad, End\n");
-        std::printf("- floor: own GL 3.3 core window and context; the vertex buffer is rewritten once per frame with "
-                    "glBufferSubData (the quads move), then one glDrawElements; shader: texture x colour\n");
+                    samples > 1 ? samples : 1,
+                    zEnable ? "16-bit depth (the engine's 2D state tests and writes it)" : "no depth");
+        std::printf(
+            "- engine: a CGameApp with its CGraphics; DrawPrimitiveUP: one call per quad (triangle strip, "
+            "FVF 0x142); sprite: Begin, one Draw per quad, End\n");
+        std::printf(
+            "- floor: own GL 3.3 core window and context; the vertex buffer is rewritten once per frame with "
+            "glBufferSubData (the quads move), then one glDrawElements; shader: texture x colour\n");
         std::printf("- a frame: clear, draw N quads, present (SDL_GL_SwapWindow), glFinish\n");
         std::printf("- %d warm-up frames per variant, then %d runs (interleaved) of K frames; K:", warmUp, runs);
         for (const Plan& p : plans) std::printf(" %d for N=%d;", p.frames, p.quads);
