@@ -12,7 +12,7 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON
 cmake --build "$build" -j "$(nproc)"
 
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
-export LIBGL_ALWAYS_SOFTWARE=${LIBGL_ALWAYS_SOFTWARE:-1}
+export LIBGL_ALWAYS_SOFTWARE=${LIBGL_ALWAYS_SOFTWARE-1}
 run=$build/bench-run
 mkdir -p "$run"
 cd "$run"

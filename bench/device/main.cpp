@@ -122,6 +122,30 @@ Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& 
     return d;
 }
 
+// Medians of the runs, one row per variant, with the ratio to the first variant (the floor).
+void AddRows(VelmoraBench::Table* table, int quads, const std::vector<Variant>& variants,
+             const std::vector<std::vector<double>>& runMs) {
+    const double floorMs = VelmoraBench::Median(runMs[0]);
+    for (size_t v = 0; v < variants.size(); ++v) {
+        double ms = VelmoraBench::Median(runMs[v]);
+        table->AddRow({std::to_string(quads), variants[v].name, Format("%.2f", ms),
+                       Format("%.2f", floorMs > 0 ? ms / floorMs : 0.0)});
+    }
+}
+
+// The 1, 5 and 15 minute load averages, to judge how busy the machine was.
+std::string LoadAverage() {
+    double load[3] = {};
+    FILE* file = std::fopen("/proc/loadavg", "r");
+    if (!file) return "unknown";
+    int read = std::fscanf(file, "%lf %lf %lf", &load[0], &load[1], &load[2]);
+    std::fclose(file);
+    if (read != 3) return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.2f %.2f %.2f", load[0], load[1], load[2]);
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,9 +156,9 @@ int main(int argc, char** argv) {
     }
     // Frames per run shrink as N grows, so each run lasts a similar time on llvmpipe.
     const std::vector<Plan> plans = quick ? std::vector<Plan>{{1000, 2}, {10000, 2}, {50000, 1}}
-                                          : std::vector<Plan>{{1000, 60}, {10000, 16}, {50000, 4}};
+                                          : std::vector<Plan>{{1000, 40}, {10000, 8}, {50000, 2}};
     const int runs = quick ? 1 : 5;
-    const int warmUp = quick ? 1 : 3;
+    const int warmUp = quick ? 1 : 2;
     const int maxQuads = 50000;
 
     BenchGame game;
@@ -214,7 +238,10 @@ int main(int argc, char** argv) {
             "- floor: own GL 3.3 core window and context; the vertex buffer is rewritten once per frame with "
             "glBufferSubData (the quads move), then one glDrawElements; shader: texture x colour\n");
         std::printf("- a frame: clear, draw N quads, present (SDL_GL_SwapWindow), glFinish\n");
-        std::printf("- %d warm-up frames per variant, then %d runs (interleaved) of K frames; K:", warmUp, runs);
+        std::printf(
+            "- %d warm-up frames per variant, then %d runs of K frames, the variants taking turns frame by "
+            "frame; K:",
+            warmUp, runs);
         for (const Plan& p : plans) std::printf(" %d for N=%d;", p.frames, p.quads);
         std::printf(" median of the runs\n");
 
@@ -230,28 +257,41 @@ int main(int argc, char** argv) {
         std::printf("\n");
         std::fflush(stdout);
 
-        VelmoraBench::Table table({"N", "variant", "median ms/frame", "ratio to floor"});
+        // The variants take turns frame by frame, so a busy spell of a shared machine falls on
+        // all of them alike.
+        VelmoraBench::Table wall({"N", "variant", "median ms/frame", "ratio to floor"});
+        VelmoraBench::Table cpu({"N", "variant", "median CPU ms/frame", "ratio to floor"});
+        const std::string loadBefore = LoadAverage();
         VelmoraBench::Stopwatch total;
         for (const Plan& plan : plans) {
             for (const Variant& v : variants)
                 for (int f = 0; f < warmUp; ++f) v.frame(plan.quads, f);
-            std::vector<std::vector<double>> times(variants.size());
-            for (int run = 0; run < runs; ++run)
+            std::vector<std::vector<double>> wallMs(variants.size()), cpuMs(variants.size());
+            for (int run = 0; run < runs; ++run) {
+                std::vector<double> wallSum(variants.size()), cpuSum(variants.size());
+                for (int f = 0; f < plan.frames; ++f)
+                    for (size_t v = 0; v < variants.size(); ++v) {
+                        VelmoraBench::Stopwatch watch;
+                        variants[v].frame(plan.quads, run * plan.frames + f);
+                        wallSum[v] += watch.Milliseconds();
+                        cpuSum[v] += watch.CpuMilliseconds();
+                    }
                 for (size_t v = 0; v < variants.size(); ++v) {
-                    VelmoraBench::Stopwatch watch;
-                    for (int f = 0; f < plan.frames; ++f) variants[v].frame(plan.quads, run * plan.frames + f);
-                    times[v].push_back(watch.Milliseconds() / plan.frames);
+                    wallMs[v].push_back(wallSum[v] / plan.frames);
+                    cpuMs[v].push_back(cpuSum[v] / plan.frames);
                 }
-            const double floorMs = VelmoraBench::Median(times[0]);
-            for (size_t v = 0; v < variants.size(); ++v) {
-                double ms = VelmoraBench::Median(times[v]);
-                table.AddRow({std::to_string(plan.quads), variants[v].name, Format("%.2f", ms),
-                              Format("%.2f", floorMs > 0 ? ms / floorMs : 0.0)});
             }
+            AddRows(&wall, plan.quads, variants, wallMs);
+            AddRows(&cpu, plan.quads, variants, cpuMs);
         }
-        table.Print();
-        std::printf("\nTotal timed part: %.1f s. On llvmpipe, rasterising the quads' pixels dominates at large N.\n",
-                    total.Milliseconds() / 1000.0);
+        wall.Print();
+        std::printf(
+            "\nProcessor time of the whole process per frame (all threads, the rasteriser's too); it is\n"
+            "steadier than wall time when other programs share the machine:\n\n");
+        cpu.Print();
+        std::printf("\nTimed part: %.1f s; load average before %s, after %s.\n", total.Milliseconds() / 1000.0,
+                    loadBefore.c_str(), LoadAverage().c_str());
+        std::printf("On llvmpipe, rasterising the quads' pixels dominates at large N.\n");
         texture->Release();
     }
     game.Destroy();

@@ -5,20 +5,32 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
 namespace VelmoraBench {
 
+// Wall-clock time, and the processor time of the whole process (all its threads, so a
+// software rasteriser's workers too). The latter hardly moves when other programs share the
+// machine, which makes it the steadier measure on a busy one.
 class Stopwatch {
 public:
-    Stopwatch() : m_start(std::chrono::steady_clock::now()) {}
+    Stopwatch() : m_start(std::chrono::steady_clock::now()), m_cpuStart(CpuNow()) {}
     double Milliseconds() const {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start).count();
     }
+    double CpuMilliseconds() const { return CpuNow() - m_cpuStart; }
 
 private:
+    static double CpuNow() {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+    }
+
     std::chrono::steady_clock::time_point m_start;
+    double m_cpuStart;
 };
 
 inline double Median(std::vector<double> values) {
