@@ -237,7 +237,9 @@ int main(int argc, char** argv) {
         std::printf(
             "- floor: own GL 3.3 core window and context; the vertex buffer is rewritten once per frame with "
             "glBufferSubData (the quads move), then one glDrawElements; shader: texture x colour\n");
-        std::printf("- a frame: clear, draw N quads, present (SDL_GL_SwapWindow), glFinish\n");
+        std::printf(
+            "- a frame, every variant alike: clear, draw N quads, resolve and copy to the window, "
+            "SDL_GL_SwapWindow, glFinish\n");
         std::printf(
             "- %d warm-up frames per variant, then %d runs of K frames, the variants taking turns frame by "
             "frame; K:",
