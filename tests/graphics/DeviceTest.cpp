@@ -1,4 +1,5 @@
 // The Direct3D stand-in, checked by reading pixels back from the device.
+#include <iterator>
 #include <set>
 #include <utility>
 
@@ -234,6 +235,64 @@ TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
         device->SetTexture(0, nullptr);
         texture->Release();
     }
+}
+
+// Each texture-stage set-up is drawn with its own shader program; draws that switch between
+// them in one frame must each get their own operations and the current uniform values.
+TEST_F(DeviceTest, TextureStageSetUpsAndAlphaTestInOneFrame) {
+    IDirect3DTexture9* texel = nullptr;  // one texel: (0x40, 0x20, 0x60), alpha 0x80
+    ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texel, nullptr), D3D_OK);
+    D3DLOCKED_RECT lr{};
+    texel->LockRect(0, &lr, nullptr, 0);
+    *static_cast<DWORD*>(lr.pBits) = D3DCOLOR_ARGB(0x80, 0x40, 0x20, 0x60);
+    texel->UnlockRect(0);
+    const DWORD diffuse = D3DCOLOR_ARGB(0xC0, 0x10, 0x20, 0x30), background = 0x0A0B0C;
+    device->SetTexture(0, texel);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+
+    struct Case {
+        const char* name;
+        DWORD op, arg1, arg2;
+        DWORD alphaFunc;  // 0: no alpha test; the reference is 0x80, the texel's alpha
+        DWORD factor;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"texture x diffuse", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0, 0, 0x040412},
+        {"texture factor", D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_DIFFUSE, 0, 0xFF336699, 0x336699},
+        {"complemented diffuse", D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE | D3DTA_COMPLEMENT, 0, 0, 0xEFDFCF},
+        {"texture + diffuse", D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0, 0, 0x504090},
+        {"texture alpha replicated", D3DTOP_SELECTARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE, D3DTA_DIFFUSE, 0, 0,
+         0x808080},
+        {"alpha test passes", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DCMP_GREATEREQUAL, 0, 0x402060},
+        {"alpha test fails", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DCMP_GREATER, 0, background},
+        // The first two set-ups again, the factor changed while another one was in use.
+        {"texture x diffuse again", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, 0, 0xFF00FF00, 0x040412},
+        {"texture factor changed", D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_DIFFUSE, 0, 0xFF00FF00, 0x00FF00},
+    };
+    ClearTo(0xFF000000 | background);
+    device->SetRenderState(D3DRS_ALPHAREF, 0x80);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        device->SetTextureStageState(0, D3DTSS_COLOROP, c.op);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, c.arg1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, c.arg2);
+        device->SetRenderState(D3DRS_ALPHATESTENABLE, c.alphaFunc != 0);
+        if (c.alphaFunc) device->SetRenderState(D3DRS_ALPHAFUNC, c.alphaFunc);
+        if (c.factor) device->SetRenderState(D3DRS_TEXTUREFACTOR, c.factor);
+        DrawQuad(i * 5.0f, 0, i * 5.0f + 4, 4, diffuse);
+    }
+    auto pixels = ReadBack();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        DWORD p = At(pixels, static_cast<int>(i) * 5 + 1, 1);
+        for (int shift : {16, 8, 0})
+            EXPECT_NEAR(static_cast<int>(p >> shift & 0xFF), static_cast<int>(cases[i].expected >> shift & 0xFF), 1)
+                << cases[i].name << std::hex << " got " << p;
+    }
+    device->SetTexture(0, nullptr);
+    texel->Release();
 }
 
 TEST_F(DeviceTest, BadCallsFailCleanly) {

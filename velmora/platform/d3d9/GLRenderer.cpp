@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 
@@ -46,15 +47,14 @@ void main() {
 }
 )";
 
-const char* const kFragmentShader = R"(#version 330 core
+// Follows the constants kColorOp, kColorArg1, kColorArg2, kAlphaOp, kAlphaArg1, kAlphaArg2,
+// kAlphaTest and kAlphaFunc of the program's state (see ProgramFor).
+const char* const kFragmentShader = R"(
 in vec4 vColor;
 in vec2 vTexCoord;
 uniform sampler2D uTexture;
-uniform int uColorOp, uColorArg1, uColorArg2, uAlphaOp, uAlphaArg1, uAlphaArg2;
 uniform vec4 uTextureFactor;
-uniform bool uAlphaTest;
 uniform float uAlphaRef;
-uniform int uAlphaFunc;
 out vec4 fragColor;
 
 vec4 Argument(int arg, vec4 texel) {
@@ -83,28 +83,29 @@ vec4 Combine(int op, vec4 a1, vec4 a2) {
 }
 
 bool Passes(float a) {
-    if (uAlphaFunc == 1) return false;
-    if (uAlphaFunc == 2) return a < uAlphaRef;
-    if (uAlphaFunc == 3) return a == uAlphaRef;
-    if (uAlphaFunc == 4) return a <= uAlphaRef;
-    if (uAlphaFunc == 5) return a > uAlphaRef;
-    if (uAlphaFunc == 6) return a != uAlphaRef;
-    if (uAlphaFunc == 7) return a >= uAlphaRef;
+    if (kAlphaFunc == 1) return false;
+    if (kAlphaFunc == 2) return a < uAlphaRef;
+    if (kAlphaFunc == 3) return a == uAlphaRef;
+    if (kAlphaFunc == 4) return a <= uAlphaRef;
+    if (kAlphaFunc == 5) return a > uAlphaRef;
+    if (kAlphaFunc == 6) return a != uAlphaRef;
+    if (kAlphaFunc == 7) return a >= uAlphaRef;
     return true;
 }
 
 void main() {
     vec4 texel = texture(uTexture, vTexCoord);
-    vec3 rgb = Combine(uColorOp, Argument(uColorArg1, texel), Argument(uColorArg2, texel)).rgb;
-    float a = Combine(uAlphaOp, Argument(uAlphaArg1, texel), Argument(uAlphaArg2, texel)).a;
+    vec3 rgb = Combine(kColorOp, Argument(kColorArg1, texel), Argument(kColorArg2, texel)).rgb;
+    float a = Combine(kAlphaOp, Argument(kAlphaArg1, texel), Argument(kAlphaArg2, texel)).a;
     // Alpha is compared in 8-bit steps, as Direct3D does.
-    if (uAlphaTest && !Passes(floor(a * 255.0 + 0.5))) discard;
+    if (kAlphaTest && !Passes(floor(a * 255.0 + 0.5))) discard;
     fragColor = vec4(rgb, a);
 }
 )";
 
-GLuint Compile(GLenum type, const char* source) {
+GLuint Compile(GLenum type, const std::string& text) {
     GLuint shader = glCreateShader(type);
+    const char* source = text.c_str();
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     GLint ok = 0;
@@ -164,7 +165,7 @@ GLRenderer::~GLRenderer() {
     ForeignAllocations driver;
     MakeCurrent();
     DestroyFramebuffers();
-    if (m_program) glDeleteProgram(m_program);
+    for (const Program& p : m_programs) glDeleteProgram(p.id);
     if (m_vbo) glDeleteBuffers(1, &m_vbo);
     if (m_vao) glDeleteVertexArrays(1, &m_vao);
     if (m_sampler) glDeleteSamplers(1, &m_sampler);
@@ -192,7 +193,7 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer) {
         return false;
     }
     MakeCurrent();
-    if (!CreateProgram()) return false;
+    if (ProgramFor(DrawState{}) == kNoProgram) return false;  // the shaders build on this GL
 
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
@@ -217,31 +218,66 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer) {
     return ResizeBackBuffer(backBuffer);
 }
 
-bool GLRenderer::CreateProgram() {
+GLRenderer::ProgramKey::ProgramKey(const DrawState& s)
+    : colorOp(s.colorOp),
+      colorArg1(s.colorArg1),
+      colorArg2(s.colorArg2),
+      alphaOp(s.alphaOp),
+      alphaArg1(s.alphaArg1),
+      alphaArg2(s.alphaArg2),
+      alphaTest(s.alphaTest),
+      alphaFunc(s.alphaTest ? s.alphaFunc : 0) {}
+
+bool GLRenderer::ProgramKey::operator==(const ProgramKey& o) const {
+    return colorOp == o.colorOp && colorArg1 == o.colorArg1 && colorArg2 == o.colorArg2 && alphaOp == o.alphaOp &&
+           alphaArg1 == o.alphaArg1 && alphaArg2 == o.alphaArg2 && alphaTest == o.alphaTest && alphaFunc == o.alphaFunc;
+}
+
+size_t GLRenderer::ProgramFor(const DrawState& state) {
+    const ProgramKey key(state);
+    if (m_appliedProgram != kNoProgram && m_programs[m_appliedProgram].key == key) return m_appliedProgram;
+    for (size_t i = 0; i < m_programs.size(); ++i)
+        if (m_programs[i].key == key) return i;
+
+    // int(uint) keeps the bits, so every DWORD reads as the signed value the code compares.
+    char head[512];
+    std::snprintf(head, sizeof(head),
+                  "#version 330 core\n"
+                  "const int kColorOp = int(%uu), kColorArg1 = int(%uu), kColorArg2 = int(%uu);\n"
+                  "const int kAlphaOp = int(%uu), kAlphaArg1 = int(%uu), kAlphaArg2 = int(%uu);\n"
+                  "const bool kAlphaTest = %s;\n"
+                  "const int kAlphaFunc = int(%uu);\n",
+                  key.colorOp, key.colorArg1, key.colorArg2, key.alphaOp, key.alphaArg1, key.alphaArg2,
+                  key.alphaTest ? "true" : "false", key.alphaFunc);
     GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (!vs || !fs) return false;
-    m_program = glCreateProgram();
-    glAttachShader(m_program, vs);
-    glAttachShader(m_program, fs);
-    glLinkProgram(m_program);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, std::string(head) + kFragmentShader);
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        if (fs) glDeleteShader(fs);
+        return kNoProgram;
+    }
+    GLuint id = glCreateProgram();
+    glAttachShader(id, vs);
+    glAttachShader(id, fs);
+    glLinkProgram(id);
     glDeleteShader(vs);
     glDeleteShader(fs);
     GLint ok = 0;
-    glGetProgramiv(m_program, GL_LINK_STATUS, &ok);
+    glGetProgramiv(id, GL_LINK_STATUS, &ok);
     if (!ok) {
         std::fprintf(stderr, "velmora: shader link failed\n");
-        return false;
+        glDeleteProgram(id);
+        return kNoProgram;
     }
-    glUseProgram(m_program);
-    auto loc = [this](const char* name) { return glGetUniformLocation(m_program, name); };
-    m_u = Uniforms{loc("uWorldViewProj"), loc("uViewport"),   loc("uTarget"),        loc("uPixelOffset"),
-                   loc("uPretransformed"), loc("uColorOp"),  loc("uColorArg1"),     loc("uColorArg2"),
-                   loc("uAlphaOp"),       loc("uAlphaArg1"), loc("uAlphaArg2"),     loc("uTextureFactor"),
-                   loc("uAlphaTest"),     loc("uAlphaRef"),  loc("uAlphaFunc"),     loc("uTexture"),
-                   loc("uPointSize")};
-    glUniform1i(m_u.texture, 0);
-    return true;
+    auto loc = [id](const char* name) { return glGetUniformLocation(id, name); };
+    Program p{key, id,
+              Uniforms{loc("uWorldViewProj"), loc("uViewport"), loc("uTarget"), loc("uPixelOffset"),
+                       loc("uPretransformed"), loc("uTextureFactor"), loc("uAlphaRef"), loc("uPointSize")}};
+    glUseProgram(id);
+    glUniform1i(loc("uTexture"), 0);
+    m_programs.push_back(p);
+    m_haveApplied = false;  // the bound program changed behind the cache
+    return m_programs.size() - 1;
 }
 
 void GLRenderer::DestroyFramebuffers() {
@@ -336,8 +372,14 @@ void GLRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
     m_haveApplied = false;  // masks and scissor were changed behind the cache
 }
 
-void GLRenderer::ApplyState(const DrawState& s) {
+bool GLRenderer::ApplyState(const DrawState& s) {
+    const size_t index = ProgramFor(s);
+    if (index == kNoProgram) return false;
+    const Program& p = m_programs[index];
     const bool all = !m_haveApplied;
+    // Uniform values belong to their program: one just bound gets all of them again.
+    const bool fresh = all || index != m_appliedProgram;
+    if (fresh) glUseProgram(p.id);
     const DrawState& a = m_applied;
     bool backBufferHasAlpha = HasAlpha(m_backBuffer.format);
 
@@ -391,36 +433,30 @@ void GLRenderer::ApplyState(const DrawState& s) {
         glSamplerParameterfv(m_sampler, GL_TEXTURE_BORDER_COLOR, b);
     }
 
-    if (all || s.pretransformed != a.pretransformed) glUniform1i(m_u.pretransformed, s.pretransformed);
-    if (all || std::memcmp(s.worldViewProj, a.worldViewProj, sizeof(s.worldViewProj)) != 0)
-        glUniformMatrix4fv(m_u.wvp, 1, GL_FALSE, s.worldViewProj);  // row vectors: GL reads it transposed
-    if (all || std::memcmp(&s.viewport, &a.viewport, sizeof(D3DVIEWPORT9)) != 0) {
-        glUniform4f(m_u.viewport, static_cast<float>(s.viewport.X), static_cast<float>(s.viewport.Y),
+    if (fresh || s.pretransformed != a.pretransformed) glUniform1i(p.u.pretransformed, s.pretransformed);
+    if (fresh || std::memcmp(s.worldViewProj, a.worldViewProj, sizeof(s.worldViewProj)) != 0)
+        glUniformMatrix4fv(p.u.wvp, 1, GL_FALSE, s.worldViewProj);  // row vectors: GL reads it transposed
+    if (fresh || std::memcmp(&s.viewport, &a.viewport, sizeof(D3DVIEWPORT9)) != 0)
+        glUniform4f(p.u.viewport, static_cast<float>(s.viewport.X), static_cast<float>(s.viewport.Y),
                     static_cast<float>(s.viewport.Width), static_cast<float>(s.viewport.Height));
+    if (all || std::memcmp(&s.viewport, &a.viewport, sizeof(D3DVIEWPORT9)) != 0)
         glDepthRange(s.viewport.MinZ, s.viewport.MaxZ);
-    }
-    if (all) glUniform2f(m_u.target, static_cast<float>(m_backBuffer.width), static_cast<float>(m_backBuffer.height));
+    if (fresh) glUniform2f(p.u.target, static_cast<float>(m_backBuffer.width), static_cast<float>(m_backBuffer.height));
     // Triangles: Direct3D screen positions are half a pixel left of GL's. Points and lines
     // land on pixel centres, so a point at (x, y) lights pixel (x, y).
-    if (all || s.kind != a.kind) glUniform1f(m_u.pixelOffset, s.kind == PrimitiveKind::Triangles ? 0.5f : 1.0f);
-    if (all || s.colorOp != a.colorOp) glUniform1i(m_u.colorOp, static_cast<GLint>(s.colorOp));
-    if (all || s.colorArg1 != a.colorArg1) glUniform1i(m_u.colorArg1, static_cast<GLint>(s.colorArg1));
-    if (all || s.colorArg2 != a.colorArg2) glUniform1i(m_u.colorArg2, static_cast<GLint>(s.colorArg2));
-    if (all || s.alphaOp != a.alphaOp) glUniform1i(m_u.alphaOp, static_cast<GLint>(s.alphaOp));
-    if (all || s.alphaArg1 != a.alphaArg1) glUniform1i(m_u.alphaArg1, static_cast<GLint>(s.alphaArg1));
-    if (all || s.alphaArg2 != a.alphaArg2) glUniform1i(m_u.alphaArg2, static_cast<GLint>(s.alphaArg2));
-    if (all || s.textureFactor != a.textureFactor) {
+    if (fresh || s.kind != a.kind) glUniform1f(p.u.pixelOffset, s.kind == PrimitiveKind::Triangles ? 0.5f : 1.0f);
+    if (fresh || s.textureFactor != a.textureFactor) {
         float f[4];
         ColorToFloats(s.textureFactor, f);
-        glUniform4fv(m_u.textureFactor, 1, f);
+        glUniform4fv(p.u.textureFactor, 1, f);
     }
-    if (all || s.alphaTest != a.alphaTest) glUniform1i(m_u.alphaTest, s.alphaTest);
-    if (all || s.alphaRef != a.alphaRef) glUniform1f(m_u.alphaRef, static_cast<float>(s.alphaRef & 0xFF));
-    if (all || s.alphaFunc != a.alphaFunc) glUniform1i(m_u.alphaFunc, static_cast<GLint>(s.alphaFunc));
-    if (all || s.pointSize != a.pointSize) glUniform1f(m_u.pointSize, s.pointSize);
+    if (fresh || s.alphaRef != a.alphaRef) glUniform1f(p.u.alphaRef, static_cast<float>(s.alphaRef & 0xFF));
+    if (fresh || s.pointSize != a.pointSize) glUniform1f(p.u.pointSize, s.pointSize);
 
     m_applied = s;
+    m_appliedProgram = index;
     m_haveApplied = true;
+    return true;
 }
 
 void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size_t count) {
@@ -428,10 +464,9 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
     if (!count || !m_fbo) return;
     MakeCurrent();
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-    glUseProgram(m_program);
     glBindVertexArray(m_vao);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    ApplyState(state);
+    if (!ApplyState(state)) return;
 
     const size_t bytes = count * sizeof(RenderVertex);
     if (bytes > m_vboSize) {

@@ -1,6 +1,7 @@
 // The OpenGL side of the Direct3D stand-in: one GL 3.3 core context per device, the back
-// buffer as an off-screen framebuffer, one shader that reproduces the fixed-function subset,
-// a streaming vertex buffer, presentation and read-back.
+// buffer as an off-screen framebuffer, a shader that reproduces the fixed-function subset
+// (built for each texture-stage set-up in use), a streaming vertex buffer, presentation and
+// read-back.
 //
 // The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
 // that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
@@ -94,17 +95,39 @@ public:
                             UINT height, INT pitch, const void* bytes);
 
 private:
-    bool CreateProgram();
+    // The fragment shader is built for one combination of texture-stage operations and alpha
+    // test at a time, with them as constants: the per-pixel work then has no branches on
+    // state, which matters on software rasterisers. One program per combination in use.
+    struct ProgramKey {
+        DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+        bool alphaTest;
+        DWORD alphaFunc;  // 0 without the alpha test
+        explicit ProgramKey(const DrawState& s);
+        bool operator==(const ProgramKey& other) const;
+    };
+    struct Uniforms {
+        GLint wvp, viewport, target, pixelOffset, pretransformed, textureFactor, alphaRef, pointSize;
+    };
+    struct Program {
+        ProgramKey key;
+        GLuint id;
+        Uniforms u;
+    };
+    static constexpr size_t kNoProgram = ~size_t{0};
+
+    // The program for the state, built on first use; kNoProgram when it does not build.
+    size_t ProgramFor(const DrawState& state);
     bool CreateFramebuffers();
     void DestroyFramebuffers();
     GLuint ResolvedFramebuffer();
-    void ApplyState(const DrawState& state);
+    // False when the state's program cannot be built.
+    bool ApplyState(const DrawState& state);
 
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
     BackBufferDesc m_backBuffer;
 
-    GLuint m_program = 0;
+    std::vector<Program> m_programs;
     GLuint m_vao = 0;
     GLuint m_vbo = 0;
     size_t m_vboSize = 0;
@@ -118,15 +141,10 @@ private:
     GLuint m_resolveFbo = 0;   // single-sample copy when multisampling
     GLuint m_resolveRb = 0;
 
-    struct Uniforms {
-        GLint wvp, viewport, target, pixelOffset, pretransformed;
-        GLint colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2, textureFactor;
-        GLint alphaTest, alphaRef, alphaFunc, texture, pointSize;
-    } m_u{};
-
     // The GL state last applied, to skip calls that would change nothing.
     bool m_haveApplied = false;
     DrawState m_applied;
+    size_t m_appliedProgram = kNoProgram;
 };
 
 }  // namespace vlm_platform

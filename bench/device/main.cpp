@@ -1,0 +1,301 @@
+// bench_device [--quick]
+// N textured quads per frame through the engine's Direct3D device, set up as a game sets it
+// up: one DrawPrimitiveUP call per quad with the engine's 2D state, and the D3DX sprite. The
+// floor is the same picture drawn with one raw OpenGL draw. Prints the median milliseconds
+// per frame of each and the ratio to the floor; --quick runs a few frames only, as a check.
+#include <SDL.h>       // the video driver's name for the report
+#include <epoxy/gl.h>  // glFinish on the engine's context, so that the GPU work is counted
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <velmora/Velmora.h>
+
+#include "device/GLFloor.h"
+#include "device/Scene.h"
+#include "support/BenchReport.h"
+
+namespace {
+
+using namespace DeviceBench;
+using VelmoraBench::Format;
+
+// The engine's vertex: FVF 0x142 (XYZ | DIFFUSE | TEX1).
+struct EngineVertex {
+    float x, y, z;
+    DWORD color;
+    float u, v;
+};
+static_assert(sizeof(EngineVertex) == 24, "FVF 0x142 vertices are 24 bytes");
+
+// The engine started as a game starts it; the benchmark drives the frames itself.
+class BenchGame : public CGameApp {};
+
+struct Plan {
+    int quads;
+    int frames;  // timed frames per run
+};
+
+struct Variant {
+    const char* name;
+    std::function<void(int quads, int frame)> frame;                     // drawn, shown, finished
+    std::function<std::vector<uint32_t>(int quads, int frame)> picture;  // drawn and read back
+};
+
+IDirect3DTexture9* CreateQuadTexture(IDirect3DDevice9* device) {
+    IDirect3DTexture9* texture = nullptr;
+    if (FAILED(device->CreateTexture(kTexture, kTexture, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr)))
+        return nullptr;
+    D3DLOCKED_RECT locked{};
+    if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
+        texture->Release();
+        return nullptr;
+    }
+    std::vector<uint32_t> pixels = TexturePixels();
+    for (int y = 0; y < kTexture; ++y)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &pixels[y * kTexture], kTexture * 4);
+    texture->UnlockRect(0);
+    return texture;
+}
+
+void DrawPrimitives(IDirect3DDevice9* device, IDirect3DTexture9* texture, int quads, int frame) {
+    device->SetTexture(0, texture);
+    for (int i = 0; i < quads; ++i) {
+        QuadPlace p = PlaceOf(i, frame);
+        const float x1 = p.x + kQuad, y1 = p.y + kQuad;
+        const EngineVertex strip[4] = {{p.x, p.y, 0.0f, p.color, 0.0f, 0.0f},
+                                       {x1, p.y, 0.0f, p.color, 1.0f, 0.0f},
+                                       {p.x, y1, 0.0f, p.color, 0.0f, 1.0f},
+                                       {x1, y1, 0.0f, p.color, 1.0f, 1.0f}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip, sizeof(EngineVertex));
+    }
+}
+
+void DrawSprites(ID3DXSprite* sprite, IDirect3DTexture9* texture, int quads, int frame) {
+    sprite->Begin(0);
+    for (int i = 0; i < quads; ++i) {
+        QuadPlace p = PlaceOf(i, frame);
+        const D3DXVECTOR2 at(p.x, p.y);
+        sprite->Draw(texture, nullptr, nullptr, nullptr, 0.0f, &at, p.color);
+    }
+    sprite->End();
+}
+
+// The engine's back buffer as 0xAARRGGBB values, top row first.
+std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device) {
+    std::vector<uint32_t> picture;
+    IDirect3DSurface9* surface = nullptr;
+    if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) return picture;
+    D3DLOCKED_RECT locked{};
+    if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+        picture.resize(static_cast<size_t>(kWidth) * kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            std::memcpy(&picture[static_cast<size_t>(y) * kWidth],
+                        static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch, kWidth * 4);
+        surface->UnlockRect();
+    }
+    surface->Release();
+    return picture;
+}
+
+// The largest difference of a colour channel, and how many pixels differ by more than `slack`.
+struct Difference {
+    int largest = 0;
+    size_t pixels = 0;
+};
+
+Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int slack) {
+    Difference d;
+    if (a.size() != b.size()) return {255, a.size() > b.size() ? a.size() : b.size()};
+    for (size_t i = 0; i < a.size(); ++i) {
+        int worst = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            int ca = static_cast<int>(a[i] >> shift & 0xFF), cb = static_cast<int>(b[i] >> shift & 0xFF);
+            worst = std::max(worst, std::abs(ca - cb));
+        }
+        d.largest = std::max(d.largest, worst);
+        if (worst > slack) ++d.pixels;
+    }
+    return d;
+}
+
+// Medians of the runs, one row per variant, with the ratio to the first variant (the floor).
+void AddRows(VelmoraBench::Table* table, int quads, const std::vector<Variant>& variants,
+             const std::vector<std::vector<double>>& runMs) {
+    const double floorMs = VelmoraBench::Median(runMs[0]);
+    for (size_t v = 0; v < variants.size(); ++v) {
+        double ms = VelmoraBench::Median(runMs[v]);
+        table->AddRow({std::to_string(quads), variants[v].name, Format("%.2f", ms),
+                       Format("%.2f", floorMs > 0 ? ms / floorMs : 0.0)});
+    }
+}
+
+// The 1, 5 and 15 minute load averages, to judge how busy the machine was.
+std::string LoadAverage() {
+    double load[3] = {};
+    FILE* file = std::fopen("/proc/loadavg", "r");
+    if (!file) return "unknown";
+    int read = std::fscanf(file, "%lf %lf %lf", &load[0], &load[1], &load[2]);
+    std::fclose(file);
+    if (read != 3) return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.2f %.2f %.2f", load[0], load[1], load[2]);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+    if (argc > 2 || (argc == 2 && !quick)) {
+        std::fprintf(stderr, "usage: %s [--quick]\n", argv[0]);
+        return 2;
+    }
+    // Frames per run shrink as N grows, so each run lasts a similar time on llvmpipe.
+    const std::vector<Plan> plans = quick ? std::vector<Plan>{{1000, 2}, {10000, 2}, {50000, 1}}
+                                          : std::vector<Plan>{{1000, 40}, {10000, 8}, {50000, 2}};
+    const int runs = quick ? 1 : 5;
+    const int warmUp = quick ? 1 : 2;
+    const int maxQuads = 50000;
+
+    BenchGame game;
+    game.SetWindowMode(true);
+    if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Velmora device benchmark", nullptr)) {
+        std::fprintf(stderr, "bench_device: the engine did not start\n");
+        game.Destroy();
+        return 1;
+    }
+    int status = 0;
+    {
+        CGraphics* graphics = GetGraphics();
+        IDirect3DDevice9* device = GetD3DDevice();
+        ID3DXSprite* sprite = graphics->GetSprite();
+        IDirect3DTexture9* texture = CreateQuadTexture(device);
+
+        // The floor's back buffer copies the engine's: its samples and depth attachment.
+        D3DSURFACE_DESC backBuffer{};
+        IDirect3DSurface9* surface = nullptr;
+        if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) {
+            surface->GetDesc(&backBuffer);
+            surface->Release();
+        }
+        DWORD zEnable = 0;
+        device->GetRenderState(D3DRS_ZENABLE, &zEnable);
+        const int samples = static_cast<int>(backBuffer.MultiSampleType);
+        GLFloor floor;
+        if (!texture || !floor.Create(samples, zEnable != 0, maxQuads)) {
+            std::fprintf(stderr, "bench_device: set-up failed: %s\n", texture ? floor.Error().c_str() : "no texture");
+            if (texture) texture->Release();
+            game.Destroy();
+            return 1;
+        }
+
+        auto engineFrame = [graphics](const std::function<void()>& draw) {
+            graphics->BeginScene();
+            draw();
+            graphics->EndScene();
+            glFinish();  // the device presented, so its context is the current one
+        };
+        auto enginePicture = [graphics, device](const std::function<void()>& draw) {
+            graphics->BeginScene();
+            draw();
+            std::vector<uint32_t> picture = ReadBackBuffer(device);
+            graphics->EndScene();
+            return picture;
+        };
+        std::vector<Variant> variants = {
+            {"floor: raw GL, one draw",
+             [&floor](int n, int f) {
+                 floor.MakeCurrent();
+                 floor.Frame(n, f);
+             },
+             [&floor](int n, int f) {
+                 floor.MakeCurrent();
+                 return floor.Picture(n, f);
+             }},
+            {"DrawPrimitiveUP per quad",
+             [&](int n, int f) { engineFrame([&] { DrawPrimitives(device, texture, n, f); }); },
+             [&](int n, int f) { return enginePicture([&] { DrawPrimitives(device, texture, n, f); }); }},
+            {"ID3DXSprite::Draw", [&](int n, int f) { engineFrame([&] { DrawSprites(sprite, texture, n, f); }); },
+             [&](int n, int f) { return enginePicture([&] { DrawSprites(sprite, texture, n, f); }); }},
+        };
+
+        floor.MakeCurrent();
+        std::printf("# Velmora device benchmark\n\n");
+        std::printf("N quads of %dx%d pixels from one %dx%d A8R8G8B8 texture, alpha-blended, moving every frame.\n",
+                    kQuad, kQuad, kTexture, kTexture);
+        std::printf("- video driver: %s; GL renderer: %s\n", SDL_GetCurrentVideoDriver(), floor.Renderer().c_str());
+        std::printf("- back buffer (engine and floor alike): %dx%d, %d samples, %s\n", kWidth, kHeight,
+                    samples > 1 ? samples : 1,
+                    zEnable ? "16-bit depth (the engine's 2D state tests and writes it)" : "no depth");
+        std::printf(
+            "- engine: a CGameApp with its CGraphics; DrawPrimitiveUP: one call per quad (triangle strip, "
+            "FVF 0x142); sprite: Begin, one Draw per quad, End\n");
+        std::printf(
+            "- floor: own GL 3.3 core window and context; the vertex buffer is rewritten once per frame with "
+            "glBufferSubData (the quads move), then one glDrawElements; shader: texture x colour\n");
+        std::printf(
+            "- a frame, every variant alike: clear, draw N quads, resolve and copy to the window, "
+            "SDL_GL_SwapWindow, glFinish\n");
+        std::printf(
+            "- %d warm-up frames per variant, then %d runs of K frames, the variants taking turns frame by "
+            "frame; K:",
+            warmUp, runs);
+        for (const Plan& p : plans) std::printf(" %d for N=%d;", p.frames, p.quads);
+        std::printf(" median of the runs\n");
+
+        // All three must draw the same picture, or the comparison means nothing.
+        const int checkQuads = 1000, checkFrame = 7;
+        std::vector<uint32_t> reference = variants[0].picture(checkQuads, checkFrame);
+        for (size_t v = 1; v < variants.size(); ++v) {
+            Difference d = Compare(variants[v].picture(checkQuads, checkFrame), reference, 2);
+            std::printf("- picture check, %s vs floor (N=%d): largest channel difference %d, %zu pixels off\n",
+                        variants[v].name, checkQuads, d.largest, d.pixels);
+            if (d.pixels) status = 1;
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+
+        // The variants take turns frame by frame, so a busy spell of a shared machine falls on
+        // all of them alike.
+        VelmoraBench::Table wall({"N", "variant", "median ms/frame", "ratio to floor"});
+        VelmoraBench::Table cpu({"N", "variant", "median CPU ms/frame", "ratio to floor"});
+        const std::string loadBefore = LoadAverage();
+        VelmoraBench::Stopwatch total;
+        for (const Plan& plan : plans) {
+            for (const Variant& v : variants)
+                for (int f = 0; f < warmUp; ++f) v.frame(plan.quads, f);
+            std::vector<std::vector<double>> wallMs(variants.size()), cpuMs(variants.size());
+            for (int run = 0; run < runs; ++run) {
+                std::vector<double> wallSum(variants.size()), cpuSum(variants.size());
+                for (int f = 0; f < plan.frames; ++f)
+                    for (size_t v = 0; v < variants.size(); ++v) {
+                        VelmoraBench::Stopwatch watch;
+                        variants[v].frame(plan.quads, run * plan.frames + f);
+                        wallSum[v] += watch.Milliseconds();
+                        cpuSum[v] += watch.CpuMilliseconds();
+                    }
+                for (size_t v = 0; v < variants.size(); ++v) {
+                    wallMs[v].push_back(wallSum[v] / plan.frames);
+                    cpuMs[v].push_back(cpuSum[v] / plan.frames);
+                }
+            }
+            AddRows(&wall, plan.quads, variants, wallMs);
+            AddRows(&cpu, plan.quads, variants, cpuMs);
+        }
+        wall.Print();
+        std::printf(
+            "\nProcessor time of the whole process per frame (all threads, the rasteriser's too); it is\n"
+            "steadier than wall time when other programs share the machine:\n\n");
+        cpu.Print();
+        std::printf("\nTimed part: %.1f s; load average before %s, after %s.\n", total.Milliseconds() / 1000.0,
+                    loadBefore.c_str(), LoadAverage().c_str());
+        std::printf("On llvmpipe, rasterising the quads' pixels dominates at large N.\n");
+        texture->Release();
+    }
+    game.Destroy();
+    return status;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the library and every benchmark under bench/ (optimised, without sanitizers) and runs
+# each benchmark program in turn. Headless by default: SDL's offscreen driver on Mesa's
+# llvmpipe; set SDL_VIDEODRIVER and LIBGL_ALWAYS_SOFTWARE to use something else. Extra
+# arguments go to every benchmark (for example --quick).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+build=$root/build/bench
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON -DVELMORA_BUILD_TESTS=OFF \
+      -DVELMORA_BUILD_EXAMPLES=OFF -DVELMORA_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
+export LIBGL_ALWAYS_SOFTWARE=${LIBGL_ALWAYS_SOFTWARE-1}
+run=$build/bench-run
+mkdir -p "$run"
+cd "$run"
+status=0
+found=0
+for program in "$build"/bench/bin/bench_*; do
+  [ -x "$program" ] || continue
+  found=1
+  echo "== $(basename "$program")"
+  "$program" "$@" || status=1
+  echo
+done
+if [ "$found" -eq 0 ]; then
+  echo "bench: no benchmark programs were built" >&2
+  exit 1
+fi
+exit "$status"
