@@ -16,7 +16,7 @@ public:
     ForeignAllocations() { __lsan_disable(); }
     ~ForeignAllocations() { __lsan_enable(); }
 #else
-    ForeignAllocations() = default;
+    ForeignAllocations() {}  // user-provided, so a scoped instance is not an unused variable
 #endif
     ForeignAllocations(const ForeignAllocations&) = delete;
     ForeignAllocations& operator=(const ForeignAllocations&) = delete;
