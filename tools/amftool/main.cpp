@@ -115,8 +115,9 @@ int Pack(const std::vector<std::string>& args) {
     CAniFile writer;
     writer.SetDelay(delay);
     if (!writer.SaveAMF(out.c_str(), &set)) return FileError(out, "cannot be written");
-    std::printf("%s: %d frames, %dx%d, %s, delay %u ms\n", out.c_str(), set.GetFrameCount(), set.GetWidth(),
-                set.GetHeight(), set.GetType() == AMF_UNIFORM ? "uniform" : "variable", delay);
+    std::printf("%s: %d frame%s, %dx%d, %s, delay %u ms\n", out.c_str(), set.GetFrameCount(),
+                set.GetFrameCount() == 1 ? "" : "s", set.GetWidth(), set.GetHeight(),
+                set.GetType() == AMF_UNIFORM ? "uniform" : "variable", delay);
     return kDone;
 }
 
