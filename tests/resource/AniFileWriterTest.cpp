@@ -177,6 +177,11 @@ TEST_F(AniFileWriterTest, ReleasedSetIsReloadedWhileWritten) {
     EXPECT_EQ(set.GetSize(), 4);
     EXPECT_FALSE(set.IsRelease());
     ExpectReadsBack("copy.amf", walk);
+
+    // Onto the very file it reloads from: the pictures are in before the file is replaced.
+    set.AutoRemove();
+    ASSERT_TRUE(CAniFile().SaveAMF("walk.amf", &set));
+    ExpectReadsBack("walk.amf", walk);
 }
 
 TEST_F(AniFileWriterTest, SetsThatCannotBeWrittenLeaveNoFile) {
