@@ -1,6 +1,7 @@
 #include "DemoGame.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -16,6 +17,27 @@ void DrawPrimitive(D3DPRIMITIVETYPE type, UINT count, const Vertex* vertices) {
 
 }  // namespace
 
+DWORD DemoGame::LoadFrames(const std::string& folder, const char* name) {
+    const std::string path = folder.empty() ? name : folder + "/" + name;
+    // Checked first: a failed load would raise the engine's error box.
+    if (FILE* fp = std::fopen(path.c_str(), "rb")) {
+        std::fclose(fp);
+    } else {
+        WriteLog(INFO_WARNING, "Demo art not found: %s", path.c_str());
+        return 0;
+    }
+    DWORD handle = GetFrameManager()->LoadFrame(path.c_str(), MEM_AUTO);
+    if (CFrames* frames = handle ? GetFrameManager()->GetFrame(handle) : nullptr)
+        WriteLog(INFO_NORMAL, "Demo art %s: %d x %d, frame count %d", name, frames->GetWidth(), frames->GetHeight(),
+                 frames->GetFrameCount());
+    return handle;
+}
+
+void DemoGame::LoadArt(const std::string& folder) {
+    m_hBall = LoadFrames(folder, "ball.amf");
+    m_hStar = LoadFrames(folder, "star.amf");
+}
+
 void DemoGame::DrawScene() {
     IDirect3DDevice9* device = GetD3DDevice();
     device->SetTexture(0, nullptr);
@@ -25,8 +47,11 @@ void DemoGame::DrawScene() {
     for (int i = 0; i < 12; ++i) {
         float x = 40.0f + i * 60.0f + 20.0f * std::sin(t + i);
         float y = 380.0f + 30.0f * std::cos(t * 1.3f + i);
-        DWORD color = MakeARGB(0xB0, static_cast<unsigned char>(60 + i * 15), 120, static_cast<unsigned char>(250 - i * 15));
-        Vertex quad[4] = {{x, y, 0, color, 0, 0}, {x + 48, y, 0, color, 0, 0}, {x, y + 80, 0, color, 0, 0},
+        DWORD color =
+            MakeARGB(0xB0, static_cast<unsigned char>(60 + i * 15), 120, static_cast<unsigned char>(250 - i * 15));
+        Vertex quad[4] = {{x, y, 0, color, 0, 0},
+                          {x + 48, y, 0, color, 0, 0},
+                          {x, y + 80, 0, color, 0, 0},
                           {x + 48, y + 80, 0, color, 0, 0}};
         DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, quad);
     }
@@ -36,19 +61,30 @@ void DemoGame::DrawScene() {
     for (int i = 0; i < 24; ++i) {
         float a = t + i * 3.14159265f / 12.0f;
         star[2 * i] = {400, 200, 0, 0xFFFFFF80, 0, 0};
-        star[2 * i + 1] = {400 + 150 * std::cos(a), 200 + 150 * std::sin(a), 0,
-                           MakeARGB(0xFF, static_cast<unsigned char>(128 + i * 5), 200, 255), 0, 0};
+        star[2 * i + 1] = {400 + 150 * std::cos(a),
+                           200 + 150 * std::sin(a),
+                           0,
+                           MakeARGB(0xFF, static_cast<unsigned char>(128 + i * 5), 200, 255),
+                           0,
+                           0};
     }
     DrawPrimitive(D3DPT_LINELIST, 24, star);
 
     // A frame around everything and a field of points.
-    Vertex frame[5] = {{10, 10, 0, 0xFF80FF80, 0, 0}, {789, 10, 0, 0xFF80FF80, 0, 0}, {789, 589, 0, 0xFF80FF80, 0, 0},
-                       {10, 589, 0, 0xFF80FF80, 0, 0}, {10, 10, 0, 0xFF80FF80, 0, 0}};
+    Vertex frame[5] = {{10, 10, 0, 0xFF80FF80, 0, 0},
+                       {789, 10, 0, 0xFF80FF80, 0, 0},
+                       {789, 589, 0, 0xFF80FF80, 0, 0},
+                       {10, 589, 0, 0xFF80FF80, 0, 0},
+                       {10, 10, 0, 0xFF80FF80, 0, 0}};
     DrawPrimitive(D3DPT_LINESTRIP, 4, frame);
     Vertex points[64];
     for (int i = 0; i < 64; ++i)
-        points[i] = {static_cast<float>((i * 97 + m_nFramesRun * 3) % 780 + 10), static_cast<float>((i * 53) % 120 + 30),
-                     0, 0xFFFFFFFF, 0, 0};
+        points[i] = {static_cast<float>((i * 97 + m_nFramesRun * 3) % 780 + 10),
+                     static_cast<float>((i * 53) % 120 + 30),
+                     0,
+                     0xFFFFFFFF,
+                     0,
+                     0};
     DrawPrimitive(D3DPT_POINTLIST, 64, points);
 }
 

@@ -13,11 +13,17 @@ public:
 
     void MainLoop() override;
     int FramesRun() const { return m_nFramesRun; }
+    // Loads the demo's AMF art from `folder` into the frame manager; a missing file is
+    // logged as a warning and the demo runs on without it.
+    void LoadArt(const std::string& folder);
 
 private:
     void DrawScene();
+    DWORD LoadFrames(const std::string& folder, const char* name);
 
     int m_nFrameLimit;
     std::string m_strSnapFile;
     int m_nFramesRun = 0;
+    DWORD m_hBall = 0;  // frame handles: an 8-frame 32 x 32 bouncing ball, a 64 x 64 star
+    DWORD m_hStar = 0;
 };

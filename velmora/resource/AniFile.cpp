@@ -1,13 +1,16 @@
-// AMF animation files: header and index checks, picture reads and the run-length codec.
+// AMF animation files: header and index checks, picture reads, the run-length codec and
+// the writer of whole files from frame sets.
 #include <velmora/resource/AniFile.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include <velmora/platform/win32/Dialogs.h>
 #include <velmora/platform/win32/FileSystem.h>
+#include <velmora/resource/Frames.h>
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "AMF records are read as they lie in the file");
 
@@ -68,6 +71,34 @@ void StoreWord(BYTE* words, size_t i, DWORD w) { std::memcpy(words + i * 4, &w, 
 
 bool Transparent(DWORD pixel) { return (pixel >> 24) == 0; }
 
+bool WriteAt(FILE* fp, uint64_t offset, const void* data, size_t size) {
+    return SeekTo(fp, offset) && std::fwrite(data, 1, size, fp) == size;
+}
+
+// Level 0 of a frame texture in the picture layout: width x height pixels, rows back to
+// back. Only 32-bit levels hold pictures; the unused byte of X8R8G8B8 reads as opaque.
+std::unique_ptr<DWORD[]> ReadPicture(const CTexture& texture) {
+    IDirect3DTexture9* d3d = texture.GetTexture();
+    const LONG width = texture.GetWidth();
+    const LONG height = texture.GetHeight();
+    D3DSURFACE_DESC desc{};
+    if (!d3d || !SideOk(width, false) || !SideOk(height, false) || FAILED(d3d->GetLevelDesc(0, &desc)) ||
+        (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8) || desc.Width < UINT(width) ||
+        desc.Height < UINT(height))
+        return nullptr;
+    std::unique_ptr<DWORD[]> pixels(new (std::nothrow) DWORD[size_t(width) * size_t(height)]);
+    D3DLOCKED_RECT locked{};
+    if (!pixels || FAILED(d3d->LockRect(0, &locked, nullptr, 0))) return nullptr;
+    const DWORD opaque = desc.Format == D3DFMT_X8R8G8B8 ? 0xFF000000 : 0;
+    for (LONG y = 0; y < height; ++y) {
+        const BYTE* row = static_cast<const BYTE*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
+        for (LONG x = 0; x < width; ++x)
+            pixels[size_t(y) * size_t(width) + size_t(x)] = LoadWord(row, size_t(x)) | opaque;
+    }
+    d3d->UnlockRect(0);
+    return pixels;
+}
+
 }  // namespace
 
 bool CAniFile::ReadHeader(const char* file, AMFHeader* header) const {
@@ -116,6 +147,55 @@ bool CAniFile::ReadData(FILE* fp, const DWORD& index, void* dest) const {
     const DWORD pictureBytes = DWORD(e.nWidth) * DWORD(e.nHeight) * 4;
     DWORD written = pictureBytes;
     return DeCompressData(data.get(), dest, e.dwSize, written) && written == pictureBytes;
+}
+
+bool CAniFile::SaveAMF(const char* file, CFrames* frames) const {
+    if (!file || !frames) return false;
+    // A released set comes in first, so that the header describes what is written.
+    if (frames->GetFrameCount() > 0 && !frames->GetTexture(0)) return false;
+    const int count = frames->GetFrameCount();
+    AMFHeader header{};
+    header.dwMagic = AMF_MAGIC;
+    header.nWidth = frames->GetWidth();
+    header.nHeight = frames->GetHeight();
+    header.wCount = WORD(count);
+    header.wDelay = WORD(m_dwDelay);
+    header.wType = WORD(frames->GetType());
+    header.wVersion = AMF_VERSION;
+    // A count or delay cut to 16 bits would describe another animation.
+    if (count < 0 || count > 0xFFFF || m_dwDelay > 0xFFFF || !HeaderSizesOk(header)) return false;
+
+    const std::string path = ResolveFilePath(file);
+    FILE* fp = std::fopen(path.c_str(), "wb");
+    if (!fp) return false;
+    bool written = WriteAt(fp, 0, &header, sizeof header);
+    uint64_t offset = sizeof(AMFHeader) + uint64_t(sizeof(AMFIndex)) * DWORD(count);
+    for (DWORD i = 0; written && i < DWORD(count); ++i) {
+        // Frame numbers wrap around the textures held: a set holding fewer than it counts
+        // would write another frame in place of a missing one.
+        CTexture* texture = frames->GetTexture(i);
+        std::unique_ptr<DWORD[]> pixels;
+        if (!texture || i >= DWORD(frames->GetSize()) || !(pixels = ReadPicture(*texture))) {
+            written = false;
+            break;
+        }
+        // Sides are at most AMF_MAX_SIDE, so the sizes fit in 32 bits.
+        const DWORD pixelBytes = DWORD(texture->GetWidth()) * DWORD(texture->GetHeight()) * 4;
+        std::unique_ptr<BYTE[]> packed(new (std::nothrow) BYTE[size_t(pixelBytes) * 2]);
+        DWORD packedSize = 0;
+        if (packed) CompressData(pixels.get(), packed.get(), pixelBytes, packedSize);
+        // Offsets in the index are 32 bits.
+        const AMFIndex entry{DWORD(offset), packedSize, texture->GetWidth(), texture->GetHeight()};
+        written = packed && offset + packedSize <= 0xFFFFFFFF &&
+                  WriteAt(fp, sizeof(AMFHeader) + uint64_t(sizeof(AMFIndex)) * i, &entry, sizeof entry) &&
+                  WriteAt(fp, offset, packed.get(), packedSize);
+        offset += packedSize;
+    }
+    // Closing flushes: a full disk may only show here.
+    written = std::fclose(fp) == 0 && written;
+    // A cut-short file would look like an AMF file to its readers.
+    if (!written) std::remove(path.c_str());
+    return written;
 }
 
 void CAniFile::CompressData(const void* src, void* dest, const DWORD& srcSize, DWORD& destSize) {

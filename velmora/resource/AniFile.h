@@ -34,6 +34,8 @@ struct AMFIndex {
 
 static_assert(sizeof(AMFHeader) == 24 && sizeof(AMFIndex) == 16, "AMF records have fixed sizes");
 
+class CFrames;
+
 namespace VelmoraTest {
 struct AniFileCodec;
 }
@@ -60,6 +62,14 @@ public:
     // index entry. Fails on truncated or malformed data; `dest` may then hold a part.
     bool ReadData(const char* file, const DWORD& index, void* dest) const;
     bool ReadData(FILE* fp, const DWORD& index, void* dest) const;
+
+    // Writes every frame of `frames` as a whole file, replacing `file`: the set's size,
+    // count and type, this object's delay (not the set's), and each frame's pixels from
+    // level 0 of its texture. A released set is reloaded first. Fails without touching the
+    // file when the count (at most 65535), the delay (at most 65535 ms) or the set's size
+    // does not fit the header, and leaves no file when a frame has no 32-bit texture of a
+    // size the readers accept, or the file cannot be written. Nothing is logged.
+    bool SaveAMF(const char* file, CFrames* frames) const;
 
     DWORD GetDelay() const { return m_dwDelay; }
     void SetDelay(DWORD delay) { m_dwDelay = delay; }
