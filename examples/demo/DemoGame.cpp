@@ -36,6 +36,39 @@ DWORD DemoGame::LoadFrames(const std::string& folder, const char* name) {
 void DemoGame::LoadArt(const std::string& folder) {
     m_hBall = LoadFrames(folder, "ball.amf");
     m_hStar = LoadFrames(folder, "star.amf");
+    if (!m_hBall) return;
+    const std::string path = folder.empty() ? "ball.amf" : folder + "/ball.amf";
+    const LOOP_TYPE loops[3] = {LOOP_CYCLE, LOOP_PINGPONG, LOOP_CYCLE};
+    for (int i = 0; i < 3; ++i) {
+        CAnimation& ball = m_Balls[i];
+        if (!ball.LoadFromFile(path.c_str(), MEM_AUTO)) continue;  // shares the set loaded above
+        ball.SetLoopType(loops[i]);
+        ball.SetPosition(560 + i * 60, 460);
+        if (i == 2) ball.SetDelay(ball.GetDelay() * 3);
+        ball.Play();
+    }
+}
+
+void DemoGame::DrawSprites() {
+    for (CAnimation& ball : m_Balls) {
+        ball.Update();
+        ball.Render();
+    }
+    if (m_hBall) {
+        // The same animation drawn twice as large and mirrored, tinted orange.
+        CGraphics* graphics = GetGraphics();
+        graphics->RenderAnimation(m_hBall, m_Balls[0].GetCurrentFrame(), 720, 500, -2.0f, 2.0f, nullptr, 0xFFFFB060);
+    }
+    if (!m_hStar) return;
+    CGraphics* graphics = GetGraphics();
+    const float t = m_nFramesRun * 0.05f;
+    graphics->BeginSprite();  // one batch for the row of stars
+    for (int i = 0; i < 6; ++i) {
+        float scale = 0.5f + 0.25f * i + 0.1f * std::sin(t + i);
+        DWORD tint = MakeARGB(static_cast<unsigned char>(255 - i * 25), 255, static_cast<unsigned char>(120 + i * 25), 80);
+        graphics->RenderAnimation(m_hStar, 0, 40 + i * 80, 40, i % 2 ? -scale : scale, scale, nullptr, tint);
+    }
+    graphics->EndSprite();
 }
 
 void DemoGame::DrawScene() {
@@ -94,6 +127,7 @@ void DemoGame::MainLoop() {
     graphics->SetBKColor(0xFF102040);
     if (graphics->BeginScene()) {
         DrawScene();
+        DrawSprites();
         bool last = m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit;
         if (last && !m_strSnapFile.empty()) graphics->SnapToFile(m_strSnapFile.c_str());
         graphics->EndScene();

@@ -19,6 +19,7 @@ public:
 
 private:
     void DrawScene();
+    void DrawSprites();
     DWORD LoadFrames(const std::string& folder, const char* name);
 
     int m_nFrameLimit;
@@ -26,4 +27,5 @@ private:
     int m_nFramesRun = 0;
     DWORD m_hBall = 0;  // frame handles: an 8-frame 32 x 32 bouncing ball, a 64 x 64 star
     DWORD m_hStar = 0;
+    CAnimation m_Balls[3];  // the ball played three ways: cycle, ping-pong, slowed down
 };
