@@ -38,7 +38,8 @@ public:
     // One line, formatted into 256 bytes (cut at 255); centred on (x, y) when asked.
     void DrawSingleLine(int x, int y, DWORD color, bool center, const char* format, ...)
         __attribute__((format(printf, 6, 7)));
-    // Formats, breaks into lines and draws them a line height apart; returns the line count.
+    // Formats into 4096 bytes (cut at 4095), breaks into lines and draws them a line height
+    // apart; returns the line count.
     int DrawTextA(int x, int y, DWORD color, const char* format, ...) __attribute__((format(printf, 5, 6)));
     // Ages the cache: at most every 3000 ms, destroys the textures unused for over 2000 ms.
     void Update();

@@ -55,7 +55,7 @@ RECT CFontTexture::MeasureString(HFONT font, const char* text) {
 
 void CFontTexture::WriteString(const char* text, HFONT font) {
     if (!text || !*text) return;
-    // A bitmap of another size than the texture would be read out of bounds.
+    // The bitmap follows the texture, which a reuse may have made at another size.
     if (m_bBitmapReady && (m_nBitmapWidth != m_nWidth || m_nBitmapHeight != m_nHeight)) Release();
     if (!m_bBitmapReady) {
         BITMAPINFO info{};
