@@ -42,3 +42,7 @@
 
 #include <velmora/graphics/Graphics.h>
 #include <velmora/graphics/Render.h>
+
+#include <velmora/text/Font.h>
+#include <velmora/text/FontTexture.h>
+#include <velmora/text/SimFont.h>

@@ -134,6 +134,12 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.messageManager = messageManager;
     WriteLog(INFO_NORMAL, "Create Main Message System...");
 
+    // The SimSun face, named in code page 936.
+    GFont& systemFont = vlm_engine::SystemFont();
+    if (!systemFont.CreateFontA("\xCB\xCE\xCC\xE5", 12, 0, 400)) return 0;
+    systemFont.SetLineCount(50);
+    WriteLog(INFO_NORMAL, "Create System Font...");
+
     WriteLog(INFO_NORMAL, "Initiate Velmora Core Application is OK.");
     WriteLog(INFO_NORMAL, "Processing User's code...");
     return 1;

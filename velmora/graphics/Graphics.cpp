@@ -15,6 +15,8 @@
 namespace {
 
 const DWORD kWindowedStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// The texture stages of a Direct3D 9 device.
+const DWORD kTextureStages = 8;
 
 template <class T>
 void ReleaseCom(T*& object) {
@@ -68,6 +70,9 @@ CGraphics::~CGraphics() {
     ReleaseCom(m_pSprite);
     ReleaseCom(m_pFont);
     if (m_pDevice) {
+        // Textures keep their device alive and the device its bound textures: unbound, the
+        // device goes with the last texture the managers delete below, instead of both leaking.
+        for (DWORD stage = 0; stage < kTextureStages; ++stage) m_pDevice->SetTexture(stage, nullptr);
         ReleaseCom(m_pDevice);
         g.device = nullptr;
     }
