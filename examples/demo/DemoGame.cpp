@@ -121,13 +121,39 @@ void DemoGame::DrawScene() {
     DrawPrimitive(D3DPT_POINTLIST, 64, points);
 }
 
+void DemoGame::DrainMessages() {
+    int index = 0;
+    CMessage message(0, 0, 0);
+    while (PeekMessageA(index, message, true)) {
+        if (message.m_dwMessage == MSG_DEVICE_READY) ++m_nDeviceResets;
+    }
+}
+
+void DemoGame::DrawTexts() {
+    DrawSingleLine(20, 568, 0xFFFFFF00, false, "%d frames per second, frame %d, %s, device resets %d", GetFPS(),
+                   m_nFramesRun, GetWindowMode() ? "windowed" : "full screen", m_nDeviceResets);
+    // "Velmora engine: Chinese text in GBK" in GBK bytes.
+    DrawSingleLine(400, 120, 0xFFFFFFFF, true, "Velmora \xD2\xFD\xC7\xE6\xA3\xBA\xD6\xD0\xCE\xC4\xCE\xC4\xD7\xD6");
+    if (!m_bFontReady) {
+        m_bFontReady = m_Font.CreateFontA("\xCB\xCE\xCC\xE5", 16, 0, 700);
+        m_Font.SetLineCount(28);
+        m_Font.SetLineHeight(22);
+    }
+    if (!m_bFontReady) return;
+    m_Font.DrawTextA(570, 230, 0xFFB0FFB0,
+                     "Alt+Enter: full screen.     Alt+F4, F2 or Q: quit.      "
+                     "\xB0\xB4 Alt+Enter \xC7\xD0\xBB\xBB\xC8\xAB\xC6\xC1\xA1\xA3");
+}
+
 void DemoGame::MainLoop() {
+    DrainMessages();
     ++m_nFramesRun;
     CGraphics* graphics = GetGraphics();
     graphics->SetBKColor(0xFF102040);
     if (graphics->BeginScene()) {
         DrawScene();
         DrawSprites();
+        DrawTexts();
         bool last = m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit;
         if (last && !m_strSnapFile.empty()) graphics->SnapToFile(m_strSnapFile.c_str());
         graphics->EndScene();
