@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
         "  load, or opened by name, as a single AMF texture loads) and vlm_platform::DecodeImageFile/Memory\n"
         "  (libpng); files come from the page cache\n");
     std::printf(
-        "- %d runs per way and set, the ways taking turns run by run, each run about %.0f ms; median of the "
+        "- runs per way and set: %d, the ways taking turns run by run, each run about %.0f ms; median of the "
         "runs\n",
         runs, runMs);
 

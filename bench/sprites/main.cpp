@@ -246,7 +246,7 @@ int RunParent(const char* program, bool quick) {
         "- a frame, every variant alike: clear, draw N sprites, present (buffer swap), glFinish; "
         "window events are handled between frames, untimed\n");
     std::printf(
-        "- each library runs in a process of its own; the processes take turns, one run each, %d runs; within a "
+        "- each library runs in a process of its own; runs: %d, the processes taking turns, one run each; within a "
         "process its variants take turns frame by frame; frames per run:",
         runs);
     for (const Plan& p : plans) std::printf(" %d for N=%d;", p.frames, p.sprites);
