@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the library and every benchmark under bench/ (optimised, without sanitizers) and runs
 # each benchmark program in turn. Headless by default: SDL's offscreen driver on Mesa's
-# llvmpipe; set SDL_VIDEODRIVER and LIBGL_ALWAYS_SOFTWARE to use something else. Extra
-# arguments go to every benchmark (for example --quick).
+# llvmpipe; set SDL_VIDEODRIVER and LIBGL_ALWAYS_SOFTWARE to use something else. The sprite
+# benchmark compares with libraries that need an X server, so it runs all of them on one Xvfb
+# display (SDL on its x11 driver) with llvmpipe, for equal conditions. Extra arguments go to
+# every benchmark (for example --quick).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -21,8 +23,13 @@ found=0
 for program in "$build"/bench/bin/bench_*; do
   [ -x "$program" ] || continue
   found=1
-  echo "== $(basename "$program")"
-  "$program" "$@" || status=1
+  name=$(basename "$program")
+  echo "== $name"
+  if [ "$name" = bench_sprites ]; then
+    env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1024x768x24" "$program" "$@" || status=1
+  else
+    "$program" "$@" || status=1
+  fi
   echo
 done
 if [ "$found" -eq 0 ]; then

@@ -10,6 +10,7 @@ packages=(
   libpng-dev libjpeg-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev
   xvfb xauth
+  libsfml-dev  # a peer of the sprite benchmark
 )
 
 missing=()

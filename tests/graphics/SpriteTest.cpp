@@ -70,6 +70,33 @@ TEST_F(SpriteTest, BatchedBetweenBeginAndEndLikeSingleDraws) {
     EXPECT_EQ(scene(true), scene(false));
 }
 
+// Single draws wait in the device's batch: device draws and texture rewrites in between must
+// still see them drawn first, with the pixels the texture had at the time.
+TEST_F(SpriteTest, SingleDrawsKeepTheirOrderWithDeviceDrawsAndTextureRewrites) {
+    auto scene = [&](bool readEach) {
+        texture->Release();
+        texture = MakeGradientTexture(8, 4);
+        ClearTo(0xFF203040);
+        for (int i = 0; i < 6; ++i) {
+            D3DXVECTOR2 at(static_cast<float>(i * 5), static_cast<float>(i * 3));
+            sprite->Draw(texture, nullptr, nullptr, nullptr, 0.0f, &at, 0xC0FFFFFF);
+            if (readEach) ReadBack();
+            device->SetTexture(0, i % 2 ? texture : nullptr);
+            DrawQuad(i * 5 + 2.0f, i * 3 + 1.0f, i * 5 + 10.0f, i * 3 + 6.0f, 0x80FF8000 + i);
+            if (readEach) ReadBack();
+            D3DXVECTOR2 below(static_cast<float>(i * 5), static_cast<float>(30 + i * 3));
+            sprite->Draw(texture, nullptr, nullptr, nullptr, 0.0f, &below, 0xFFFFFFFF);  // pending at the rewrite
+            if (readEach) ReadBack();
+            D3DLOCKED_RECT lr{};
+            EXPECT_EQ(texture->LockRect(0, &lr, nullptr, 0), D3D_OK);
+            static_cast<DWORD*>(lr.pBits)[i] = 0xFF00FF00 + i * 0x10;
+            texture->UnlockRect(0);
+        }
+        return ReadBack();
+    };
+    EXPECT_EQ(scene(false), scene(true));
+}
+
 TEST_F(SpriteTest, EndPutsTheRenderStateBack) {
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);

@@ -61,9 +61,11 @@ public:
         return D3D_OK;
     }
 
+    // The sprites stay in the device's batch: the device draws them, in order, as soon as
+    // anything depends on them (a state change, a read of the back buffer, the present), so a
+    // draw complete by itself does not cost a GL draw of its own.
     HRESULT End() override {
         if (!m_begun) return D3DERR_INVALIDCALL;
-        Flush();
         if (m_saveState)
             for (size_t i = 0; i < kSpriteStateCount; ++i) Set(kSpriteState[i], m_saved[i]);
         m_begun = false;

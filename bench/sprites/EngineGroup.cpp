@@ -1,0 +1,186 @@
+// The engine's three ways of drawing a texture at a place: the free Render on the sprite
+// path (each draw complete by itself), the same between BeginSprite and EndSprite, and the
+// vertex path into a rectangle. The engine is started as a game starts it; a diagnostic
+// group then resets its device to a plain back buffer, to show what the engine's own one costs.
+#include <epoxy/gl.h>  // glFinish on the engine's context, so that the rasteriser's work is counted
+
+#include <cstring>
+
+#include <velmora/Velmora.h>
+
+#include "sprites/Group.h"
+#include "sprites/Scene.h"
+
+namespace SpriteBench {
+
+namespace {
+
+class BenchGame : public CGameApp {};
+
+class EngineGroup final : public Group {
+public:
+    explicit EngineGroup(bool plainBackBuffer) : m_plain(plainBackBuffer) {}
+    ~EngineGroup() override { m_game.Destroy(); }
+
+    bool Start(std::string* error) override {
+        m_game.SetWindowWidth(kWidth);
+        m_game.SetWindowHeight(kHeight);
+        m_game.SetWindowMode(true);
+        if (!m_game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Velmora sprite benchmark", nullptr)) {
+            *error = "the engine did not start";
+            return false;
+        }
+        m_graphics = GetGraphics();
+        m_texture = LoadTexture(kTextureFile);
+        if (!m_texture) {
+            *error = std::string("the texture manager did not load ") + kTextureFile;
+            return false;
+        }
+        if (m_plain && !UsePlainBackBuffer()) {
+            *error = "the device did not reset to a plain back buffer";
+            return false;
+        }
+        return true;
+    }
+
+    std::string Describe() override {
+        IDirect3DDevice9* device = GetD3DDevice();
+        D3DSURFACE_DESC backBuffer{};
+        IDirect3DSurface9* surface = nullptr;
+        if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) {
+            surface->GetDesc(&backBuffer);
+            surface->Release();
+        }
+        DWORD zEnable = 0;
+        device->GetRenderState(D3DRS_ZENABLE, &zEnable);
+        const int samples = backBuffer.MultiSampleType > 1 ? static_cast<int>(backBuffer.MultiSampleType) : 1;
+        const GLubyte* renderer = glGetString(GL_RENDERER);
+        return std::string(m_plain ? "engine, diagnostic: the device reset to a back buffer of " : "engine: ") +
+               (samples > 1 ? std::to_string(samples) + " samples, " : std::string("1 sample, ")) +
+               (zEnable && !m_plain ? "16-bit depth tested and written" : "no depth") +
+               (m_plain ? ", not what a game gets" : ", as a CGameApp sets it up") + "; GL renderer " +
+               (renderer ? reinterpret_cast<const char*>(renderer) : "unknown");
+    }
+
+    std::vector<std::string> Variants() const override {
+        const std::string suffix = m_plain ? " [1 sample, no depth]" : "";
+        return {"engine: Render(h, x, y), sprite path, no BeginSprite" + suffix,
+                "engine: Render(h, x, y) in BeginSprite/EndSprite" + suffix,
+                "engine: CGraphics::Render(h, &dst), vertex path" + suffix};
+    }
+
+    void Frame(size_t variant, int sprites, int frame) override {
+        m_graphics->BeginScene();
+        Draw(variant, sprites, frame);
+        m_graphics->EndScene();
+        glFinish();  // the device presented, so its context is the current one
+    }
+
+    std::vector<uint32_t> Picture(size_t variant, int sprites, int frame) override {
+        m_graphics->BeginScene();
+        Draw(variant, sprites, frame);
+        std::vector<uint32_t> picture = ReadBackBuffer();
+        m_graphics->EndScene();
+        return picture;
+    }
+
+    void DrainEvents() override {
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+private:
+    void Draw(size_t variant, int sprites, int frame) {
+        if (variant == 0) {
+            for (int i = 0; i < sprites; ++i) {
+                const SpritePlace p = PlaceOf(i, frame);
+                Render(m_texture, p.x, p.y, nullptr, p.color);
+            }
+        } else if (variant == 1) {
+            m_graphics->BeginSprite();
+            for (int i = 0; i < sprites; ++i) {
+                const SpritePlace p = PlaceOf(i, frame);
+                Render(m_texture, p.x, p.y, nullptr, p.color);
+            }
+            m_graphics->EndSprite();
+        } else {
+            for (int i = 0; i < sprites; ++i) {
+                const SpritePlace p = PlaceOf(i, frame);
+                const RECT dst{p.x, p.y, p.x + kSprite, p.y + kSprite};
+                m_graphics->Render(m_texture, &dst, nullptr, p.color);
+            }
+        }
+    }
+
+    // Resets the device to one sample and no depth buffer, then puts back every state the
+    // engine had set (a reset returns them to their defaults).
+    bool UsePlainBackBuffer() {
+        IDirect3DDevice9* device = GetD3DDevice();
+        std::vector<std::pair<DWORD, DWORD>> render, stage, sampler;
+        DWORD value = 0;
+        for (DWORD s = 0; s < 256; ++s)
+            if (SUCCEEDED(device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(s), &value)))
+                render.emplace_back(s, value);
+        for (DWORD s = 0; s < 33; ++s)
+            if (SUCCEEDED(device->GetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s), &value)))
+                stage.emplace_back(s, value);
+        for (DWORD s = 0; s < 14; ++s)
+            if (SUCCEEDED(device->GetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s), &value)))
+                sampler.emplace_back(s, value);
+        D3DMATRIX view{}, projection{};
+        DWORD fvf = 0;
+        device->GetTransform(D3DTS_VIEW, &view);
+        device->GetTransform(D3DTS_PROJECTION, &projection);
+        device->GetFVF(&fvf);
+
+        D3DPRESENT_PARAMETERS params{};
+        params.BackBufferWidth = kWidth;
+        params.BackBufferHeight = kHeight;
+        params.BackBufferFormat = D3DFMT_X8R8G8B8;
+        params.BackBufferCount = 1;
+        params.MultiSampleType = D3DMULTISAMPLE_NONE;
+        params.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        params.hDeviceWindow = m_game.GetWndHandle();
+        params.Windowed = TRUE;
+        params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        if (FAILED(device->Reset(&params))) return false;
+        m_graphics->SetZBuffer(false);  // its frames no longer clear a depth buffer
+        for (const auto& [s, v] : render) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s), v);
+        for (const auto& [s, v] : stage) device->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s), v);
+        for (const auto& [s, v] : sampler) device->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s), v);
+        device->SetTransform(D3DTS_VIEW, &view);
+        device->SetTransform(D3DTS_PROJECTION, &projection);
+        device->SetFVF(fvf);
+        return true;
+    }
+
+    std::vector<uint32_t> ReadBackBuffer() {
+        std::vector<uint32_t> picture;
+        IDirect3DSurface9* surface = nullptr;
+        if (FAILED(GetD3DDevice()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) return picture;
+        D3DLOCKED_RECT locked{};
+        if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            picture.resize(static_cast<size_t>(kWidth) * kHeight);
+            for (int y = 0; y < kHeight; ++y)
+                std::memcpy(&picture[static_cast<size_t>(y) * kWidth],
+                            static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch, kWidth * 4);
+            surface->UnlockRect();
+        }
+        surface->Release();
+        return picture;
+    }
+
+    bool m_plain;
+    BenchGame m_game;
+    CGraphics* m_graphics = nullptr;
+    DWORD m_texture = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Group> MakeEngineGroup(bool plainBackBuffer) { return std::make_unique<EngineGroup>(plainBackBuffer); }
+
+}  // namespace SpriteBench

@@ -1,0 +1,113 @@
+// SDL's 2D renderer on its "opengl" driver: one SDL_RenderCopy per sprite, the tint set with
+// SDL_SetTextureColorMod, SDL_RenderPresent.
+#include <SDL.h>
+#include <epoxy/gl.h>  // glFinish on the renderer's context
+
+#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+
+#include "sprites/Group.h"
+#include "sprites/Scene.h"
+
+namespace SpriteBench {
+
+namespace {
+
+class SdlGroup final : public Group {
+public:
+    explicit SdlGroup(bool batching) : m_batching(batching) {}
+
+    ~SdlGroup() override {
+        if (m_texture) SDL_DestroyTexture(m_texture);
+        if (m_renderer) SDL_DestroyRenderer(m_renderer);
+        if (m_window) SDL_DestroyWindow(m_window);
+        SDL_Quit();
+    }
+
+    bool Start(std::string* error) override {
+        vlm_platform::DecodedImage image;
+        if (!vlm_platform::DecodeImageFile(kTextureFile, &image, error)) return false;
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) return Fail(error);
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+        SDL_SetHint(SDL_HINT_RENDER_BATCHING, m_batching ? "1" : "0");
+        m_window = SDL_CreateWindow("SDL2 sprite benchmark", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,
+                                    kHeight, SDL_WINDOW_SHOWN);
+        if (!m_window) return Fail(error);
+        m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED);
+        if (!m_renderer) return Fail(error);
+        SDL_RendererInfo info{};
+        SDL_GetRendererInfo(m_renderer, &info);
+        if (!info.name || std::string(info.name) != "opengl") {
+            *error = std::string("SDL chose the renderer ") + (info.name ? info.name : "?") + ", not opengl";
+            return false;
+        }
+        m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                      static_cast<int>(image.width), static_cast<int>(image.height));
+        if (!m_texture || SDL_UpdateTexture(m_texture, nullptr, image.pixels.data(), static_cast<int>(image.width * 4)))
+            return Fail(error);
+        SDL_SetTextureBlendMode(m_texture, SDL_BLENDMODE_BLEND);
+        return true;
+    }
+
+    std::string Describe() override {
+        SDL_RenderFlush(m_renderer);  // makes the renderer's context current
+        const GLubyte* renderer = glGetString(GL_RENDERER);
+        return std::string("SDL2 ") + std::to_string(SDL_MAJOR_VERSION) + "." + std::to_string(SDL_MINOR_VERSION) +
+               "." + std::to_string(SDL_PATCHLEVEL) + " renderer \"opengl\", batching " + (m_batching ? "on" : "off") +
+               ", video driver " + SDL_GetCurrentVideoDriver() + "; GL renderer " +
+               (renderer ? reinterpret_cast<const char*>(renderer) : "unknown");
+    }
+
+    std::vector<std::string> Variants() const override {
+        return {m_batching ? "SDL2: SDL_RenderCopy, batching on"
+                           : "SDL2: SDL_RenderCopy, batching off (driver hint alone)"};
+    }
+
+    void Frame(size_t, int sprites, int frame) override {
+        Draw(sprites, frame);
+        SDL_RenderPresent(m_renderer);
+        glFinish();
+    }
+
+    std::vector<uint32_t> Picture(size_t, int sprites, int frame) override {
+        Draw(sprites, frame);
+        std::vector<uint32_t> picture(static_cast<size_t>(kWidth) * kHeight);
+        if (SDL_RenderReadPixels(m_renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, picture.data(), kWidth * 4) != 0)
+            picture.clear();
+        SDL_RenderPresent(m_renderer);
+        return picture;
+    }
+
+    void DrainEvents() override {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+        }
+    }
+
+private:
+    static bool Fail(std::string* error) {
+        *error = SDL_GetError();
+        return false;
+    }
+
+    void Draw(int sprites, int frame) {
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+        SDL_RenderClear(m_renderer);
+        for (int i = 0; i < sprites; ++i) {
+            const SpritePlace p = PlaceOf(i, frame);
+            SDL_SetTextureColorMod(m_texture, p.color >> 16 & 0xFF, p.color >> 8 & 0xFF, p.color & 0xFF);
+            const SDL_Rect dst{p.x, p.y, kSprite, kSprite};
+            SDL_RenderCopy(m_renderer, m_texture, nullptr, &dst);
+        }
+    }
+
+    bool m_batching;
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Group> MakeSdlGroup(bool batching) { return std::make_unique<SdlGroup>(batching); }
+
+}  // namespace SpriteBench
