@@ -69,50 +69,45 @@ CTexture& CTexture::operator=(const CTexture& other) {
 
 CTexture::~CTexture() { Destroy(); }
 
-bool CTexture::LoadTexture(const char* file, int mipLevels) {
+bool CTexture::StartImageLoad(const char* file, D3DXIMAGE_INFO* info) {
     if (!file || !*file) {
         WriteLog(INFO_ERROR, "Invalidate parameter!");
         return false;
     }
     Destroy();
-    D3DXIMAGE_INFO info{};
-    if (FAILED(D3DXGetImageInfoFromFileA(file, &info))) {
+    if (FAILED(D3DXGetImageInfoFromFileA(file, info))) {
         WriteLog(INFO_ERROR, "Can't get image info from file[%s]!", file);
         return false;
     }
+    return true;
+}
+
+void CTexture::DescribeImage(const char* file, const D3DXIMAGE_INFO& info, int mipLevels) {
+    m_nWidth = LONG(info.Width);
+    m_nHeight = LONG(info.Height);
+    m_nRef = 1;
+    m_Pool = D3DPOOL_MANAGED;
+    m_strName = file;
+    m_nMipLevels = mipLevels;
+    m_dwLastUseTime = timeGetTime();
+}
+
+bool CTexture::LoadTexture(const char* file, int mipLevels) {
+    D3DXIMAGE_INFO info{};
+    if (!StartImageLoad(file, &info)) return false;
     m_pTexture = CreateFromImageFile(file, mipLevels, &info);
     if (!m_pTexture) {
         WriteLog(INFO_ERROR, "Can't create texture from file[%s]!", file);
         return false;
     }
-    m_nWidth = LONG(info.Width);
-    m_nHeight = LONG(info.Height);
-    m_nRef = 1;
-    m_Pool = D3DPOOL_MANAGED;
-    m_strName = file;
-    m_nMipLevels = mipLevels;
-    m_dwLastUseTime = timeGetTime();
+    DescribeImage(file, info, mipLevels);
     return true;
 }
 
 bool CTexture::LoadTextureDesc(const char* file, int mipLevels) {
-    if (!file || !*file) {
-        WriteLog(INFO_ERROR, "Invalidate parameter!");
-        return false;
-    }
-    Destroy();
     D3DXIMAGE_INFO info{};
-    if (FAILED(D3DXGetImageInfoFromFileA(file, &info))) {
-        WriteLog(INFO_ERROR, "Can't get image info from file[%s]!", file);
-        return false;
-    }
-    m_nWidth = LONG(info.Width);
-    m_nHeight = LONG(info.Height);
-    m_nRef = 1;
-    m_Pool = D3DPOOL_MANAGED;
-    m_strName = file;
-    m_nMipLevels = mipLevels;
-    m_dwLastUseTime = timeGetTime();
+    if (!StartImageLoad(file, &info)) return false;
+    DescribeImage(file, info, mipLevels);
     m_bRelease = true;
     return true;
 }

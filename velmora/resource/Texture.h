@@ -7,6 +7,7 @@
 
 #include <velmora/Export.h>
 #include <velmora/platform/d3d9/Direct3D9.h>
+#include <velmora/platform/d3dx9/D3DXTexture.h>
 
 // How long the pixels of a texture or a frame set stay resident.
 enum MemoryMode {
@@ -67,6 +68,10 @@ protected:
     // Creates and fills the Direct3D texture of one AMF picture; sets only the size and the
     // texture.
     bool ReLoadAMFTexture(const char* file, DWORD index, int mipLevels);
+    // The common start of the image-file loads: checks the name, empties the texture and
+    // reads the image's size (each failure logged); then the fields a loaded image sets.
+    bool StartImageLoad(const char* file, D3DXIMAGE_INFO* info);
+    void DescribeImage(const char* file, const D3DXIMAGE_INFO& info, int mipLevels);
     bool Create(int width, int height, UINT levels, D3DFORMAT format, D3DPOOL pool);
 
     int32_t m_nRef;
