@@ -569,6 +569,11 @@ void Device9Impl::BuildDrawState(DrawState* s) {
 
     Texture9Impl* texture = static_cast<Texture9Impl*>(static_cast<IDirect3DTexture9*>(m_textures[0]));
     s->texture = texture ? texture->Prepare(*m_renderer) : 0;
+    D3DSURFACE_DESC level0{};
+    if (texture && SUCCEEDED(texture->GetLevelDesc(0, &level0))) {
+        s->textureWidth = level0.Width;
+        s->textureHeight = level0.Height;
+    }
     s->colorOp = ts[D3DTSS_COLOROP];
     s->colorArg1 = ts[D3DTSS_COLORARG1];
     s->colorArg2 = ts[D3DTSS_COLORARG2];

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include <velmora/platform/d3d9/detail/DeviceConditions.h>
+#include <velmora/platform/d3d9/detail/DrawAnalysis.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 
 namespace vlm_platform {
@@ -103,6 +105,19 @@ void main() {
 }
 )";
 
+// One triangle over the whole target; each pixel's samples all take the flat picture's pixel.
+const char* const kCopyVertexShader = R"(#version 330 core
+void main() {
+    gl_Position = vec4(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0, 0.0, 1.0);
+}
+)";
+
+const char* const kCopyFragmentShader = R"(#version 330 core
+uniform sampler2D uPicture;
+out vec4 fragColor;
+void main() { fragColor = texelFetch(uPicture, ivec2(gl_FragCoord.xy), 0); }
+)";
+
 GLuint Compile(GLenum type, const std::string& text) {
     GLuint shader = glCreateShader(type);
     const char* source = text.c_str();
@@ -118,6 +133,31 @@ GLuint Compile(GLenum type, const std::string& text) {
         return 0;
     }
     return shader;
+}
+
+// A program from the two shaders' texts; 0 when either does not compile or they do not link.
+GLuint Link(const std::string& vertexText, const std::string& fragmentText) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, vertexText);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentText);
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        if (fs) glDeleteShader(fs);
+        return 0;
+    }
+    GLuint id = glCreateProgram();
+    glAttachShader(id, vs);
+    glAttachShader(id, fs);
+    glLinkProgram(id);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(id, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        std::fprintf(stderr, "velmora: shader link failed\n");
+        glDeleteProgram(id);
+        return 0;
+    }
+    return id;
 }
 
 void ColorToFloats(DWORD c, float out[4]) {
@@ -166,6 +206,8 @@ GLRenderer::~GLRenderer() {
     MakeCurrent();
     DestroyFramebuffers();
     for (const Program& p : m_programs) glDeleteProgram(p.id);
+    if (m_copyProgram) glDeleteProgram(m_copyProgram);
+    if (m_copyVao) glDeleteVertexArrays(1, &m_copyVao);
     if (m_vbo) glDeleteBuffers(1, &m_vbo);
     if (m_vao) glDeleteVertexArrays(1, &m_vao);
     if (m_sampler) glDeleteSamplers(1, &m_sampler);
@@ -193,7 +235,7 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer) {
         return false;
     }
     MakeCurrent();
-    if (ProgramFor(DrawState{}) == kNoProgram) return false;  // the shaders build on this GL
+    if (ProgramFor(DrawState{}) == kNoProgram || !CreateCopyProgram()) return false;  // the shaders build on this GL
 
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
@@ -249,26 +291,8 @@ size_t GLRenderer::ProgramFor(const DrawState& state) {
                   "const int kAlphaFunc = int(%uu);\n",
                   key.colorOp, key.colorArg1, key.colorArg2, key.alphaOp, key.alphaArg1, key.alphaArg2,
                   key.alphaTest ? "true" : "false", key.alphaFunc);
-    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, std::string(head) + kFragmentShader);
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        if (fs) glDeleteShader(fs);
-        return kNoProgram;
-    }
-    GLuint id = glCreateProgram();
-    glAttachShader(id, vs);
-    glAttachShader(id, fs);
-    glLinkProgram(id);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(id, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        std::fprintf(stderr, "velmora: shader link failed\n");
-        glDeleteProgram(id);
-        return kNoProgram;
-    }
+    GLuint id = Link(kVertexShader, std::string(head) + kFragmentShader);
+    if (!id) return kNoProgram;
     auto loc = [id](const char* name) { return glGetUniformLocation(id, name); };
     Program p{key, id,
               Uniforms{loc("uWorldViewProj"), loc("uViewport"), loc("uTarget"), loc("uPixelOffset"),
@@ -280,12 +304,23 @@ size_t GLRenderer::ProgramFor(const DrawState& state) {
     return m_programs.size() - 1;
 }
 
+bool GLRenderer::CreateCopyProgram() {
+    m_copyProgram = Link(kCopyVertexShader, kCopyFragmentShader);
+    if (!m_copyProgram) return false;
+    glGenVertexArrays(1, &m_copyVao);
+    return true;
+}
+
 void GLRenderer::DestroyFramebuffers() {
-    GLuint fbos[] = {m_fbo, m_resolveFbo};
-    GLuint rbs[] = {m_colorRb, m_depthRb, m_resolveRb};
+    GLuint fbos[] = {m_fbo, m_flatFbo};
+    GLuint rbs[] = {m_colorRb, m_depthRb};
     glDeleteFramebuffers(2, fbos);
-    glDeleteRenderbuffers(3, rbs);
-    m_fbo = m_resolveFbo = m_colorRb = m_depthRb = m_resolveRb = 0;
+    glDeleteRenderbuffers(2, rbs);
+    if (m_flatTexture) glDeleteTextures(1, &m_flatTexture);
+    m_fbo = m_flatFbo = m_colorRb = m_depthRb = m_flatTexture = 0;
+    m_flat = false;
+    m_depthWrites.clear();
+    m_depthWriteVertices.clear();
 }
 
 bool GLRenderer::CreateFramebuffers() {
@@ -305,16 +340,17 @@ bool GLRenderer::CreateFramebuffers() {
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthRb);
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
-    if (samples) {
-        glGenFramebuffers(1, &m_resolveFbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, m_resolveFbo);
-        glGenRenderbuffers(1, &m_resolveRb);
-        glBindRenderbuffer(GL_RENDERBUFFER, m_resolveRb);
-        glRenderbufferStorage(GL_RENDERBUFFER, colorFormat, bb.width, bb.height);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_resolveRb);
+    if (samples || bb.depth) {
+        glGenTextures(1, &m_flatTexture);
+        glBindTexture(GL_TEXTURE_2D, m_flatTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(colorFormat), static_cast<GLsizei>(bb.width),
+                     static_cast<GLsizei>(bb.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glGenFramebuffers(1, &m_flatFbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_flatFbo);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_flatTexture, 0);
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     glViewport(0, 0, static_cast<GLsizei>(bb.width), static_cast<GLsizei>(bb.height));
     // A back buffer without alpha reads as opaque: its alpha stays 1 and is never written.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -322,7 +358,13 @@ bool GLRenderer::CreateFramebuffers() {
     glClearDepth(1.0);
     glDisable(GL_SCISSOR_TEST);
     glDepthMask(GL_TRUE);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     glClear(GL_COLOR_BUFFER_BIT | (bb.depth ? GL_DEPTH_BUFFER_BIT : 0));
+    if (m_flatFbo) {
+        glBindFramebuffer(GL_FRAMEBUFFER, m_flatFbo);
+        glClear(GL_COLOR_BUFFER_BIT);
+        m_flat = Conditions().flatBackBuffers;
+    }
     m_haveApplied = false;
     return true;
 }
@@ -345,29 +387,54 @@ void GLRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
                        const D3DVIEWPORT9& viewport) {
     ForeignAllocations driver;
     MakeCurrent();
-    glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+    const bool target = (flags & D3DCLEAR_TARGET) != 0;
+    const bool depth = (flags & D3DCLEAR_ZBUFFER) && m_depthRb;
+    if (!target && !depth) return;
+    const RECT view{static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
+                    static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
+    std::vector<RECT> areas;
+    for (DWORD i = 0, count = rects ? rectCount : 1; i < count; ++i) {
+        const RECT& r = rects ? rects[i] : view;
+        RECT a{std::max(r.left, view.left), std::max(r.top, view.top), std::min(r.right, view.right),
+               std::min(r.bottom, view.bottom)};
+        if (a.right > a.left && a.bottom > a.top) areas.push_back(a);
+    }
+    const LONG width = static_cast<LONG>(m_backBuffer.width), height = static_cast<LONG>(m_backBuffer.height);
+    const bool whole = std::any_of(areas.begin(), areas.end(), [&](const RECT& a) {
+        return a.left == 0 && a.top == 0 && a.right == width && a.bottom == height;
+    });
+    // A whole clear of the picture makes the back buffer flat again.
+    if (target && whole && m_flatFbo && Conditions().flatBackBuffers) m_flat = true;
+    if (depth) {
+        if (whole) {
+            m_depthWrites.clear();
+            m_depthWriteVertices.clear();
+        } else {
+            ApplyDepthWrites();
+        }
+    }
+
     float c[4];
     ColorToFloats(color, c);
     if (!HasAlpha(m_backBuffer.format)) c[3] = 1.0f;
     glClearColor(c[0], c[1], c[2], c[3]);
     glClearDepth(std::clamp(z, 0.0f, 1.0f));
-    GLbitfield mask = 0;
-    if (flags & D3DCLEAR_TARGET) mask |= GL_COLOR_BUFFER_BIT;
-    if ((flags & D3DCLEAR_ZBUFFER) && m_depthRb) mask |= GL_DEPTH_BUFFER_BIT;
-    if (!mask) return;
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
     glEnable(GL_SCISSOR_TEST);
-    const RECT view{static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
-                    static_cast<LONG>(viewport.X + viewport.Width), static_cast<LONG>(viewport.Y + viewport.Height)};
-    DWORD count = rects ? rectCount : 1;
-    for (DWORD i = 0; i < count; ++i) {
-        const RECT& r = rects ? rects[i] : view;
-        LONG left = std::max(r.left, view.left), top = std::max(r.top, view.top);
-        LONG right = std::min(r.right, view.right), bottom = std::min(r.bottom, view.bottom);
-        if (right <= left || bottom <= top) continue;
-        glScissor(left, top, right - left, bottom - top);
-        glClear(mask);
+    auto clearAreas = [&](GLuint framebuffer, GLbitfield mask) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        for (const RECT& a : areas) {
+            glScissor(a.left, a.top, a.right - a.left, a.bottom - a.top);
+            glClear(mask);
+        }
+    };
+    if (m_flat) {
+        // The picture is in the flat texture; the depth buffer stays the real one.
+        if (target) clearAreas(m_flatFbo, GL_COLOR_BUFFER_BIT);
+        if (depth) clearAreas(m_fbo, GL_DEPTH_BUFFER_BIT);
+    } else {
+        clearAreas(m_fbo, (target ? GL_COLOR_BUFFER_BIT : 0) | (depth ? GL_DEPTH_BUFFER_BIT : 0));
     }
     m_haveApplied = false;  // masks and scissor were changed behind the cache
 }
@@ -463,7 +530,22 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
     ForeignAllocations driver;
     if (!count || !m_fbo) return;
     MakeCurrent();
-    glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+    const bool filtered = state.texture && (state.minFilter != GL_NEAREST || state.magFilter != GL_NEAREST);
+    const DrawTraits traits = AnalyseDraw(state, vertices, count, m_backBuffer.samples > 1, m_flat, filtered);
+    if (m_flat && !traits.flat) LeaveFlat();
+    DrawState drawn = state;
+    if (traits.texelPerPixel) drawn.minFilter = drawn.magFilter = GL_NEAREST;  // the same texels, cheaper
+    if (!m_flat) {
+        DrawInto(m_fbo, drawn, vertices, count);
+        return;
+    }
+    drawn.depthTest = false;  // it cannot fail; what it writes waits in the list
+    DrawInto(m_flatFbo, drawn, vertices, count);
+    if (state.depthTest && state.depthWrite) KeepDepthWrites(state, vertices, count);
+}
+
+void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glBindVertexArray(m_vao);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
     if (!ApplyState(state)) return;
@@ -496,15 +578,57 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
     m_vboOffset += bytes;
 }
 
+void GLRenderer::KeepDepthWrites(const DrawState& state, const RenderVertex* vertices, size_t count) {
+    // A game that never clears its depth buffer must not grow this list without end.
+    constexpr size_t kMaxWaitingVertices = 1u << 20;
+    if (m_depthWriteVertices.size() + count > kMaxWaitingVertices) ApplyDepthWrites();
+    DrawState depthOnly = state;
+    const DrawState plain;
+    depthOnly.texture = 0;
+    depthOnly.colorOp = plain.colorOp, depthOnly.colorArg1 = plain.colorArg1, depthOnly.colorArg2 = plain.colorArg2;
+    depthOnly.alphaOp = plain.alphaOp, depthOnly.alphaArg1 = plain.alphaArg1, depthOnly.alphaArg2 = plain.alphaArg2;
+    depthOnly.alphaTest = false;
+    depthOnly.blend = false;
+    depthOnly.colorWrite = 0;
+    depthOnly.depthFunc = GL_ALWAYS;  // it passed when drawn
+    m_depthWrites.push_back(DepthWrites{depthOnly, m_depthWriteVertices.size(), count});
+    m_depthWriteVertices.insert(m_depthWriteVertices.end(), vertices, vertices + count);
+}
+
+void GLRenderer::ApplyDepthWrites() {
+    for (const DepthWrites& w : m_depthWrites) DrawInto(m_fbo, w.state, &m_depthWriteVertices[w.first], w.count);
+    m_depthWrites.clear();
+    m_depthWriteVertices.clear();
+}
+
+void GLRenderer::LeaveFlat() {
+    m_flat = false;
+    glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+    glUseProgram(m_copyProgram);
+    glBindVertexArray(m_copyVao);
+    glBindTexture(GL_TEXTURE_2D, m_flatTexture);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    m_haveApplied = false;
+    m_appliedProgram = kNoProgram;
+    ApplyDepthWrites();
+}
+
 GLuint GLRenderer::ResolvedFramebuffer() {
-    if (!m_resolveFbo) return m_fbo;
+    if (m_flat) return m_flatFbo;
+    if (m_backBuffer.samples <= 1) return m_fbo;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_fbo);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_resolveFbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_flatFbo);
     GLint w = static_cast<GLint>(m_backBuffer.width), h = static_cast<GLint>(m_backBuffer.height);
     glDisable(GL_SCISSOR_TEST);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     m_haveApplied = false;
-    return m_resolveFbo;
+    return m_flatFbo;
 }
 
 void GLRenderer::Present(bool vsync) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
+#include <velmora/platform/d3d9/detail/Device9Impl.h>
 
 #include <velmora/platform/dinput8/detail/Device.h>
 #include <velmora/platform/win32/detail/Clock.h>
@@ -183,6 +184,15 @@ void SetMultisampleSupport(bool windowed, bool fullScreen) {
 
 void SetSixteenBitModeFormat(DWORD d3dFormat) {
     vlm_platform::Conditions().sixteenBitFormat = static_cast<D3DFORMAT>(d3dFormat);
+}
+
+void AllowFlatBackBuffers(bool allow) { vlm_platform::Conditions().flatBackBuffers = allow; }
+
+bool IsBackBufferFlat(IDirect3DDevice9* device) {
+    if (!device) return false;
+    auto* impl = static_cast<vlm_platform::Device9Impl*>(device);
+    impl->Flush();  // draws still being collected decide it too
+    return impl->Renderer().IsFlat();
 }
 
 void ResetGraphicsConditions() {

@@ -9,6 +9,8 @@
 
 #include <velmora/platform/win32/Types.h>
 
+class IDirect3DDevice9;
+
 class CLog;
 
 namespace VelmoraTest {
@@ -85,7 +87,13 @@ VLM_API void SetMultisampleSupport(bool windowed, bool fullScreen);
 // The format under which the adapter lists its 16-bit modes (R5G6B5 or X1R5G5B5); read
 // when a Direct3D object is created.
 VLM_API void SetSixteenBitModeFormat(DWORD d3dFormat);
-// Back to a healthy device, multisampling on, R5G6B5 16-bit modes.
+// Whether multisampled or depth-buffered back buffers are kept flat (one sample, depth
+// writes deferred) while the frame allows it; off, every draw goes to the real buffers.
+// Takes effect at the next whole clear.
+VLM_API void AllowFlatBackBuffers(bool allow);
+// True while the device's picture is kept flat, counting the draws it is still collecting.
+VLM_API bool IsBackBufferFlat(IDirect3DDevice9* device);
+// Back to a healthy device, multisampling on, R5G6B5 16-bit modes, flat back buffers.
 VLM_API void ResetGraphicsConditions();
 
 // --- DirectInput ----------------------------------------------------------------------

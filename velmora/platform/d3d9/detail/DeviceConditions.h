@@ -1,5 +1,5 @@
 // Conditions of the simulated adapter that tests can change: device loss, multisampling
-// support and the format of 16-bit display modes.
+// support, the format of 16-bit display modes and whether back buffers may be kept flat.
 #pragma once
 
 #include <velmora/platform/d3d9/D3D9Types.h>
@@ -13,6 +13,7 @@ struct DeviceConditions {
     bool multisampleWindowed = true;
     bool multisampleFullScreen = true;
     D3DFORMAT sixteenBitFormat = D3DFMT_R5G6B5;
+    bool flatBackBuffers = true;  // read at each whole clear
 };
 
 DeviceConditions& Conditions();

@@ -3,6 +3,12 @@
 // (built for each texture-stage set-up in use), a streaming vertex buffer, presentation and
 // read-back.
 //
+// A multisampled or depth-buffered back buffer is kept "flat" from a whole clear for as long
+// as every draw leaves all samples of a pixel equal and cannot fail the depth test: the
+// picture then lives in a single-sample texture, depth writes wait in a list, and the first
+// draw that needs the real buffers copies the picture into every sample and replays the
+// writes. The result is the same; the rasteriser does a fraction of the work.
+//
 // The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
 // that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
 // through the engine's half-pixel projection lands texel for texel on the pixels.
@@ -43,6 +49,7 @@ struct DrawState {
     float worldViewProj[16] = {};  // Direct3D row-vector matrix, row after row
     D3DVIEWPORT9 viewport{};
     GLuint texture = 0;  // 0: the stage reads as opaque white
+    UINT textureWidth = 0, textureHeight = 0;  // of level 0
     DWORD colorOp = 0, colorArg1 = 0, colorArg2 = 0;
     DWORD alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     DWORD textureFactor = 0xFFFFFFFF;
@@ -88,6 +95,9 @@ public:
     // The back buffer's pixels, top row first, in the back buffer's Direct3D format.
     bool ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch);
 
+    // True while the picture lives in the single-sample texture (see above).
+    bool IsFlat() const { return m_flat; }
+
     GLuint CreateTexture();
     void DeleteTexture(GLuint texture);
     // Uploads one level of a texture from Direct3D-format bytes.
@@ -115,13 +125,26 @@ private:
     };
     static constexpr size_t kNoProgram = ~size_t{0};
 
+    // Depth writes of flat draws, replayed into the depth buffer when it is next needed.
+    struct DepthWrites {
+        DrawState state;  // depth only: no colour, no texture, the test always passing
+        size_t first;
+        size_t count;
+    };
+
     // The program for the state, built on first use; kNoProgram when it does not build.
     size_t ProgramFor(const DrawState& state);
+    bool CreateCopyProgram();
     bool CreateFramebuffers();
     void DestroyFramebuffers();
     GLuint ResolvedFramebuffer();
     // False when the state's program cannot be built.
     bool ApplyState(const DrawState& state);
+    void DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count);
+    void KeepDepthWrites(const DrawState& state, const RenderVertex* vertices, size_t count);
+    void ApplyDepthWrites();
+    // Copies the flat picture into every sample and replays the depth writes.
+    void LeaveFlat();
 
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
@@ -135,11 +158,16 @@ private:
     GLuint m_sampler = 0;
     GLuint m_whiteTexture = 0;
 
-    GLuint m_fbo = 0;          // drawn into
+    GLuint m_fbo = 0;          // the back buffer as asked for: samples and depth
     GLuint m_colorRb = 0;
     GLuint m_depthRb = 0;
-    GLuint m_resolveFbo = 0;   // single-sample copy when multisampling
-    GLuint m_resolveRb = 0;
+    GLuint m_flatFbo = 0;      // single-sample picture: the flat back buffer, or the resolved one
+    GLuint m_flatTexture = 0;
+    GLuint m_copyProgram = 0;  // flat picture into every sample
+    GLuint m_copyVao = 0;
+    bool m_flat = false;
+    std::vector<DepthWrites> m_depthWrites;
+    std::vector<RenderVertex> m_depthWriteVertices;
 
     // The GL state last applied, to skip calls that would change nothing.
     bool m_haveApplied = false;

@@ -1,0 +1,153 @@
+// Vertex positions are worked out as the vertex shader works them out; quads are then
+// checked to be pixel-aligned rectangles whose two triangles share one affine set of
+// attributes, so that every sample of a pixel gets the values at the pixel's centre.
+#include <velmora/platform/d3d9/detail/DrawAnalysis.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace vlm_platform {
+
+namespace {
+
+struct WindowVertex {
+    float x, y;   // GL window coordinates
+    float depth;  // 0 to 1 inside the depth range; outside it the vertex is clipped
+    float w;      // clip w, which perspective interpolation divides by
+};
+
+WindowVertex ToWindow(const DrawState& s, const RenderVertex& v) {
+    const float offset = s.kind == PrimitiveKind::Triangles ? 0.5f : 1.0f;
+    if (s.pretransformed) return {v.x + offset, v.y + offset, v.z, v.w != 0.0f ? 1.0f / v.w : 1.0f};
+    const float* m = s.worldViewProj;  // Direct3D rows; a point is a row vector
+    const float cx = v.x * m[0] + v.y * m[4] + v.z * m[8] + m[12];
+    const float cy = v.x * m[1] + v.y * m[5] + v.z * m[9] + m[13];
+    const float cz = v.x * m[2] + v.y * m[6] + v.z * m[10] + m[14];
+    const float cw = v.x * m[3] + v.y * m[7] + v.z * m[11] + m[15];
+    const D3DVIEWPORT9& vp = s.viewport;
+    const float sx = static_cast<float>(vp.X) * cw + (cx + cw) * 0.5f * static_cast<float>(vp.Width) + offset * cw;
+    const float sy = static_cast<float>(vp.Y) * cw + (cw - cy) * 0.5f * static_cast<float>(vp.Height) + offset * cw;
+    return {sx / cw, sy / cw, cz / cw, cw};
+}
+
+// Rasterisers snap positions to a fraction of a pixel far coarser than this.
+bool SnapToInteger(float value, float tolerance, int64_t* snapped) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e7f) return false;
+    const float rounded = std::round(value);
+    if (std::fabs(value - rounded) > tolerance) return false;
+    *snapped = static_cast<int64_t>(rounded);
+    return true;
+}
+
+bool SameAttributes(const RenderVertex& a, const RenderVertex& b) {
+    return a.color == b.color && a.u == b.u && a.v == b.v;
+}
+
+// Corners are numbered 0 (left top), 1 (right top), 2 (left bottom), 3 (right bottom).
+// f(0) + f(3) == f(1) + f(2): one plane fits all four.
+bool Affine(const RenderVertex* const corner[4]) {
+    const RenderVertex &a = *corner[0], &b = *corner[1], &c = *corner[2], &d = *corner[3];
+    for (int shift = 0; shift < 32; shift += 8) {
+        auto channel = [shift](const RenderVertex& v) { return static_cast<int>((v.color >> shift) & 0xFF); };
+        if (channel(a) + channel(d) != channel(b) + channel(c)) return false;
+    }
+    return a.u + d.u == b.u + c.u && a.v + d.v == b.v + c.v;
+}
+
+struct Quad {
+    int64_t left, top, right, bottom;
+    const RenderVertex* corner[4];
+};
+
+// Two triangles (six vertices) that together cover a pixel-aligned rectangle exactly once,
+// with their attributes on one plane.
+bool PixelAlignedQuad(const WindowVertex* w, const RenderVertex* v, Quad* quad) {
+    int64_t x[6], y[6];
+    for (int i = 0; i < 6; ++i) {
+        if (!(w[i].w > 0.0f) || w[i].w != w[0].w || !(w[i].depth >= 0.0f && w[i].depth <= 1.0f)) return false;
+        if (!SnapToInteger(w[i].x, 1.0f / 1024, &x[i]) || !SnapToInteger(w[i].y, 1.0f / 1024, &y[i])) return false;
+    }
+    Quad q{x[0], y[0], x[0], y[0], {}};
+    for (int i = 1; i < 6; ++i) {
+        q.left = std::min(q.left, x[i]), q.right = std::max(q.right, x[i]);
+        q.top = std::min(q.top, y[i]), q.bottom = std::max(q.bottom, y[i]);
+    }
+    if (q.left == q.right || q.top == q.bottom) return false;  // draws nothing; not worth a special case
+    int cornerOf[6];
+    for (int i = 0; i < 6; ++i) {
+        if ((x[i] != q.left && x[i] != q.right) || (y[i] != q.top && y[i] != q.bottom)) return false;
+        const int c = (x[i] == q.right ? 1 : 0) | (y[i] == q.bottom ? 2 : 0);
+        if (q.corner[c] && !SameAttributes(*q.corner[c], v[i])) return false;
+        q.corner[c] = &v[i];
+        cornerOf[i] = c;
+    }
+    int missing[2];
+    for (int t = 0; t < 2; ++t) {
+        const int a = cornerOf[3 * t], b = cornerOf[3 * t + 1], c = cornerOf[3 * t + 2];
+        if (a == b || b == c || a == c) return false;
+        missing[t] = 6 - a - b - c;
+    }
+    // Each triangle is the half away from its missing corner; opposite missing corners make
+    // halves that meet on one diagonal.
+    if ((missing[0] ^ missing[1]) != 3 || !Affine(q.corner)) return false;
+    *quad = q;
+    return true;
+}
+
+// One texel per pixel along each axis, in either direction, with the texel centres on the
+// pixel centres (a texture coordinate at a pixel edge is a whole number of texels).
+bool TexelPerPixel(const Quad& q, float textureWidth, float textureHeight) {
+    const RenderVertex &a = *q.corner[0], &b = *q.corner[1], &c = *q.corner[2];
+    const float width = static_cast<float>(q.right - q.left), height = static_cast<float>(q.bottom - q.top);
+    const float dux = (b.u - a.u) * textureWidth / width, dvy = (c.v - a.v) * textureHeight / height;
+    int64_t whole;
+    return b.v == a.v && c.u == a.u && std::fabs(std::fabs(dux) - 1.0f) < 1e-5f &&
+           std::fabs(std::fabs(dvy) - 1.0f) < 1e-5f && SnapToInteger(a.u * textureWidth, 1.0f / 4096, &whole) &&
+           SnapToInteger(a.v * textureHeight, 1.0f / 4096, &whole);
+}
+
+}  // namespace
+
+DrawTraits AnalyseDraw(const DrawState& s, const RenderVertex* vertices, size_t count, bool multisampled,
+                       bool askFlat, bool askTexelPerPixel) {
+    DrawTraits traits;
+    if (askFlat && s.depthTest) {
+        if (s.depthFunc != GL_ALWAYS && s.depthFunc != GL_LEQUAL) askFlat = false;
+        if (s.depthWrite && s.alphaTest) askFlat = false;
+    }
+    const bool quads = s.kind == PrimitiveKind::Triangles && s.fillMode == D3DFILL_SOLID && count % 6 == 0;
+    askTexelPerPixel = askTexelPerPixel && quads && s.textureWidth > 0 && s.textureHeight > 0;
+    // Depth 0 passes LESSEQUAL against anything the buffer can hold.
+    const bool needDepthZero = askFlat && s.depthTest && s.depthFunc == GL_LEQUAL;
+    // Without multisampling, or for points and lines (drawn aliased), all samples agree.
+    const bool needAlignedQuads = askFlat && multisampled && s.kind == PrimitiveKind::Triangles &&
+                                  s.fillMode == D3DFILL_SOLID;
+    if (askFlat && needAlignedQuads && !quads) askFlat = false;
+    if (!askFlat && !askTexelPerPixel) return traits;
+    traits.flat = askFlat;
+    traits.texelPerPixel = askTexelPerPixel;
+    if (!needDepthZero && !needAlignedQuads && !askTexelPerPixel) return traits;
+
+    const bool checkQuads = quads && (needAlignedQuads || askTexelPerPixel);
+    const float minZ = s.viewport.MinZ, depthScale = s.viewport.MaxZ - s.viewport.MinZ;
+    const float textureWidth = static_cast<float>(s.textureWidth), textureHeight = static_cast<float>(s.textureHeight);
+    WindowVertex window[6];
+    for (size_t i = 0; i < count && (traits.flat || traits.texelPerPixel); ++i) {
+        const WindowVertex w = ToWindow(s, vertices[i]);
+        if (needDepthZero && minZ + depthScale * w.depth != 0.0f) traits.flat = false;
+        if (!checkQuads) continue;
+        window[i % 6] = w;
+        if (i % 6 != 5) continue;
+        Quad quad;
+        if (!PixelAlignedQuad(window, vertices + i - 5, &quad)) {
+            traits.texelPerPixel = false;
+            if (needAlignedQuads) traits.flat = false;
+        } else if (traits.texelPerPixel && !TexelPerPixel(quad, textureWidth, textureHeight)) {
+            traits.texelPerPixel = false;
+        }
+    }
+    return traits;
+}
+
+}  // namespace vlm_platform
