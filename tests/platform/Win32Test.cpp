@@ -157,6 +157,21 @@ TEST_F(Win32Test, FilesAreFoundWithBackslashesAndAnyCase) {
     EXPECT_EQ(OpenFileA(nullptr, "rb"), nullptr);
 }
 
+TEST_F(Win32Test, FileLengthLeavesTheStreamAsItStands) {
+    std::string bytes(5000, 'a');
+    bytes[4100] = 'b';
+    WriteFile("length.bin", bytes);
+    FILE* f = std::fopen("length.bin", "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fseek(f, 4100, SEEK_SET), 0);
+    EXPECT_EQ(_filelengthi64(_fileno(f)), 5000);
+    EXPECT_EQ(std::ftell(f), 4100);
+    EXPECT_EQ(std::fgetc(f), 'b');
+    std::fclose(f);
+    EXPECT_EQ(_fileno(nullptr), -1);
+    EXPECT_EQ(_filelengthi64(-1), -1);
+}
+
 TEST_F(Win32Test, ConsoleWritesOnlyWhileAllocated) {
     DWORD written = 7;
     EXPECT_FALSE(WriteConsoleA(GetStdHandle(STD_OUTPUT_HANDLE), "x", 1, &written, nullptr));

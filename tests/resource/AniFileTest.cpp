@@ -292,6 +292,50 @@ TEST_F(AniFileTest, ReadsHeaderIndexAndPictures) {
     EXPECT_TRUE(VelmoraTest::TakeMessageBoxes().empty());
 }
 
+TEST_F(AniFileTest, FarEntriesAndLargeBlocksAreRead) {
+    // 300 one-pixel pictures, so that the index runs past the first 4 KiB, then two noise
+    // pictures whose blocks are larger than a sprite's (80 x 80) and than 256 KiB (300 x 300).
+    std::vector<Picture> pictures;
+    std::vector<Pixels> expected;
+    for (DWORD i = 0; i < 300; ++i) {
+        pictures.push_back({1, 1, {1, 0xFF000000 | i}});
+        expected.push_back({0xFF000000 | i});
+    }
+    std::mt19937 random(7);
+    for (LONG side : {80, 300}) {
+        Pixels noise(size_t(side) * size_t(side));
+        for (DWORD& p : noise) p = random() | 0xFF000000;
+        pictures.push_back({side, side, Codec::Compress(noise)});
+        expected.push_back(noise);
+    }
+    const std::string bytes = AmfFile(300, 300, pictures);
+    WriteFile("many.amf", bytes);
+    FILE* fp = std::fopen("many.amf", "rb");
+    ASSERT_NE(fp, nullptr);
+    for (DWORD index : {0u, 253u, 254u, 299u, 300u, 301u}) {
+        Pixels out;
+        ASSERT_TRUE(Read("many.amf", index, &out)) << index;
+        EXPECT_TRUE(out == expected[index]) << index;
+        Pixels held(expected[index].size());
+        ASSERT_TRUE(ani.ReadData(fp, index, held.data())) << index;
+        EXPECT_TRUE(held == expected[index]) << index;
+    }
+    std::fclose(fp);
+
+    // Cut inside entry 299, then inside the last block.
+    AMFIndex e;
+    Pixels out(300 * 300);
+    WriteFile("cut.amf", bytes.substr(0, 24 + 16 * 299 + 8));
+    EXPECT_FALSE(ani.ReadIndex("cut.amf", 299, &e));
+    EXPECT_FALSE(ani.ReadData("cut.amf", 299, out.data()));
+    EXPECT_FALSE(ani.ReadData("cut.amf", 254, out.data()));  // entry whole, block gone
+    WriteFile("cut.amf", bytes.substr(0, bytes.size() - 4));
+    EXPECT_FALSE(ani.ReadIndex("cut.amf", 301, &e));
+    EXPECT_FALSE(ani.ReadData("cut.amf", 301, out.data()));
+    EXPECT_TRUE(ani.ReadData("cut.amf", 300, out.data()));
+    EXPECT_TRUE(VelmoraTest::TakeMessageBoxes().empty());
+}
+
 TEST_F(AniFileTest, CountZeroIndexOutOfRangeAndMissingFilesFailSilently) {
     WriteFile("empty.amf", AmfFile(0, 0, {}));
     WriteFile("two.amf", AmfFile(4, 4, TwoPictures()));

@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include <velmora/platform/win32/CRuntime.h>
 #include <velmora/platform/win32/Dialogs.h>
 #include <velmora/platform/win32/FileSystem.h>
 #include <velmora/resource/Frames.h>
@@ -26,15 +27,21 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
-FilePtr OpenForReading(const char* file) { return FilePtr(file ? OpenFileA(file, "rb") : nullptr); }
+// Unbuffered: every read asks for just the bytes wanted, straight into the caller's memory,
+// where a buffer would be filled anew after each seek.
+FilePtr OpenForReading(const char* file) {
+    FilePtr fp(file ? OpenFileA(file, "rb") : nullptr);
+    if (fp) std::setvbuf(fp.get(), nullptr, _IONBF, 0);
+    return fp;
+}
 
 bool ReadExact(FILE* fp, void* dest, size_t size) { return std::fread(dest, 1, size, fp) == size; }
 
 bool SeekTo(FILE* fp, uint64_t offset) { return std::fseek(fp, static_cast<long>(offset), SEEK_SET) == 0; }
 
+// Asked of the descriptor: seeking to the end would cost the stream its buffer.
 uint64_t FileSize(FILE* fp) {
-    if (std::fseek(fp, 0, SEEK_END) != 0) return 0;
-    long size = std::ftell(fp);
+    const int64_t size = _filelengthi64(_fileno(fp));
     return size > 0 ? static_cast<uint64_t>(size) : 0;
 }
 
@@ -48,18 +55,57 @@ bool HeaderSizesOk(const AMFHeader& h) {
     return SideOk(h.nWidth, empty) && SideOk(h.nHeight, empty);
 }
 
-// Reads and checks index entry `index` of a file whose header is `h`: the picture must have
-// a real size and its data must lie inside the file.
-bool ReadEntry(FILE* fp, const AMFHeader& h, DWORD index, AMFIndex* entry) {
-    if (h.wCount == 0 || index >= h.wCount) return false;
+bool HeaderOk(const AMFHeader& h) { return h.dwMagic == CAniFile::AMF_MAGIC && HeaderSizesOk(h); }
+
+bool RefuseHeader() {
+    MessageBoxA(nullptr, "Invalid AMF File!", nullptr, MB_OK);
+    return false;
+}
+
+// The index entries that share the first 4 KiB with the header, read in one go with it:
+// every seek costs a system call, even one that lands inside the stream's buffer.
+constexpr DWORD kNearEntries = (4096 - sizeof(AMFHeader)) / sizeof(AMFIndex);
+
+// Reads and checks the header and index entry `index`: the picture must have a real size
+// and its data at least one token. A stream just opened already stands at offset 0.
+bool ReadHeaderAndEntry(FILE* fp, DWORD index, bool atStart, AMFIndex* entry) {
+    BYTE head[sizeof(AMFHeader) + sizeof(AMFIndex) * kNearEntries];
+    const bool near = index < kNearEntries;
+    const size_t want = sizeof(AMFHeader) + (near ? sizeof(AMFIndex) * (index + 1) : 0);
+    if (!atStart && !SeekTo(fp, 0)) return RefuseHeader();
+    const size_t got = std::fread(head, 1, want, fp);
+    AMFHeader h{};
+    if (got >= sizeof h) std::memcpy(&h, head, sizeof h);
+    if (!HeaderOk(h)) return RefuseHeader();
+    if (index >= h.wCount) return false;
     AMFIndex e;
-    if (!SeekTo(fp, sizeof(AMFHeader) + uint64_t(sizeof(AMFIndex)) * index) || !ReadExact(fp, &e, sizeof e))
+    if (near) {
+        if (got < want) return false;
+        std::memcpy(&e, head + sizeof(AMFHeader) + sizeof(AMFIndex) * index, sizeof e);
+    } else if (!SeekTo(fp, sizeof(AMFHeader) + uint64_t(sizeof(AMFIndex)) * index) || !ReadExact(fp, &e, sizeof e)) {
         return false;
+    }
     if (!SideOk(e.nWidth, false) || !SideOk(e.nHeight, false) || e.dwSize < 4) return false;
-    if (uint64_t(e.dwOffset) + e.dwSize > FileSize(fp)) return false;
     *entry = e;
     return true;
 }
+
+bool InsideFile(FILE* fp, const AMFIndex& e) { return uint64_t(e.dwOffset) + e.dwSize <= FileSize(fp); }
+
+// As ReadHeaderAndEntry, and the entry's data must lie inside the file.
+bool ReadEntry(FILE* fp, DWORD index, bool atStart, AMFIndex* entry) {
+    AMFIndex e;
+    if (!ReadHeaderAndEntry(fp, index, atStart, &e) || !InsideFile(fp, e)) return false;
+    *entry = e;
+    return true;
+}
+
+// Blocks up to this size are read without asking the file's length, which costs a system
+// call: one past the end just reads short. A larger one is checked first, so that a damaged
+// entry cannot make us take memory the file could never fill.
+constexpr DWORD kUncheckedBlock = 256 * 1024;
+// Blocks up to this size (a sprite's) are read into a buffer on the stack.
+constexpr DWORD kStackBlock = 16 * 1024;
 
 DWORD LoadWord(const BYTE* words, size_t i) {
     DWORD w;
@@ -110,10 +156,7 @@ bool CAniFile::ReadHeader(const char* file, AMFHeader* header) const {
 bool CAniFile::ReadHeader(FILE* fp, AMFHeader* header) const {
     if (!fp || !header) return false;
     AMFHeader h;
-    if (!SeekTo(fp, 0) || !ReadExact(fp, &h, sizeof h) || h.dwMagic != AMF_MAGIC || !HeaderSizesOk(h)) {
-        MessageBoxA(nullptr, "Invalid AMF File!", nullptr, MB_OK);
-        return false;
-    }
+    if (!SeekTo(fp, 0) || !ReadExact(fp, &h, sizeof h) || !HeaderOk(h)) return RefuseHeader();
     *header = h;
     return true;
 }
@@ -121,32 +164,40 @@ bool CAniFile::ReadHeader(FILE* fp, AMFHeader* header) const {
 bool CAniFile::ReadIndex(const char* file, const DWORD& index, AMFIndex* entry) const {
     if (!file || !entry) return false;
     FilePtr fp = OpenForReading(file);
-    return fp && ReadIndex(fp.get(), index, entry);
+    return fp && ReadEntry(fp.get(), index, true, entry);
 }
 
 bool CAniFile::ReadIndex(FILE* fp, const DWORD& index, AMFIndex* entry) const {
-    if (!fp || !entry) return false;
-    AMFHeader h;
-    return ReadHeader(fp, &h) && ReadEntry(fp, h, index, entry);
+    return fp && entry && ReadEntry(fp, index, false, entry);
 }
 
 bool CAniFile::ReadData(const char* file, const DWORD& index, void* dest) const {
     if (!file || !dest) return false;
     FilePtr fp = OpenForReading(file);
-    return fp && ReadData(fp.get(), index, dest);
+    return fp && ReadOpenData(fp.get(), index, dest, true);
 }
 
 bool CAniFile::ReadData(FILE* fp, const DWORD& index, void* dest) const {
-    if (!fp || !dest) return false;
-    AMFHeader h;
+    return fp && dest && ReadOpenData(fp, index, dest, false);
+}
+
+bool CAniFile::ReadOpenData(FILE* fp, DWORD index, void* dest, bool atStart) {
     AMFIndex e;
-    if (!ReadHeader(fp, &h) || !ReadEntry(fp, h, index, &e) || !SeekTo(fp, e.dwOffset)) return false;
-    std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[e.dwSize]);
-    if (!data || !ReadExact(fp, data.get(), e.dwSize)) return false;
+    if (!ReadHeaderAndEntry(fp, index, atStart, &e) || (e.dwSize > kUncheckedBlock && !InsideFile(fp, e)) ||
+        !SeekTo(fp, e.dwOffset))
+        return false;
+    BYTE onStack[kStackBlock];
+    std::unique_ptr<BYTE[]> own;
+    BYTE* data = onStack;
+    if (e.dwSize > kStackBlock) {
+        own.reset(new (std::nothrow) BYTE[e.dwSize]);
+        data = own.get();
+    }
+    if (!data || !ReadExact(fp, data, e.dwSize)) return false;
     // The entry's sides are at most AMF_MAX_SIDE, so the size fits in 32 bits.
     const DWORD pictureBytes = DWORD(e.nWidth) * DWORD(e.nHeight) * 4;
     DWORD written = pictureBytes;
-    return DeCompressData(data.get(), dest, e.dwSize, written) && written == pictureBytes;
+    return DeCompressData(data, dest, e.dwSize, written) && written == pictureBytes;
 }
 
 bool CAniFile::SaveAMF(const char* file, CFrames* frames) const {

@@ -77,6 +77,9 @@ public:
 private:
     friend struct VelmoraTest::AniFileCodec;
 
+    // ReadData on an open file; `atStart` when it was just opened, so stands at offset 0.
+    static bool ReadOpenData(FILE* fp, DWORD index, void* dest, bool atStart);
+
     // Compresses srcSize / 4 pixels into `dest`, which must hold 2 x srcSize bytes (the
     // worst case); destSize receives the bytes written. Does nothing for a null pointer or
     // srcSize 0.

@@ -60,6 +60,10 @@ std::string ResolveFilePath(const char* name) {
 
 FILE* OpenFileA(const char* name, const char* mode) {
     if (!name || !mode) return nullptr;
+    // A read mode creates nothing, so opening the name as given finds what the resolution
+    // would find first, without its extra look-up; only a miss needs the tolerant search.
+    if (mode[0] == 'r')
+        if (FILE* fp = std::fopen(name, mode)) return fp;
     std::string path = ResolveFilePath(name);
     return path.empty() ? nullptr : std::fopen(path.c_str(), mode);
 }
