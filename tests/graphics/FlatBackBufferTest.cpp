@@ -171,6 +171,11 @@ TEST_F(FlatBackBufferTest, DepthWrittenWhileFlatStillHidesLaterDraws) {
     pixels = ReadBack();
     EXPECT_EQ(At(pixels, 4, 4), 0xFF0000u);
     EXPECT_EQ(At(pixels, 12, 4), 0x00FF00u);
+
+    // The next frame's depth clear, made while flat, is done before the deeper quad is tested.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+    Solid(0, 0, 8, 8, 500, 0xFF0000FF);
+    EXPECT_EQ(At(ReadBack(), 4, 4), 0x0000FFu);
 }
 
 TEST_F(FlatBackBufferTest, TexelsOffPixelCentresAreStillFiltered) {

@@ -96,15 +96,21 @@ bool PixelAlignedQuad(const WindowVertex* w, const RenderVertex* v, Quad* quad) 
 }
 
 // One texel per pixel along each axis, in either direction, with the texel centres on the
-// pixel centres (a texture coordinate at a pixel edge is a whole number of texels).
+// pixel centres (a texture coordinate at a pixel edge is a whole number of texels) and every
+// texel read inside the texture.
 bool TexelPerPixel(const Quad& q, float textureWidth, float textureHeight) {
     const RenderVertex &a = *q.corner[0], &b = *q.corner[1], &c = *q.corner[2];
     const float width = static_cast<float>(q.right - q.left), height = static_cast<float>(q.bottom - q.top);
     const float dux = (b.u - a.u) * textureWidth / width, dvy = (c.v - a.v) * textureHeight / height;
-    int64_t whole;
-    return b.v == a.v && c.u == a.u && std::fabs(std::fabs(dux) - 1.0f) < 1e-5f &&
-           std::fabs(std::fabs(dvy) - 1.0f) < 1e-5f && SnapToInteger(a.u * textureWidth, 1.0f / 4096, &whole) &&
-           SnapToInteger(a.v * textureHeight, 1.0f / 4096, &whole);
+    if (b.v != a.v || c.u != a.u || std::fabs(std::fabs(dux) - 1.0f) >= 1e-5f || std::fabs(std::fabs(dvy) - 1.0f) >= 1e-5f)
+        return false;
+    int64_t left, right, top, bottom;  // in texels
+    return SnapToInteger(a.u * textureWidth, 1.0f / 4096, &left) &&
+           SnapToInteger(b.u * textureWidth, 1.0f / 4096, &right) &&
+           SnapToInteger(a.v * textureHeight, 1.0f / 4096, &top) &&
+           SnapToInteger(c.v * textureHeight, 1.0f / 4096, &bottom) && std::min(left, right) >= 0 &&
+           std::max(left, right) <= static_cast<int64_t>(textureWidth) && std::min(top, bottom) >= 0 &&
+           std::max(top, bottom) <= static_cast<int64_t>(textureHeight);
 }
 
 }  // namespace

@@ -321,6 +321,7 @@ void GLRenderer::DestroyFramebuffers() {
     m_flat = false;
     m_depthWrites.clear();
     m_depthWriteVertices.clear();
+    m_depthClearWaiting = false;
 }
 
 bool GLRenderer::CreateFramebuffers() {
@@ -405,13 +406,14 @@ void GLRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
     });
     // A whole clear of the picture makes the back buffer flat again.
     if (target && whole && m_flatFbo && Conditions().flatBackBuffers) m_flat = true;
-    if (depth) {
-        if (whole) {
-            m_depthWrites.clear();
-            m_depthWriteVertices.clear();
-        } else {
-            ApplyDepthWrites();
-        }
+    if (depth && m_flat && whole) {
+        // Nothing reads the depth buffer while flat: the clear waits with the writes.
+        m_depthWrites.clear();
+        m_depthWriteVertices.clear();
+        m_depthClearWaiting = true;
+        m_depthClearValue = z;
+    } else if (depth) {
+        ApplyDepthWrites();
     }
 
     float c[4];
@@ -432,7 +434,7 @@ void GLRenderer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
     if (m_flat) {
         // The picture is in the flat texture; the depth buffer stays the real one.
         if (target) clearAreas(m_flatFbo, GL_COLOR_BUFFER_BIT);
-        if (depth) clearAreas(m_fbo, GL_DEPTH_BUFFER_BIT);
+        if (depth && !whole) clearAreas(m_fbo, GL_DEPTH_BUFFER_BIT);
     } else {
         clearAreas(m_fbo, (target ? GL_COLOR_BUFFER_BIT : 0) | (depth ? GL_DEPTH_BUFFER_BIT : 0));
     }
@@ -534,7 +536,10 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
     const DrawTraits traits = AnalyseDraw(state, vertices, count, m_backBuffer.samples > 1, m_flat, filtered);
     if (m_flat && !traits.flat) LeaveFlat();
     DrawState drawn = state;
-    if (traits.texelPerPixel) drawn.minFilter = drawn.magFilter = GL_NEAREST;  // the same texels, cheaper
+    if (traits.texelPerPixel) {  // the same texels, cheaper
+        drawn.minFilter = drawn.magFilter = GL_NEAREST;
+        drawn.wrapS = drawn.wrapT = GL_CLAMP_TO_EDGE;
+    }
     if (!m_flat) {
         DrawInto(m_fbo, drawn, vertices, count);
         return;
@@ -596,6 +601,15 @@ void GLRenderer::KeepDepthWrites(const DrawState& state, const RenderVertex* ver
 }
 
 void GLRenderer::ApplyDepthWrites() {
+    if (m_depthClearWaiting) {
+        m_depthClearWaiting = false;
+        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+        glDisable(GL_SCISSOR_TEST);
+        glDepthMask(GL_TRUE);
+        glClearDepth(std::clamp(m_depthClearValue, 0.0f, 1.0f));
+        glClear(GL_DEPTH_BUFFER_BIT);
+        m_haveApplied = false;
+    }
     for (const DepthWrites& w : m_depthWrites) DrawInto(m_fbo, w.state, &m_depthWriteVertices[w.first], w.count);
     m_depthWrites.clear();
     m_depthWriteVertices.clear();

@@ -15,7 +15,8 @@ struct DrawTraits {
     // on, do not depend on the alpha test, so they can be replayed without the texture.
     bool flat = false;
     // Every triangle belongs to a pixel-aligned quad that puts texel centres on pixel
-    // centres one to one: nearest sampling gives exactly what linear sampling gives.
+    // centres one to one, inside the texture: nearest sampling, clamped, gives exactly what
+    // any filtering and addressing give.
     bool texelPerPixel = false;
 };
 

@@ -142,6 +142,7 @@ private:
     bool ApplyState(const DrawState& state);
     void DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count);
     void KeepDepthWrites(const DrawState& state, const RenderVertex* vertices, size_t count);
+    // Brings the depth buffer up to date: the waiting clear, then the waiting writes.
     void ApplyDepthWrites();
     // Copies the flat picture into every sample and replays the depth writes.
     void LeaveFlat();
@@ -166,6 +167,8 @@ private:
     GLuint m_copyProgram = 0;  // flat picture into every sample
     GLuint m_copyVao = 0;
     bool m_flat = false;
+    bool m_depthClearWaiting = false;  // a whole depth clear made while flat, not yet done
+    float m_depthClearValue = 1.0f;
     std::vector<DepthWrites> m_depthWrites;
     std::vector<RenderVertex> m_depthWriteVertices;
 
