@@ -116,7 +116,7 @@ private:
         bool operator==(const ProgramKey& other) const;
     };
     struct Uniforms {
-        GLint wvp, viewport, target, pixelOffset, pretransformed, textureFactor, alphaRef, pointSize;
+        GLint wvp, viewport, target, pixelOffset, snap, pretransformed, textureFactor, alphaRef, pointSize;
     };
     struct Program {
         ProgramKey key;
