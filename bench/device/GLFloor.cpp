@@ -69,7 +69,7 @@ GLFloor::~GLFloor() {
     }
 }
 
-bool GLFloor::Create(int samples, bool depth, int maxQuads) {
+bool GLFloor::Create(int samples, bool depth, bool nearest, int maxQuads) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         m_error = SDL_GetError();
         return false;
@@ -105,8 +105,8 @@ bool GLFloor::Create(int samples, bool depth, int maxQuads) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTexture, kTexture, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, nearest ? GL_NEAREST : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, nearest ? GL_NEAREST : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 
@@ -166,6 +166,7 @@ bool GLFloor::CreateProgram() {
 
 bool GLFloor::CreateFramebuffers(int samples, bool depth) {
     m_depth = depth;
+    samples = samples > 1 ? samples : 0;  // 1 would still ask for a multisampled buffer
     glGenFramebuffers(1, &m_fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     glGenRenderbuffers(1, &m_colorRb);
@@ -173,13 +174,16 @@ bool GLFloor::CreateFramebuffers(int samples, bool depth) {
     glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, kWidth, kHeight);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorRb);
     if (depth) {
-        // Attached and cleared as the engine's is; the quads need no depth test.
         glGenRenderbuffers(1, &m_depthRb);
         glBindRenderbuffer(GL_RENDERBUFFER, m_depthRb);
         glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH_COMPONENT16, kWidth, kHeight);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthRb);
     }
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+    if (depth) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+    }
     if (samples > 1) {
         glGenFramebuffers(1, &m_resolveFbo);
         glBindFramebuffer(GL_FRAMEBUFFER, m_resolveFbo);

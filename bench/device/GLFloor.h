@@ -1,6 +1,6 @@
-// The floor of the device benchmark: the same quads drawn with raw OpenGL 3.3 core on a
-// window and context of its own, into an off-screen back buffer set up like the engine's
-// (same size, samples and depth attachment), with one draw call per frame.
+// Raw OpenGL 3.3 core references for the device benchmark: the same quads drawn on a window
+// and context of their own into an off-screen back buffer, with one draw call per frame,
+// either with the least work the picture needs or with the back buffer the engine asks for.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -21,7 +21,9 @@ public:
     GLFloor& operator=(const GLFloor&) = delete;
 
     // False (with the reason in Error()) when the window, context or buffers cannot be made.
-    bool Create(int samples, bool depth, int maxQuads);
+    // `depth`: a 16-bit depth buffer, cleared, tested and written as the engine's 2D state does;
+    // `nearest`: nearest sampling, which gives the same texels for these pixel-aligned quads.
+    bool Create(int samples, bool depth, bool nearest, int maxQuads);
     const std::string& Error() const { return m_error; }
     std::string Renderer() const;
 

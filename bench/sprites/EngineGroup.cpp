@@ -58,7 +58,10 @@ public:
         return std::string(m_plain ? "engine, diagnostic: the device reset to a back buffer of " : "engine: ") +
                (samples > 1 ? std::to_string(samples) + " samples, " : std::string("1 sample, ")) +
                (zEnable && !m_plain ? "16-bit depth tested and written" : "no depth") +
-               (m_plain ? ", not what a game gets" : ", as a CGameApp sets it up") + "; GL renderer " +
+               (m_plain ? ", not what a game gets"
+                        : ", as a CGameApp sets it up (the device keeps such a back buffer flat while a frame "
+                          "allows: one sample, depth writes deferred)") +
+               "; GL renderer " +
                (renderer ? reinterpret_cast<const char*>(renderer) : "unknown");
     }
 
