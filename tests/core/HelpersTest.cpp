@@ -1,6 +1,8 @@
 // Geometry, colour and numeric helpers: exact results in tables.
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "support/EngineTest.h"
 
@@ -144,3 +146,34 @@ TEST(ColorTest, ConversionsTable) {
 }
 
 }  // namespace
+
+TEST(TextFormatTest, CutsToTheBufferWithoutSplittingDoubleByteCharacters) {
+    // "%s" is copied without the formatter; it must cut exactly as the formatter's path does.
+    const std::string gbk = "ab\xD6\xD0\xCE\xC4";  // two letters, then two GBK characters
+    struct Case {
+        const char* format;
+        const char* argument;
+        size_t size;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"%s", "short", 16, "short"},
+        {"%s", "exactly7", 8, "exactly"},
+        {"%s", gbk.c_str(), 16, gbk},
+        {"%s", gbk.c_str(), 4, "ab"},  // room for three bytes: the first GBK character would be split
+        {"%s", gbk.c_str(), 6, "ab\xD6\xD0"},
+        {"%s", nullptr, 16, "(null)"},
+        {"<%s>", gbk.c_str(), 5, "<ab"},
+        {"<%s>", gbk.c_str(), 6, "<ab\xD6\xD0"},
+    };
+    for (const Case& c : cases) {
+        char buffer[16];
+        std::memset(buffer, 'x', sizeof(buffer));
+        const size_t length = FormatText(buffer, c.size, c.format, c.argument);
+        EXPECT_EQ(std::string(buffer), c.expected) << c.format << " into " << c.size;
+        EXPECT_EQ(length, c.expected.size()) << c.format << " into " << c.size;
+        if (c.size < sizeof(buffer)) {
+            EXPECT_EQ(buffer[c.size], 'x') << "written past the buffer";
+        }
+    }
+}

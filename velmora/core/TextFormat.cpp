@@ -1,6 +1,8 @@
 #include <velmora/core/TextFormat.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 size_t GbkCutLength(const char* text, size_t length) {
     size_t i = 0;
@@ -17,12 +19,22 @@ size_t FormatTextV(char* buffer, size_t size, size_t maxChars, const char* forma
     if (!buffer || size == 0) return 0;
     buffer[0] = '\0';
     if (!format) return 0;
-    int n = std::vsnprintf(buffer, size, format, args);
-    if (n < 0) {
-        buffer[0] = '\0';
-        return 0;
+    size_t length = 0;
+    if (std::strcmp(format, "%s") == 0) {
+        // The commonest format, copied without the formatter: text drawn every frame.
+        const char* text = va_arg(args, const char*);
+        if (!text) text = "(null)";
+        length = std::strlen(text);
+        std::memcpy(buffer, text, std::min(length, size - 1));
+        buffer[std::min(length, size - 1)] = '\0';
+    } else {
+        int n = std::vsnprintf(buffer, size, format, args);
+        if (n < 0) {
+            buffer[0] = '\0';
+            return 0;
+        }
+        length = static_cast<size_t>(n);
     }
-    size_t length = static_cast<size_t>(n);
     size_t limit = maxChars < size - 1 ? maxChars : size - 1;
     if (length > limit) {
         length = GbkCutLength(buffer, limit);

@@ -115,8 +115,9 @@ RECT GFont::GetStringRectMultiLine(const char* text) const {
 void GFont::TextOutA(int x, int y, DWORD color, const char* text) {
     if (!text || !*text || !m_hFont) return;
     const DWORD now = timeGetTime();
+    const std::string_view wanted(text);
     for (auto& [handle, texture] : m_TextureCache) {
-        if (texture->Compare(text)) {
+        if (texture->Compare(wanted)) {
             Render(handle, x, y, nullptr, color);
             texture->SetLastUseTime(now);
             return;
@@ -169,6 +170,10 @@ void GFont::DrawSingleLine(int x, int y, DWORD color, bool center, const char* f
     va_start(args, format);
     FormatTextV(text, sizeof(text), sizeof(text) - 1, format, args);
     va_end(args);
+    DrawFormattedLine(x, y, color, center, text);
+}
+
+void GFont::DrawFormattedLine(int x, int y, DWORD color, bool center, const char* text) {
     if (center) {
         const RECT extent = GetStringRect(text);
         x -= extent.right / 2;
@@ -208,7 +213,7 @@ void DrawSingleLine(int x, int y, DWORD color, bool center, const char* format, 
     va_start(args, format);
     FormatTextV(text, sizeof(text), sizeof(text) - 1, format, args);
     va_end(args);
-    vlm_engine::SystemFont().DrawSingleLine(x, y, color, center, "%s", text);
+    vlm_engine::SystemFont().DrawFormattedLine(x, y, color, center, text);
 }
 
 RECT GetFontRect(const char* text) { return vlm_engine::SystemFont().GetStringRect(text); }

@@ -55,6 +55,12 @@ protected:
     // Forgets the entry and has the texture manager delete its texture.
     void DestroyCached(DWORD handle);
 
+private:
+    // DrawSingleLine of text already formatted; the free DrawSingleLine formats only once.
+    void DrawFormattedLine(int x, int y, DWORD color, bool center, const char* text);
+    friend void DrawSingleLine(int x, int y, DWORD color, bool center, const char* format, ...);
+
+protected:
     HFONT m_hFont;
     // Texture-manager handle -> texture. The manager owns the textures; each tells the
     // font when it is deleted, so no entry outlives its texture.

@@ -108,7 +108,7 @@ void CFontTexture::WriteString(const char* text, HFONT font) {
     m_bEmpty = false;
 }
 
-bool CFontTexture::Compare(const char* text) const { return !m_bEmpty && text && m_strText == text; }
+bool CFontTexture::Compare(const char* text) const { return text && Compare(std::string_view(text)); }
 
 void CFontTexture::Clear() {
     m_strText.clear();

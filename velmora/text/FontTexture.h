@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include <velmora/Export.h>
 #include <velmora/platform/gdi/Gdi.h>
@@ -29,6 +30,9 @@ public:
     // Renders the text at the top-left corner; what does not fit is clipped.
     void WriteString(const char* text, HFONT font);
     bool Compare(const char* text) const;
+    // The same, for a text whose length is known: a cache scan then rejects most entries by
+    // their length alone.
+    bool Compare(std::string_view text) const { return !m_bEmpty && m_strText == text; }
     bool IsEmpty() const { return m_bEmpty; }
     // Forgets the string; the bitmap stays for the next one.
     void Clear();
