@@ -54,9 +54,11 @@ public:
         if (m_begun) return D3DERR_INVALIDCALL;
         m_begun = true;
         m_saveState = !(flags & D3DXSPRITE_DONOTSAVESTATE);
+        // Only what differs is set, here and at End: a sprite drawn on its own does this
+        // around every draw.
         for (size_t i = 0; i < kSpriteStateCount; ++i) {
-            if (m_saveState) m_saved[i] = Get(kSpriteState[i]);
-            Set(kSpriteState[i], kSpriteState[i].value);
+            m_saved[i] = Get(kSpriteState[i]);
+            if (m_saved[i] != kSpriteState[i].value) Set(kSpriteState[i], kSpriteState[i].value);
         }
         return D3D_OK;
     }
@@ -67,7 +69,8 @@ public:
     HRESULT End() override {
         if (!m_begun) return D3DERR_INVALIDCALL;
         if (m_saveState)
-            for (size_t i = 0; i < kSpriteStateCount; ++i) Set(kSpriteState[i], m_saved[i]);
+            for (size_t i = 0; i < kSpriteStateCount; ++i)
+                if (Get(kSpriteState[i]) != m_saved[i]) Set(kSpriteState[i], m_saved[i]);
         m_begun = false;
         return D3D_OK;
     }
