@@ -681,7 +681,12 @@ void GLRenderer::Present(bool vsync) {
     // Rows are stored top first; the window's row 0 is its bottom.
     glBlitFramebuffer(0, 0, w, h, x0, y1, x1, y0, GL_COLOR_BUFFER_BIT,
                       (x1 - x0 == w && y1 - y0 == h) ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SetSwapInterval(vsync ? 1 : 0);
+    // Asked of the window system only when it changes: it may cost a round trip.
+    const int interval = vsync ? 1 : 0;
+    if (interval != m_swapInterval) {
+        SDL_GL_SetSwapInterval(interval);
+        m_swapInterval = interval;  // not asked again when the window system refuses it
+    }
     SDL_GL_SwapWindow(m_window);
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     m_haveApplied = false;

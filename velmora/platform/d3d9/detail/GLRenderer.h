@@ -149,6 +149,7 @@ private:
 
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
+    int m_swapInterval = -1;  // not set yet
     BackBufferDesc m_backBuffer;
 
     std::vector<Program> m_programs;
