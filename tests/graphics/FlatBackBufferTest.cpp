@@ -67,8 +67,10 @@ TEST_F(FlatBackBufferTest, PictureIsTheRealBuffersOneAndAlignedFramesStayFlat) {
         {"points and lines at depth 0", true,
          [this] {
              device->SetTexture(0, nullptr);
-             EngineVertex lines[4] = {{2, 3, 0, 0xFFFF0000, 0, 0}, {40, 30, 0, 0xFFFF0000, 0, 0},
-                                      {50, 2, 0, 0x8000FF00, 0, 0}, {10, 40, 0, 0x8000FF00, 0, 0}};
+             EngineVertex lines[4] = {{2, 3, 0, 0xFFFF0000, 0, 0},
+                                      {40, 30, 0, 0xFFFF0000, 0, 0},
+                                      {50, 2, 0, 0x8000FF00, 0, 0},
+                                      {10, 40, 0, 0x8000FF00, 0, 0}};
              device->DrawPrimitiveUP(D3DPT_LINELIST, 2, lines, sizeof(EngineVertex));
              device->DrawPrimitiveUP(D3DPT_POINTLIST, 4, lines, sizeof(EngineVertex));
          }},
@@ -76,8 +78,10 @@ TEST_F(FlatBackBufferTest, PictureIsTheRealBuffersOneAndAlignedFramesStayFlat) {
          [this] {
              device->SetTexture(0, nullptr);
              device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
-             RhwVertex v[4] = {{9.5f, 9.5f, 0, 1, 0x80FFFF00}, {29.5f, 9.5f, 0, 1, 0x80FFFF00},
-                               {9.5f, 19.5f, 0, 1, 0x80FFFF00}, {29.5f, 19.5f, 0, 1, 0x80FFFF00}};
+             RhwVertex v[4] = {{9.5f, 9.5f, 0, 1, 0x80FFFF00},
+                               {29.5f, 9.5f, 0, 1, 0x80FFFF00},
+                               {9.5f, 19.5f, 0, 1, 0x80FFFF00},
+                               {29.5f, 19.5f, 0, 1, 0x80FFFF00}};
              device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwVertex));
          }},
         {"corner colours on one plane", true,
@@ -94,8 +98,10 @@ TEST_F(FlatBackBufferTest, PictureIsTheRealBuffersOneAndAlignedFramesStayFlat) {
          [this] {
              device->SetTexture(0, texture);
              DrawQuad(2, 2, 10, 10, 0xFFFFFFFF);
-             EngineVertex v[4] = {{30, 4, 0, 0xFFFFFFFF, 0, 0}, {44, 12, 0, 0xFFFFFFFF, 1, 0},
-                                  {22, 18, 0, 0xFFFFFFFF, 0, 1}, {36, 26, 0, 0xFFFFFFFF, 1, 1}};
+             EngineVertex v[4] = {{30, 4, 0, 0xFFFFFFFF, 0, 0},
+                                  {44, 12, 0, 0xFFFFFFFF, 1, 0},
+                                  {22, 18, 0, 0xFFFFFFFF, 0, 1},
+                                  {36, 26, 0, 0xFFFFFFFF, 1, 1}};
              device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(EngineVertex));
              DrawQuad(6, 6, 14, 14, 0x80FFFFFF);
          }},

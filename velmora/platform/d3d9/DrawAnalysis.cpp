@@ -102,7 +102,8 @@ bool TexelPerPixel(const Quad& q, float textureWidth, float textureHeight) {
     const RenderVertex &a = *q.corner[0], &b = *q.corner[1], &c = *q.corner[2];
     const float width = static_cast<float>(q.right - q.left), height = static_cast<float>(q.bottom - q.top);
     const float dux = (b.u - a.u) * textureWidth / width, dvy = (c.v - a.v) * textureHeight / height;
-    if (b.v != a.v || c.u != a.u || std::fabs(std::fabs(dux) - 1.0f) >= 1e-5f || std::fabs(std::fabs(dvy) - 1.0f) >= 1e-5f)
+    if (b.v != a.v || c.u != a.u || std::fabs(std::fabs(dux) - 1.0f) >= 1e-5f ||
+        std::fabs(std::fabs(dvy) - 1.0f) >= 1e-5f)
         return false;
     int64_t left, right, top, bottom;  // in texels
     return SnapToInteger(a.u * textureWidth, 1.0f / 4096, &left) &&
@@ -115,8 +116,8 @@ bool TexelPerPixel(const Quad& q, float textureWidth, float textureHeight) {
 
 }  // namespace
 
-DrawTraits AnalyseDraw(const DrawState& s, const RenderVertex* vertices, size_t count, bool multisampled,
-                       bool askFlat, bool askTexelPerPixel) {
+DrawTraits AnalyseDraw(const DrawState& s, const RenderVertex* vertices, size_t count, bool multisampled, bool askFlat,
+                       bool askTexelPerPixel) {
     DrawTraits traits;
     if (askFlat && s.depthTest) {
         if (s.depthFunc != GL_ALWAYS && s.depthFunc != GL_LEQUAL) askFlat = false;
@@ -127,8 +128,8 @@ DrawTraits AnalyseDraw(const DrawState& s, const RenderVertex* vertices, size_t 
     // Depth 0 passes LESSEQUAL against anything the buffer can hold.
     const bool needDepthZero = askFlat && s.depthTest && s.depthFunc == GL_LEQUAL;
     // Without multisampling, or for points and lines (drawn aliased), all samples agree.
-    const bool needAlignedQuads = askFlat && multisampled && s.kind == PrimitiveKind::Triangles &&
-                                  s.fillMode == D3DFILL_SOLID;
+    const bool needAlignedQuads =
+        askFlat && multisampled && s.kind == PrimitiveKind::Triangles && s.fillMode == D3DFILL_SOLID;
     if (askFlat && needAlignedQuads && !quads) askFlat = false;
     if (!askFlat && !askTexelPerPixel) return traits;
     traits.flat = askFlat;
