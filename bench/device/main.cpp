@@ -19,6 +19,7 @@
 #include "device/GLFloor.h"
 #include "device/Scene.h"
 #include "support/BenchReport.h"
+#include "support/Pictures.h"
 
 namespace {
 
@@ -86,44 +87,6 @@ void DrawSprites(ID3DXSprite* sprite, IDirect3DTexture9* texture, int quads, int
     sprite->End();
 }
 
-// The engine's back buffer as 0xAARRGGBB values, top row first.
-std::vector<uint32_t> ReadBackBuffer(IDirect3DDevice9* device) {
-    std::vector<uint32_t> picture;
-    IDirect3DSurface9* surface = nullptr;
-    if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) return picture;
-    D3DLOCKED_RECT locked{};
-    if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-        picture.resize(static_cast<size_t>(kWidth) * kHeight);
-        for (int y = 0; y < kHeight; ++y)
-            std::memcpy(&picture[static_cast<size_t>(y) * kWidth],
-                        static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch, kWidth * 4);
-        surface->UnlockRect();
-    }
-    surface->Release();
-    return picture;
-}
-
-// The largest difference of a colour channel, and how many pixels differ by more than `slack`.
-struct Difference {
-    int largest = 0;
-    size_t pixels = 0;
-};
-
-Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int slack) {
-    Difference d;
-    if (a.size() != b.size()) return {255, a.size() > b.size() ? a.size() : b.size()};
-    for (size_t i = 0; i < a.size(); ++i) {
-        int worst = 0;
-        for (int shift = 0; shift < 24; shift += 8) {
-            int ca = static_cast<int>(a[i] >> shift & 0xFF), cb = static_cast<int>(b[i] >> shift & 0xFF);
-            worst = std::max(worst, std::abs(ca - cb));
-        }
-        d.largest = std::max(d.largest, worst);
-        if (worst > slack) ++d.pixels;
-    }
-    return d;
-}
-
 // Medians of the runs, one row per variant, with the ratio to the first variant (the floor).
 void AddRows(VelmoraBench::Table* table, int quads, const std::vector<Variant>& variants,
              const std::vector<std::vector<double>>& runMs) {
@@ -133,19 +96,6 @@ void AddRows(VelmoraBench::Table* table, int quads, const std::vector<Variant>& 
         table->AddRow({std::to_string(quads), variants[v].name, Format("%.2f", ms),
                        Format("%.2f", floorMs > 0 ? ms / floorMs : 0.0)});
     }
-}
-
-// The 1, 5 and 15 minute load averages, to judge how busy the machine was.
-std::string LoadAverage() {
-    double load[3] = {};
-    FILE* file = std::fopen("/proc/loadavg", "r");
-    if (!file) return "unknown";
-    int read = std::fscanf(file, "%lf %lf %lf", &load[0], &load[1], &load[2]);
-    std::fclose(file);
-    if (read != 3) return "unknown";
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.2f %.2f %.2f", load[0], load[1], load[2]);
-    return text;
 }
 
 }  // namespace
@@ -207,7 +157,7 @@ int main(int argc, char** argv) {
         auto enginePicture = [graphics, device](const std::function<void()>& draw) {
             graphics->BeginScene();
             draw();
-            std::vector<uint32_t> picture = ReadBackBuffer(device);
+            std::vector<uint32_t> picture = VelmoraBench::ReadBackBuffer(device, kWidth, kHeight);
             graphics->EndScene();
             return picture;
         };
@@ -263,7 +213,8 @@ int main(int argc, char** argv) {
         const int checkQuads = 1000, checkFrame = 7;
         std::vector<uint32_t> reference = variants[0].picture(checkQuads, checkFrame);
         for (size_t v = 1; v < variants.size(); ++v) {
-            Difference d = Compare(variants[v].picture(checkQuads, checkFrame), reference, 2);
+            const VelmoraBench::PictureDifference d =
+                VelmoraBench::ComparePictures(variants[v].picture(checkQuads, checkFrame), reference, 2);
             std::printf("- picture check, %s vs floor (N=%d): largest channel difference %d, %zu pixels off\n",
                         variants[v].name, checkQuads, d.largest, d.pixels);
             if (d.pixels) status = 1;
@@ -275,7 +226,7 @@ int main(int argc, char** argv) {
         // all of them alike.
         VelmoraBench::Table wall({"N", "variant", "median ms/frame", "ratio to floor"});
         VelmoraBench::Table cpu({"N", "variant", "median CPU ms/frame", "ratio to floor"});
-        const std::string loadBefore = LoadAverage();
+        const std::string loadBefore = VelmoraBench::LoadAverage();
         VelmoraBench::Stopwatch total;
         for (const Plan& plan : plans) {
             for (const Variant& v : variants)
@@ -304,7 +255,7 @@ int main(int argc, char** argv) {
             "steadier than wall time when other programs share the machine:\n\n");
         cpu.Print();
         std::printf("\nTimed part: %.1f s; load average before %s, after %s.\n", total.Milliseconds() / 1000.0,
-                    loadBefore.c_str(), LoadAverage().c_str());
+                    loadBefore.c_str(), VelmoraBench::LoadAverage().c_str());
         std::printf("On llvmpipe, rasterising the quads' pixels dominates at large N.\n");
         texture->Release();
     }

@@ -10,6 +10,7 @@
 
 #include "sprites/Group.h"
 #include "sprites/Scene.h"
+#include "support/Pictures.h"
 
 namespace SpriteBench {
 
@@ -82,7 +83,7 @@ public:
     std::vector<uint32_t> Picture(size_t variant, int sprites, int frame) override {
         m_graphics->BeginScene();
         Draw(variant, sprites, frame);
-        std::vector<uint32_t> picture = ReadBackBuffer();
+        std::vector<uint32_t> picture = VelmoraBench::ReadBackBuffer(GetD3DDevice(), kWidth, kHeight);
         m_graphics->EndScene();
         return picture;
     }
@@ -158,22 +159,6 @@ private:
         device->SetTransform(D3DTS_PROJECTION, &projection);
         device->SetFVF(fvf);
         return true;
-    }
-
-    std::vector<uint32_t> ReadBackBuffer() {
-        std::vector<uint32_t> picture;
-        IDirect3DSurface9* surface = nullptr;
-        if (FAILED(GetD3DDevice()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))) return picture;
-        D3DLOCKED_RECT locked{};
-        if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-            picture.resize(static_cast<size_t>(kWidth) * kHeight);
-            for (int y = 0; y < kHeight; ++y)
-                std::memcpy(&picture[static_cast<size_t>(y) * kWidth],
-                            static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch, kWidth * 4);
-            surface->UnlockRect();
-        }
-        surface->Release();
-        return picture;
     }
 
     bool m_plain;

@@ -21,6 +21,7 @@
 #include "sprites/Group.h"
 #include "sprites/Scene.h"
 #include "support/BenchReport.h"
+#include "support/Pictures.h"
 
 namespace {
 
@@ -178,41 +179,15 @@ void Parse(const std::string& output, GroupReport* report) {
     }
 }
 
-struct Difference {
-    int largest = 0;
-    size_t pixels = 0;
-};
-
-// The largest difference of a colour channel (alpha aside: the windows have none), and how
-// many pixels differ by more than `slack`.
-bool Compare(const std::string& fileA, const std::string& fileB, int slack, Difference* d) {
+// Compares two pictures written by the children; false when either cannot be read.
+bool ComparePictureFiles(const std::string& fileA, const std::string& fileB, int slack,
+                         VelmoraBench::PictureDifference* d) {
     vlm_platform::DecodedImage a, b;
     std::string error;
-    if (!vlm_platform::DecodeImageFile(fileA, &a, &error) || !vlm_platform::DecodeImageFile(fileB, &b, &error) ||
-        a.pixels.size() != b.pixels.size())
+    if (!vlm_platform::DecodeImageFile(fileA, &a, &error) || !vlm_platform::DecodeImageFile(fileB, &b, &error))
         return false;
-    for (size_t i = 0; i < a.pixels.size(); ++i) {
-        int worst = 0;
-        for (int shift = 0; shift < 24; shift += 8) {
-            int ca = static_cast<int>(a.pixels[i] >> shift & 0xFF), cb = static_cast<int>(b.pixels[i] >> shift & 0xFF);
-            worst = std::max(worst, std::abs(ca - cb));
-        }
-        d->largest = std::max(d->largest, worst);
-        if (worst > slack) ++d->pixels;
-    }
+    *d = VelmoraBench::ComparePictures(a.pixels, b.pixels, slack);
     return true;
-}
-
-std::string LoadAverage() {
-    double load[3] = {};
-    FILE* file = std::fopen("/proc/loadavg", "r");
-    if (!file) return "unknown";
-    int read = std::fscanf(file, "%lf %lf %lf", &load[0], &load[1], &load[2]);
-    std::fclose(file);
-    if (read != 3) return "unknown";
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.2f %.2f %.2f", load[0], load[1], load[2]);
-    return text;
 }
 
 int RunParent(const char* program, bool quick) {
@@ -253,7 +228,7 @@ int RunParent(const char* program, bool quick) {
     std::printf(" median of the runs\n");
     std::fflush(stdout);
 
-    const std::string loadBefore = LoadAverage();
+    const std::string loadBefore = VelmoraBench::LoadAverage();
     VelmoraBench::Stopwatch total;
     for (int run = 0; run < runs; ++run)
         for (GroupReport& g : groups) {
@@ -287,9 +262,9 @@ int RunParent(const char* program, bool quick) {
         for (size_t v = 0; v < g.variants.size(); ++v) {
             if (&g == &reference && v == 0) continue;
             const auto picture = g.pictures.find(v);
-            Difference d;
+            VelmoraBench::PictureDifference d;
             if (referencePicture == reference.pictures.end() || picture == g.pictures.end() ||
-                !Compare(picture->second, referencePicture->second, 2, &d)) {
+                !ComparePictureFiles(picture->second, referencePicture->second, 2, &d)) {
                 std::printf("- picture check, %s: no picture to compare\n", g.variants[v].c_str());
                 status = 1;
                 continue;
@@ -337,7 +312,7 @@ int RunParent(const char* program, bool quick) {
         "\nRatio below 1: faster than SDL2's batched renderer. CPU time is the process's own (all its threads, the\n"
         "rasteriser's too), not the X server's.\n");
     std::printf("Timed part (with process start-ups): %.1f s; load average before %s, after %s.\n", totalSeconds,
-                loadBefore.c_str(), LoadAverage().c_str());
+                loadBefore.c_str(), VelmoraBench::LoadAverage().c_str());
     return status;
 }
 

@@ -1,5 +1,5 @@
-// Helpers shared by the benchmarks: a wall-clock stopwatch, the median of repeated runs and
-// a markdown-like table printed on standard output.
+// Helpers shared by the benchmarks: a wall-clock stopwatch, the median of repeated runs, a
+// markdown-like table printed on standard output and the machine's load average.
 #pragma once
 
 #include <algorithm>
@@ -74,6 +74,19 @@ private:
 inline std::string Format(const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof(text), format, value);
+    return text;
+}
+
+// The 1, 5 and 15 minute load averages, to judge how busy the machine was.
+inline std::string LoadAverage() {
+    double load[3] = {};
+    FILE* file = std::fopen("/proc/loadavg", "r");
+    if (!file) return "unknown";
+    const int read = std::fscanf(file, "%lf %lf %lf", &load[0], &load[1], &load[2]);
+    std::fclose(file);
+    if (read != 3) return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.2f %.2f %.2f", load[0], load[1], load[2]);
     return text;
 }
 
