@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "support/EngineTest.h"
+#include "support/ResourceFixture.h"
 
 namespace VelmoraTest {
 // The codec is private to CAniFile; this is its only other door.
@@ -34,7 +34,6 @@ struct AniFileCodec {
 namespace {
 
 using Codec = VelmoraTest::AniFileCodec;
-using Pixels = std::vector<DWORD>;
 
 bool Clear(DWORD p) { return (p >> 24) == 0; }
 
@@ -199,37 +198,9 @@ TEST(AniFileCodecTest, RunsLongerThanOneTokenAreSplit) {
 
 // --- Files --------------------------------------------------------------------------
 
-struct Picture {
-    LONG width, height;
-    Pixels words;  // compressed data
-};
-
-void PutWord(std::string* bytes, size_t at, DWORD value) { std::memcpy(&(*bytes)[at], &value, 4); }
-
-// An AMF file as the engine lays it out: header, index, then the blocks without gaps.
-std::string AmfFile(LONG width, LONG height, const std::vector<Picture>& pictures, WORD delay = 80,
-                    WORD type = AMF_VARIABLE) {
-    std::string bytes(24 + 16 * pictures.size(), '\0');
-    PutWord(&bytes, 0, CAniFile::AMF_MAGIC);
-    PutWord(&bytes, 4, DWORD(width));
-    PutWord(&bytes, 8, DWORD(height));
-    PutWord(&bytes, 12, DWORD(pictures.size()) | DWORD(delay) << 16);
-    PutWord(&bytes, 16, DWORD(type) | DWORD(CAniFile::AMF_VERSION) << 16);
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        const Picture& p = pictures[i];
-        const size_t entry = 24 + 16 * i;
-        PutWord(&bytes, entry, DWORD(bytes.size()));
-        PutWord(&bytes, entry + 4, DWORD(p.words.size() * 4));
-        PutWord(&bytes, entry + 8, DWORD(p.width));
-        PutWord(&bytes, entry + 12, DWORD(p.height));
-        bytes.append(reinterpret_cast<const char*>(p.words.data()), p.words.size() * 4);
-    }
-    return bytes;
-}
-
 const Pixels kSmall = {A, A, A, T1, B, C};  // 3 x 2
 
-std::vector<Picture> TwoPictures() { return {{4, 4, {0x11000010}}, {3, 2, Codec::Compress(kSmall)}}; }
+std::vector<AmfBlock> TwoPictures() { return {{4, 4, {0x11000010}}, {3, 2, Codec::Compress(kSmall)}}; }
 
 class AniFileTest : public EngineTest {
 protected:
@@ -247,7 +218,7 @@ protected:
 };
 
 TEST_F(AniFileTest, ReadsHeaderIndexAndPictures) {
-    WriteFile("two.amf", AmfFile(4, 4, TwoPictures()));
+    WriteFile("two.amf", AmfFileBytes(4, 4, TwoPictures()));
     EXPECT_EQ(ani.GetDelay(), 100u);
 
     AMFHeader h;
@@ -295,7 +266,7 @@ TEST_F(AniFileTest, ReadsHeaderIndexAndPictures) {
 TEST_F(AniFileTest, FarEntriesAndLargeBlocksAreRead) {
     // 300 one-pixel pictures, so that the index runs past the first 4 KiB, then two noise
     // pictures whose blocks are larger than a sprite's (80 x 80) and than 256 KiB (300 x 300).
-    std::vector<Picture> pictures;
+    std::vector<AmfBlock> pictures;
     std::vector<Pixels> expected;
     for (DWORD i = 0; i < 300; ++i) {
         pictures.push_back({1, 1, {1, 0xFF000000 | i}});
@@ -308,7 +279,7 @@ TEST_F(AniFileTest, FarEntriesAndLargeBlocksAreRead) {
         pictures.push_back({side, side, Codec::Compress(noise)});
         expected.push_back(noise);
     }
-    const std::string bytes = AmfFile(300, 300, pictures);
+    const std::string bytes = AmfFileBytes(300, 300, pictures);
     WriteFile("many.amf", bytes);
     FILE* fp = std::fopen("many.amf", "rb");
     ASSERT_NE(fp, nullptr);
@@ -337,8 +308,8 @@ TEST_F(AniFileTest, FarEntriesAndLargeBlocksAreRead) {
 }
 
 TEST_F(AniFileTest, CountZeroIndexOutOfRangeAndMissingFilesFailSilently) {
-    WriteFile("empty.amf", AmfFile(0, 0, {}));
-    WriteFile("two.amf", AmfFile(4, 4, TwoPictures()));
+    WriteFile("empty.amf", AmfFileBytes(0, 0, {}));
+    WriteFile("two.amf", AmfFileBytes(4, 4, TwoPictures()));
     AMFHeader h;
     AMFIndex e;
     DWORD pixels[16];
@@ -361,7 +332,7 @@ TEST_F(AniFileTest, CountZeroIndexOutOfRangeAndMissingFilesFailSilently) {
 }
 
 TEST_F(AniFileTest, HeadersThatAreNotAmfShowTheMessageBox) {
-    const std::string good = AmfFile(4, 4, TwoPictures());
+    const std::string good = AmfFileBytes(4, 4, TwoPictures());
     struct Case {
         const char* name;
         size_t at;  // where a word is replaced, or the length the file is cut to
@@ -418,7 +389,7 @@ TEST_F(AniFileTest, DamagedEntriesAndBlocksAreRefused) {
         {"more pixels than the picture", 60, {0x11000007, 0, 0, 0, 0, 0}, true},
         {"literal past the block", 60, {0x00000009}, true},
     };
-    const std::string good = AmfFile(4, 4, TwoPictures());
+    const std::string good = AmfFileBytes(4, 4, TwoPictures());
     ASSERT_EQ(good.size(), 84u);
     for (const Case& c : cases) {
         std::string bytes = good;
@@ -434,7 +405,7 @@ TEST_F(AniFileTest, DamagedEntriesAndBlocksAreRefused) {
 }
 
 TEST_F(AniFileTest, TruncatedFilesFailAtEveryLength) {
-    const std::string good = AmfFile(4, 4, TwoPictures());
+    const std::string good = AmfFileBytes(4, 4, TwoPictures());
     for (size_t length = 0; length < good.size(); ++length) {
         WriteFile("cut.amf", good.substr(0, length));
         AMFIndex e;

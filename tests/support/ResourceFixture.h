@@ -58,27 +58,43 @@ inline void WriteTga(const std::string& path, const Picture& p) {
 
 inline void PutWord(std::string* bytes, size_t at, DWORD value) { std::memcpy(&(*bytes)[at], &value, 4); }
 
-// An AMF file: header, index, then each picture as one literal token (count, pixels),
-// which decodes to the pixels exactly.
-inline std::string AmfBytes(LONG width, LONG height, const std::vector<Picture>& pictures, WORD delay, WORD type) {
-    std::string bytes(24 + 16 * pictures.size(), '\0');
+// One picture's block as it lies in an AMF file: the picture's size and its compressed words.
+struct AmfBlock {
+    LONG width, height;
+    Pixels words;
+};
+
+// An AMF file as the engine lays it out: header, index, then the blocks without gaps.
+inline std::string AmfFileBytes(LONG width, LONG height, const std::vector<AmfBlock>& blocks, WORD delay = 80,
+                                WORD type = AMF_VARIABLE) {
+    std::string bytes(24 + 16 * blocks.size(), '\0');
     PutWord(&bytes, 0, CAniFile::AMF_MAGIC);
     PutWord(&bytes, 4, DWORD(width));
     PutWord(&bytes, 8, DWORD(height));
-    PutWord(&bytes, 12, DWORD(pictures.size()) | DWORD(delay) << 16);
+    PutWord(&bytes, 12, DWORD(blocks.size()) | DWORD(delay) << 16);
     PutWord(&bytes, 16, DWORD(type) | DWORD(CAniFile::AMF_VERSION) << 16);
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        const Picture& p = pictures[i];
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const AmfBlock& b = blocks[i];
         const size_t entry = 24 + 16 * i;
         PutWord(&bytes, entry, DWORD(bytes.size()));
-        PutWord(&bytes, entry + 4, DWORD(p.pixels.size() + 1) * 4);
-        PutWord(&bytes, entry + 8, DWORD(p.width));
-        PutWord(&bytes, entry + 12, DWORD(p.height));
-        DWORD token = DWORD(p.pixels.size());
-        bytes.append(reinterpret_cast<const char*>(&token), 4);
-        bytes.append(reinterpret_cast<const char*>(p.pixels.data()), p.pixels.size() * 4);
+        PutWord(&bytes, entry + 4, DWORD(b.words.size() * 4));
+        PutWord(&bytes, entry + 8, DWORD(b.width));
+        PutWord(&bytes, entry + 12, DWORD(b.height));
+        bytes.append(reinterpret_cast<const char*>(b.words.data()), b.words.size() * 4);
     }
     return bytes;
+}
+
+// An AMF file with each picture as one literal token (count, pixels), which decodes to the
+// pixels exactly.
+inline std::string AmfBytes(LONG width, LONG height, const std::vector<Picture>& pictures, WORD delay, WORD type) {
+    std::vector<AmfBlock> blocks;
+    for (const Picture& p : pictures) {
+        Pixels words{DWORD(p.pixels.size())};
+        words.insert(words.end(), p.pixels.begin(), p.pixels.end());
+        blocks.push_back({p.width, p.height, words});
+    }
+    return AmfFileBytes(width, height, blocks, delay, type);
 }
 
 // Pictures of one size make a uniform set; otherwise variable, sized by the largest.
