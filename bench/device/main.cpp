@@ -138,11 +138,13 @@ int main(int argc, char** argv) {
         device->GetRenderState(D3DRS_ZENABLE, &zEnable);
         const int samples = static_cast<int>(backBuffer.MultiSampleType);
         GLFloor floor, asAsked;
-        const bool made = texture && floor.Create(1, false, true, maxQuads) &&
-                          asAsked.Create(samples, zEnable != 0, false, maxQuads);
+        const bool made =
+            texture && floor.Create(1, false, true, maxQuads) && asAsked.Create(samples, zEnable != 0, false, maxQuads);
         if (!made) {
             std::fprintf(stderr, "bench_device: set-up failed: %s\n",
-                         !texture ? "no texture" : !floor.Error().empty() ? floor.Error().c_str() : asAsked.Error().c_str());
+                         !texture                 ? "no texture"
+                         : !floor.Error().empty() ? floor.Error().c_str()
+                                                  : asAsked.Error().c_str());
             if (texture) texture->Release();
             game.Destroy();
             return 1;
@@ -187,10 +189,11 @@ int main(int argc, char** argv) {
         std::printf("N quads of %dx%d pixels from one %dx%d A8R8G8B8 texture, alpha-blended, moving every frame.\n",
                     kQuad, kQuad, kTexture, kTexture);
         std::printf("- video driver: %s; GL renderer: %s\n", SDL_GetCurrentVideoDriver(), floor.Renderer().c_str());
-        std::printf("- the engine's back buffer: %dx%d, %d samples, %s; its device keeps it flat while a frame allows "
-                    "(one sample, depth writes deferred)\n",
-                    kWidth, kHeight, samples > 1 ? samples : 1,
-                    zEnable ? "16-bit depth (the engine's 2D state tests and writes it)" : "no depth");
+        std::printf(
+            "- the engine's back buffer: %dx%d, %d samples, %s; its device keeps it flat while a frame allows "
+            "(one sample, depth writes deferred)\n",
+            kWidth, kHeight, samples > 1 ? samples : 1,
+            zEnable ? "16-bit depth (the engine's 2D state tests and writes it)" : "no depth");
         std::printf(
             "- engine: a CGameApp with its CGraphics; DrawPrimitiveUP: one call per quad (triangle strip, "
             "FVF 0x142); sprite: Begin, one Draw per quad, End\n");

@@ -62,8 +62,7 @@ public:
                (m_plain ? ", not what a game gets"
                         : ", as a CGameApp sets it up (the device keeps such a back buffer flat while a frame "
                           "allows: one sample, depth writes deferred)") +
-               "; GL renderer " +
-               (renderer ? reinterpret_cast<const char*>(renderer) : "unknown");
+               "; GL renderer " + (renderer ? reinterpret_cast<const char*>(renderer) : "unknown");
     }
 
     std::vector<std::string> Variants() const override {

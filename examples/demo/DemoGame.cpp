@@ -65,7 +65,8 @@ void DemoGame::DrawSprites() {
     graphics->BeginSprite();  // one batch for the row of stars
     for (int i = 0; i < 6; ++i) {
         float scale = 0.5f + 0.25f * i + 0.1f * std::sin(t + i);
-        DWORD tint = MakeARGB(static_cast<unsigned char>(255 - i * 25), 255, static_cast<unsigned char>(120 + i * 25), 80);
+        DWORD tint =
+            MakeARGB(static_cast<unsigned char>(255 - i * 25), 255, static_cast<unsigned char>(120 + i * 25), 80);
         graphics->RenderAnimation(m_hStar, 0, 40 + i * 80, 40, i % 2 ? -scale : scale, scale, nullptr, tint);
     }
     graphics->EndSprite();

@@ -29,7 +29,7 @@ private:
     int m_nFramesRun = 0;
     DWORD m_hBall = 0;  // frame handles: an 8-frame 32 x 32 bouncing ball, a 64 x 64 star
     DWORD m_hStar = 0;
-    CAnimation m_Balls[3];  // the ball played three ways: cycle, ping-pong, slowed down
+    CAnimation m_Balls[3];    // the ball played three ways: cycle, ping-pong, slowed down
     int m_nDeviceResets = 0;  // device-ready messages drained from the queue
     GFont m_Font;             // a second font for the multi-line text
     bool m_bFontReady = false;

@@ -169,8 +169,8 @@ TEST_F(DeviceTest, DepthBufferIsClearedAndTested) {
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     auto quadAt = [&](float z, DWORD color) {
-        EngineVertex v[4] = {{0, 0, z, color, 0, 0}, {8, 0, z, color, 0, 0}, {0, 8, z, color, 0, 0},
-                             {8, 8, z, color, 0, 0}};
+        EngineVertex v[4] = {
+            {0, 0, z, color, 0, 0}, {8, 0, z, color, 0, 0}, {0, 8, z, color, 0, 0}, {8, 8, z, color, 0, 0}};
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(EngineVertex));
     };
     quadAt(100.0f, 0xFFFF0000);  // nearer (the projection maps z 0..1000 to depth 0..1)
@@ -223,8 +223,10 @@ TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) {
                 char* p = static_cast<char*>(lr.pBits) + y * lr.Pitch;
-                if (lr.Pitch == 16) reinterpret_cast<DWORD*>(p)[x] = c.stored;
-                else reinterpret_cast<WORD*>(p)[x] = static_cast<WORD>(c.stored);
+                if (lr.Pitch == 16)
+                    reinterpret_cast<DWORD*>(p)[x] = c.stored;
+                else
+                    reinterpret_cast<WORD*>(p)[x] = static_cast<WORD>(c.stored);
             }
         EXPECT_EQ(texture->LockRect(0, &lr, nullptr, 0), D3DERR_INVALIDCALL);  // already locked
         texture->UnlockRect(0);

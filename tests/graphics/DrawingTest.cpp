@@ -10,7 +10,8 @@ namespace {
 Picture Opaque(LONG width, LONG height) {
     Picture p{width, height, {}};
     for (LONG y = 0; y < height; ++y)
-        for (LONG x = 0; x < width; ++x) p.pixels.push_back(0xFF000000u | DWORD(x * 20) << 16 | DWORD(y * 20) << 8 | 0x55);
+        for (LONG x = 0; x < width; ++x)
+            p.pixels.push_back(0xFF000000u | DWORD(x * 20) << 16 | DWORD(y * 20) << 8 | 0x55);
     return p;
 }
 
@@ -68,8 +69,10 @@ protected:
 TEST_F(DrawingTest, WholeTextureAtAPointOnBothPaths) {
     for (bool sprite : {true, false}) {
         Pixels s = Frame([&] {
-            if (sprite) Render(handle, 10, 20, nullptr, 0xFFFFFFFF);
-            else Render(handle, 10, 20, 1.0f, 1.0f, nullptr, 0xFFFFFFFF);
+            if (sprite)
+                Render(handle, 10, 20, nullptr, 0xFFFFFFFF);
+            else
+                Render(handle, 10, 20, 1.0f, 1.0f, nullptr, 0xFFFFFFFF);
         });
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 8; ++x) ASSERT_EQ(At(s, 10 + x, 20 + y), Texel(x, y)) << sprite << " " << x << "," << y;
@@ -141,15 +144,18 @@ TEST_F(DrawingTest, MissingTexturesDrawNothing) {
 TEST_F(DrawingTest, Primitives) {
     using Set = std::set<std::pair<int, int>>;
     Set outline;
-    for (int i = 10; i <= 20; ++i) outline.insert({i, 10}), outline.insert({i, 20}), outline.insert({10, i}), outline.insert({20, i});
+    for (int i = 10; i <= 20; ++i)
+        outline.insert({i, 10}), outline.insert({i, 20}), outline.insert({10, i}), outline.insert({20, i});
     Set filled;
     for (int y = 2; y < 5; ++y)
         for (int x = 40; x < 46; ++x) filled.insert({x, y});
     EXPECT_EQ(Lit(Frame([&] { graphics->Rectangle(RECT{10, 10, 20, 20}, 0xFFFFFFFF, false); })), outline);
     EXPECT_EQ(Lit(Frame([&] { graphics->Rectangle(RECT{40, 2, 46, 5}, 0xFFFFFFFF, true); })), filled);
     EXPECT_EQ(Lit(Frame([&] { graphics->Point(7, 9, 0xFFFFFFFF); })), (Set{{7, 9}}));
-    EXPECT_EQ(Lit(Frame([&] { graphics->Line(1, 1, 5, 1, 0xFFFFFFFF); })), (Set{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}}));
-    EXPECT_EQ(Lit(Frame([&] { graphics->Circle(30, 30, 0, 0xFFFFFFFF); })), (Set{{29, 30}, {31, 30}, {30, 29}, {30, 31}}));
+    EXPECT_EQ(Lit(Frame([&] { graphics->Line(1, 1, 5, 1, 0xFFFFFFFF); })),
+              (Set{{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}}));
+    EXPECT_EQ(Lit(Frame([&] { graphics->Circle(30, 30, 0, 0xFFFFFFFF); })),
+              (Set{{29, 30}, {31, 30}, {30, 29}, {30, 31}}));
     EXPECT_TRUE(Lit(Frame([&] { graphics->Circle(30, 30, -4, 0xFFFFFFFF); })).empty());
     Set ring = Lit(Frame([&] { graphics->Circle(30, 24, 10, 0xFFFFFFFF); }));
     EXPECT_TRUE(ring.count({30, 14}) && ring.count({40, 24}) && ring.count({30, 34}) && ring.count({20, 24}));
@@ -167,7 +173,7 @@ TEST_F(DrawingTest, AnimationFramesOnTheSpritePath) {
     Pixels s = Frame([&] {
         GetD3DDevice()->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
         graphics->RenderAnimation(set, 1, 20, 20, -1.0f, 1.0f, nullptr, 0xFFFFFFFF);  // mirrored in place
-        graphics->RenderAnimation(set, 0, &dst, nullptr, 0xFFFFFFFF);               // stretched twice
+        graphics->RenderAnimation(set, 0, &dst, nullptr, 0xFFFFFFFF);                 // stretched twice
     });
     EXPECT_EQ(At(s, 20, 20), 0xFF00FF00u);
     EXPECT_EQ(At(s, 23, 21), 0xFF00FF00u);

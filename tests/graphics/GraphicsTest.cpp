@@ -58,10 +58,10 @@ TEST_F(GraphicsTest, StartUpCreatesTheDeviceAndLogsEachStep) {
     EXPECT_TRUE(IsSupportFSAA());
     EXPECT_TRUE(GetGraphics()->GetZBuffer());
     std::string log = LogText();
-    for (const char* line : {"]Setup Z Buffer : true", "]Initiating Graphics...",
-                             "]Supported Full_windowed MultiSampling 4X: TRUE",
-                             "]Supported Full_scene MultiSampling 4X: TRUE", "]Graphics Width(320), Height(240), Color(32)",
-                             "]Initiate Graphics Successful."})
+    for (const char* line :
+         {"]Setup Z Buffer : true", "]Initiating Graphics...", "]Supported Full_windowed MultiSampling 4X: TRUE",
+          "]Supported Full_scene MultiSampling 4X: TRUE", "]Graphics Width(320), Height(240), Color(32)",
+          "]Initiate Graphics Successful."})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     // The device-ready message of start-up has no queue to go to.
     EXPECT_EQ(CountMessages(MSG_DEVICE_READY), 0);
@@ -232,7 +232,9 @@ TEST_F(GraphicsTest, SnapshotIsABitmapOfTheBackBuffer) {
         float x, y, z;
         DWORD c;
         float u, v;
-    } quad[4] = {{0, 0, 0, 0xFFFF0000, 0, 0}, {8, 0, 0, 0xFFFF0000, 0, 0}, {0, 4, 0, 0xFFFF0000, 0, 0},
+    } quad[4] = {{0, 0, 0, 0xFFFF0000, 0, 0},
+                 {8, 0, 0, 0xFFFF0000, 0, 0},
+                 {0, 4, 0, 0xFFFF0000, 0, 0},
                  {8, 4, 0, 0xFFFF0000, 0, 0}};
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V));
     GetGraphics()->SnapToFile("snap.bmp");

@@ -1,8 +1,8 @@
 // The D3DX sprite object and pre-transformed vertices on the real device.
 #include <cmath>
 
-#include "support/DeviceFixture.h"
 #include <velmora/platform/d3dx9/D3DXSprite.h>
+#include "support/DeviceFixture.h"
 
 namespace {
 
@@ -125,8 +125,10 @@ TEST_F(SpriteTest, PreTransformedVerticesUseScreenPositions) {
     device->SetTexture(0, texture);
     ClearTo(0xFF000000);
     // Direct3D screen space: pixel centres are whole numbers, edges lie half a pixel off.
-    ScreenVertex fan[4] = {{2.5f, 3.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {10.5f, 3.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-                           {10.5f, 7.5f, 0, 1, 0xFFFFFFFF, 1, 1}, {2.5f, 7.5f, 0, 1, 0xFFFFFFFF, 0, 1}};
+    ScreenVertex fan[4] = {{2.5f, 3.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+                           {10.5f, 3.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                           {10.5f, 7.5f, 0, 1, 0xFFFFFFFF, 1, 1},
+                           {2.5f, 7.5f, 0, 1, 0xFFFFFFFF, 0, 1}};
     ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ScreenVertex)), D3D_OK);
     auto pixels = ReadBack();
     for (int y = 0; y < 4; ++y)

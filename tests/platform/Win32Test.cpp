@@ -188,9 +188,9 @@ TEST_F(Win32Test, ConsoleWritesOnlyWhileAllocated) {
 TEST_F(Win32Test, IconsLoadFromImageFiles) {
     EXPECT_EQ(LoadIconA(nullptr, "no-such-icon"), nullptr);
     // A 1x1 24-bit BMP.
-    const unsigned char bmp[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                                 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0,
-                                 0, 0, 0, 0, 0, 0, 255, 0};
+    const unsigned char bmp[] = {'B', 'M', 58,   0,    0, 0, 0, 0, 0,  0, 54, 0, 0, 0, 40, 0, 0,   0, 1,    0,
+                                 0,   0,   1,    0,    0, 0, 1, 0, 24, 0, 0,  0, 0, 0, 4,  0, 0,   0, 0x13, 0x0B,
+                                 0,   0,   0x13, 0x0B, 0, 0, 0, 0, 0,  0, 0,  0, 0, 0, 0,  0, 255, 0};
     WriteFile("game.bmp", std::string(reinterpret_cast<const char*>(bmp), sizeof bmp));
     HICON icon = LoadIconA(nullptr, "game");
     ASSERT_NE(icon, nullptr);

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "support/EngineTest.h"
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3dx9/D3DXMath.h>
+#include "support/EngineTest.h"
 
 struct EngineVertex {
     float x, y, z;
@@ -64,8 +64,8 @@ protected:
         pp.EnableAutoDepthStencil = depth;
         pp.AutoDepthStencilFormat = D3DFMT_D16;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                    &pp, &device),
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
+                                    &device),
                   D3D_OK);
         SetEngineState();
     }
@@ -137,8 +137,8 @@ protected:
 
     void DrawQuad(float l, float t, float r, float b, DWORD color, float u0 = 0, float v0 = 0, float u1 = 1,
                   float v1 = 1) {
-        EngineVertex v[4] = {{l, t, 0, color, u0, v0}, {r, t, 0, color, u1, v0}, {l, b, 0, color, u0, v1},
-                             {r, b, 0, color, u1, v1}};
+        EngineVertex v[4] = {
+            {l, t, 0, color, u0, v0}, {r, t, 0, color, u1, v0}, {l, b, 0, color, u0, v1}, {r, b, 0, color, u1, v1}};
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(EngineVertex));
     }
 

@@ -14,8 +14,8 @@ GPoint& GPoint::operator%=(int n) {
 
 LONG GPoint::Dot(const POINT* p) const {
     if (!p) return 0;
-    uint32_t sum = static_cast<uint32_t>(x) * static_cast<uint32_t>(p->x) +
-                   static_cast<uint32_t>(y) * static_cast<uint32_t>(p->y);
+    uint32_t sum =
+        static_cast<uint32_t>(x) * static_cast<uint32_t>(p->x) + static_cast<uint32_t>(y) * static_cast<uint32_t>(p->y);
     return static_cast<LONG>(sum);
 }
 

@@ -4,9 +4,9 @@
 
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineGlobalsAccess.h>
-#include <velmora/message/MessageManager.h>
 #include <velmora/core/detail/StaticObjects.h>
 #include <velmora/graphics/Graphics.h>
+#include <velmora/message/MessageManager.h>
 #include <velmora/platform/win32/Win32.h>
 
 namespace {
@@ -64,9 +64,7 @@ CGameApp::~CGameApp() {
     if (vlm_engine::Globals().mainApp == this) vlm_engine::Globals().mainApp = nullptr;
 }
 
-void CGameApp::SetFPS(int fps) {
-    m_dwFrameInterval = fps > 0 ? static_cast<DWORD>(1000.0 / fps) : 0;
-}
+void CGameApp::SetFPS(int fps) { m_dwFrameInterval = fps > 0 ? static_cast<DWORD>(1000.0 / fps) : 0; }
 
 HWND CGameApp::InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName) {
     WNDCLASSA wc{};

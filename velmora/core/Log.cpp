@@ -65,8 +65,8 @@ bool CLog::StartLog(const char* file, bool append) {
     std::fputs("= Morvalen 's Engine =</br>\r\n", m_pFile);
     std::fputs("======================</br>\r\n", m_pFile);
     std::fputs("<font face=\"Arial\" size=\"4\" color=\"#ff0000\"><b><u>", m_pFile);
-    std::fprintf(m_pFile, "Log File Create At [%02u/%02u/%02u %02u:%02u:%02u]</u></b></font><br>\r\n", t.wMonth,
-                 t.wDay, t.wYear % 100u, t.wHour, t.wMinute, t.wSecond);
+    std::fprintf(m_pFile, "Log File Create At [%02u/%02u/%02u %02u:%02u:%02u]</u></b></font><br>\r\n", t.wMonth, t.wDay,
+                 t.wYear % 100u, t.wHour, t.wMinute, t.wSecond);
     std::fflush(m_pFile);
     return true;
 }

@@ -10,8 +10,7 @@
 // Formats into buffer[size] (size >= 1), keeping at most maxChars characters (and at most
 // size - 1). Returns the length written.
 VLM_API size_t FormatTextV(char* buffer, size_t size, size_t maxChars, const char* format, va_list args);
-VLM_API size_t FormatText(char* buffer, size_t size, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+VLM_API size_t FormatText(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 // The longest prefix of text[0, length) that ends on a character boundary: a GBK lead byte
 // (0x81-0xFE) and the byte after it form one character.
 VLM_API size_t GbkCutLength(const char* text, size_t length);

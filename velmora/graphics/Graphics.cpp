@@ -163,8 +163,8 @@ bool CGraphics::InitGraphics(HWND hWnd, int width, int height, bool windowed, in
     }
     DWORD behaviour = (m_Caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT) ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                                                         : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
-    if (FAILED(m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hWnd, behaviour, m_pPresentParams,
-                                    &m_pDevice))) {
+    if (FAILED(
+            m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hWnd, behaviour, m_pPresentParams, &m_pDevice))) {
         WriteLog(INFO_ERROR, "Can't create Direct3D device.");
         return false;
     }

@@ -59,7 +59,9 @@ void CGraphics::RenderSprite(DWORD handle, int x, int y, const RECT* src, DWORD 
     DrawSprite(texture, src, nullptr, static_cast<float>(x), static_cast<float>(y), color);
 }
 
-void CGraphics::Render(DWORD handle, int x, int y, const RECT* src, DWORD color) { RenderSprite(handle, x, y, src, color); }
+void CGraphics::Render(DWORD handle, int x, int y, const RECT* src, DWORD color) {
+    RenderSprite(handle, x, y, src, color);
+}
 
 void CGraphics::RenderSprite(DWORD handle, const RECT* dst, const RECT* src, DWORD color) {
     if (!dst) return;
@@ -152,12 +154,15 @@ void CGraphics::Rectangle(RECT rect, DWORD color, bool fill) {
     m_pDevice->SetTexture(0, nullptr);
     if (fill) {
         m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        const EngineVertex v[4] = {{l, t, 0, color, 0, 0}, {r, t, 0, color, 0, 0}, {l, b, 0, color, 0, 0},
-                                   {r, b, 0, color, 0, 0}};
+        const EngineVertex v[4] = {
+            {l, t, 0, color, 0, 0}, {r, t, 0, color, 0, 0}, {l, b, 0, color, 0, 0}, {r, b, 0, color, 0, 0}};
         m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(EngineVertex));
     } else {
-        const EngineVertex v[5] = {{l, t, 0, color, 0, 0}, {r, t, 0, color, 0, 0}, {r, b, 0, color, 0, 0},
-                                   {l, b, 0, color, 0, 0}, {l, t, 0, color, 0, 0}};
+        const EngineVertex v[5] = {{l, t, 0, color, 0, 0},
+                                   {r, t, 0, color, 0, 0},
+                                   {r, b, 0, color, 0, 0},
+                                   {l, b, 0, color, 0, 0},
+                                   {l, t, 0, color, 0, 0}};
         m_pDevice->DrawPrimitiveUP(D3DPT_LINESTRIP, 4, v, sizeof(EngineVertex));
     }
 }

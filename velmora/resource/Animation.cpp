@@ -161,7 +161,8 @@ void CAnimation::Render() {
 
 void CAnimation::Render(int x, int y, float sx, float sy, RECT* src) const {
     CGraphics* graphics = GetGraphics();
-    if (CanDraw() && graphics) graphics->RenderAnimation(m_dwFrameHandle, m_dwCurrentFrame, x, y, sx, sy, src, m_dwColor);
+    if (CanDraw() && graphics)
+        graphics->RenderAnimation(m_dwFrameHandle, m_dwCurrentFrame, x, y, sx, sy, src, m_dwColor);
 }
 
 void CAnimation::Render(RECT* dst, RECT* src) const {

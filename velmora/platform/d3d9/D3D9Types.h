@@ -5,8 +5,7 @@
 #include <velmora/platform/win32/Types.h>
 
 typedef DWORD D3DCOLOR;
-#define D3DCOLOR_ARGB(a, r, g, b) \
-    ((D3DCOLOR)((((a) & 0xff) << 24) | (((r) & 0xff) << 16) | (((g) & 0xff) << 8) | ((b) & 0xff)))
+#define D3DCOLOR_ARGB(a, r, g, b) ((D3DCOLOR)((((a)&0xff) << 24) | (((r)&0xff) << 16) | (((g)&0xff) << 8) | ((b)&0xff)))
 #define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
 
@@ -245,12 +244,7 @@ enum D3DPRIMITIVETYPE : DWORD {
     D3DPT_TRIANGLEFAN = 6
 };
 
-enum D3DTRANSFORMSTATETYPE : DWORD {
-    D3DTS_VIEW = 2,
-    D3DTS_PROJECTION = 3,
-    D3DTS_TEXTURE0 = 16,
-    D3DTS_WORLD = 256
-};
+enum D3DTRANSFORMSTATETYPE : DWORD { D3DTS_VIEW = 2, D3DTS_PROJECTION = 3, D3DTS_TEXTURE0 = 16, D3DTS_WORLD = 256 };
 #define D3DTS_WORLDMATRIX(index) (D3DTRANSFORMSTATETYPE)((index) + 256)
 
 enum D3DRENDERSTATETYPE : DWORD {
@@ -382,12 +376,7 @@ enum D3DSAMPLERSTATETYPE : DWORD {
     D3DSAMP_MAXANISOTROPY = 10
 };
 
-enum D3DTEXTUREFILTERTYPE : DWORD {
-    D3DTEXF_NONE = 0,
-    D3DTEXF_POINT = 1,
-    D3DTEXF_LINEAR = 2,
-    D3DTEXF_ANISOTROPIC = 3
-};
+enum D3DTEXTUREFILTERTYPE : DWORD { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2, D3DTEXF_ANISOTROPIC = 3 };
 
 enum D3DTEXTUREADDRESS : DWORD {
     D3DTADDRESS_WRAP = 1,

@@ -131,9 +131,12 @@ struct VertexLayout {
 VertexLayout LayoutOf(DWORD fvf) {
     VertexLayout l;
     DWORD position = fvf & D3DFVF_POSITION_MASK;
-    if (position == D3DFVF_XYZ) l.size = 12;
-    else if (position == D3DFVF_XYZRHW) l.size = 16, l.pretransformed = true;
-    else return VertexLayout{};
+    if (position == D3DFVF_XYZ)
+        l.size = 12;
+    else if (position == D3DFVF_XYZRHW)
+        l.size = 16, l.pretransformed = true;
+    else
+        return VertexLayout{};
     if (fvf & D3DFVF_NORMAL) l.size += 12;
     if (fvf & D3DFVF_PSIZE) l.size += 4;
     if (fvf & D3DFVF_DIFFUSE) l.diffuse = static_cast<int>(l.size), l.size += 4;
@@ -148,8 +151,10 @@ VertexLayout LayoutOf(DWORD fvf) {
 RenderVertex Decode(const uint8_t* p, const VertexLayout& l) {
     RenderVertex v{};
     std::memcpy(&v.x, p, 12);
-    if (l.pretransformed) std::memcpy(&v.w, p + 12, 4);
-    else v.w = 1.0f;
+    if (l.pretransformed)
+        std::memcpy(&v.w, p + 12, 4);
+    else
+        v.w = 1.0f;
     v.color = 0xFFFFFFFF;
     if (l.diffuse >= 0) std::memcpy(&v.color, p + l.diffuse, 4);
     if (l.texCoord >= 0) std::memcpy(&v.u, p + l.texCoord, 8);
@@ -368,8 +373,8 @@ HRESULT Device9Impl::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCO
 
 HRESULT Device9Impl::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
     if (!matrix) return D3DERR_INVALIDCALL;
-    D3DMATRIX* target = state == D3DTS_WORLD ? &m_world
-                        : state == D3DTS_VIEW ? &m_view
+    D3DMATRIX* target = state == D3DTS_WORLD        ? &m_world
+                        : state == D3DTS_VIEW       ? &m_view
                         : state == D3DTS_PROJECTION ? &m_projection
                                                     : nullptr;
     if (!target) return D3D_OK;  // texture and further world matrices are not used
@@ -381,8 +386,8 @@ HRESULT Device9Impl::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
 
 HRESULT Device9Impl::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
     if (!matrix) return D3DERR_INVALIDCALL;
-    *matrix = state == D3DTS_WORLD ? m_world
-              : state == D3DTS_VIEW ? m_view
+    *matrix = state == D3DTS_WORLD        ? m_world
+              : state == D3DTS_VIEW       ? m_view
               : state == D3DTS_PROJECTION ? m_projection
                                           : Identity();
     return D3D_OK;
@@ -391,7 +396,8 @@ HRESULT Device9Impl::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix
 HRESULT Device9Impl::SetViewport(const D3DVIEWPORT9* viewport) {
     if (!viewport) return D3DERR_INVALIDCALL;
     const BackBufferDesc& bb = m_renderer->BackBuffer();
-    if (viewport->Width == 0 || viewport->Height == 0 || static_cast<uint64_t>(viewport->X) + viewport->Width > bb.width ||
+    if (viewport->Width == 0 || viewport->Height == 0 ||
+        static_cast<uint64_t>(viewport->X) + viewport->Width > bb.width ||
         static_cast<uint64_t>(viewport->Y) + viewport->Height > bb.height)
         return D3DERR_INVALIDCALL;
     StateChanging();
@@ -604,8 +610,8 @@ void Device9Impl::BuildDrawState(DrawState* s) {
     s->fillMode = rs[D3DRS_FILLMODE];
     bool hasMips = texture && texture->GetLevelCount() > 1;
     s->minFilter = MinFilter(ss[D3DSAMP_MINFILTER], ss[D3DSAMP_MIPFILTER], hasMips);
-    s->magFilter = (ss[D3DSAMP_MAGFILTER] == D3DTEXF_POINT || ss[D3DSAMP_MAGFILTER] == D3DTEXF_NONE) ? GL_NEAREST
-                                                                                                     : GL_LINEAR;
+    s->magFilter =
+        (ss[D3DSAMP_MAGFILTER] == D3DTEXF_POINT || ss[D3DSAMP_MAGFILTER] == D3DTEXF_NONE) ? GL_NEAREST : GL_LINEAR;
     s->wrapS = AddressMode(ss[D3DSAMP_ADDRESSU]);
     s->wrapT = AddressMode(ss[D3DSAMP_ADDRESSV]);
     s->borderColor = ss[D3DSAMP_BORDERCOLOR];

@@ -18,7 +18,7 @@ namespace vlm_platform {
 namespace {
 
 // Sizes offered when the video driver lists no modes of its own (the off-screen driver).
-const SDL_Point kCommonSizes[] = {{640, 480},  {800, 600},  {1024, 768},  {1152, 864},  {1280, 720},
+const SDL_Point kCommonSizes[] = {{640, 480},  {800, 600},   {1024, 768}, {1152, 864}, {1280, 720},
                                   {1280, 800}, {1280, 1024}, {1366, 768}, {1600, 900}, {1920, 1080}};
 
 class Direct3D9Impl final : public ComObject<IDirect3D9> {
@@ -29,8 +29,8 @@ public:
 
     UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) override {
         if (adapter != 0) return 0;
-        return static_cast<UINT>(std::count_if(m_modes.begin(), m_modes.end(),
-                                               [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
+        return static_cast<UINT>(
+            std::count_if(m_modes.begin(), m_modes.end(), [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
     }
 
     HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT index, D3DDISPLAYMODE* mode) override {

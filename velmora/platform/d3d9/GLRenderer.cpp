@@ -482,8 +482,9 @@ bool GLRenderer::ApplyState(const DrawState& s) {
         }
     }
     if (all || s.fillMode != a.fillMode)
-        glPolygonMode(GL_FRONT_AND_BACK,
-                      s.fillMode == D3DFILL_POINT ? GL_POINT : s.fillMode == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL);
+        glPolygonMode(GL_FRONT_AND_BACK, s.fillMode == D3DFILL_POINT       ? GL_POINT
+                                         : s.fillMode == D3DFILL_WIREFRAME ? GL_LINE
+                                                                           : GL_FILL);
     if (all || s.colorWrite != a.colorWrite)
         glColorMask((s.colorWrite & 4) != 0, (s.colorWrite & 2) != 0, (s.colorWrite & 1) != 0,
                     backBufferHasAlpha && (s.colorWrite & 8) != 0);
@@ -585,9 +586,9 @@ void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const Rend
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, base);
     glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, base + offsetof(RenderVertex, color));
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, base + offsetof(RenderVertex, u));
-    GLenum mode = state.kind == PrimitiveKind::Points ? GL_POINTS
+    GLenum mode = state.kind == PrimitiveKind::Points  ? GL_POINTS
                   : state.kind == PrimitiveKind::Lines ? GL_LINES
-                                                        : GL_TRIANGLES;
+                                                       : GL_TRIANGLES;
     glDrawArrays(mode, 0, static_cast<GLsizei>(count));
     m_vboOffset += bytes;
 }

@@ -58,10 +58,10 @@ void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb) {
     uint16_t v = 0;
     switch (format) {
         case D3DFMT_R5G6B5: v = static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); break;
-        case D3DFMT_A4R4G4B4: v = static_cast<uint16_t>((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4)); break;
-        default:
-            v = static_cast<uint16_t>((a >= 0x80 ? 0x8000 : 0) | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3));
+        case D3DFMT_A4R4G4B4:
+            v = static_cast<uint16_t>((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4));
             break;
+        default: v = static_cast<uint16_t>((a >= 0x80 ? 0x8000 : 0) | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); break;
     }
     std::memcpy(static_cast<uint8_t*>(row) + x * 2, &v, 2);
 }

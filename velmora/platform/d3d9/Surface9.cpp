@@ -36,8 +36,14 @@ HRESULT BackBufferSurface::GetDevice(IDirect3DDevice9** device) {
 HRESULT BackBufferSurface::GetDesc(D3DSURFACE_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;
     const BackBufferDesc& bb = m_device->Renderer().BackBuffer();
-    *desc = D3DSURFACE_DESC{bb.format, D3DRTYPE_SURFACE, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                            static_cast<D3DMULTISAMPLE_TYPE>(bb.samples), 0, bb.width, bb.height};
+    *desc = D3DSURFACE_DESC{bb.format,
+                            D3DRTYPE_SURFACE,
+                            D3DUSAGE_RENDERTARGET,
+                            D3DPOOL_DEFAULT,
+                            static_cast<D3DMULTISAMPLE_TYPE>(bb.samples),
+                            0,
+                            bb.width,
+                            bb.height};
     return D3D_OK;
 }
 

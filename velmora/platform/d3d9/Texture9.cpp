@@ -70,8 +70,14 @@ HRESULT Texture9Impl::GetDevice(IDirect3DDevice9** device) {
 
 HRESULT Texture9Impl::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
     if (!desc || level >= m_levels.size()) return D3DERR_INVALIDCALL;
-    *desc = D3DSURFACE_DESC{m_format, D3DRTYPE_SURFACE, m_usage, m_pool, D3DMULTISAMPLE_NONE, 0,
-                            m_levels[level].width, m_levels[level].height};
+    *desc = D3DSURFACE_DESC{m_format,
+                            D3DRTYPE_SURFACE,
+                            m_usage,
+                            m_pool,
+                            D3DMULTISAMPLE_NONE,
+                            0,
+                            m_levels[level].width,
+                            m_levels[level].height};
     return D3D_OK;
 }
 

@@ -34,13 +34,11 @@ VLM_API D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* out, float sx, float sy, float
 VLM_API D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* out, float x, float y, float z);
 VLM_API D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* out, float angle);
 VLM_API D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* out, float w, float h, float zn, float zf);
-VLM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float l, float r, float b, float t, float zn,
-                                               float zf);
+VLM_API D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* out, float l, float r, float b, float t, float zn, float zf);
 VLM_API D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* out, float fovy, float aspect, float zn, float zf);
 // Scaling about a centre, then rotation about a centre, then translation; any may be null.
-VLM_API D3DXMATRIX* D3DXMatrixTransformation2D(D3DXMATRIX* out, const D3DXVECTOR2* scalingCenter,
-                                               float scalingRotation, const D3DXVECTOR2* scaling,
-                                               const D3DXVECTOR2* rotationCenter, float rotation,
-                                               const D3DXVECTOR2* translation);
+VLM_API D3DXMATRIX* D3DXMatrixTransformation2D(D3DXMATRIX* out, const D3DXVECTOR2* scalingCenter, float scalingRotation,
+                                               const D3DXVECTOR2* scaling, const D3DXVECTOR2* rotationCenter,
+                                               float rotation, const D3DXVECTOR2* translation);
 // The point (x, y, z, 1) transformed and divided by its w.
 VLM_API D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);

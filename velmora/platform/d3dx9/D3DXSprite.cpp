@@ -155,8 +155,13 @@ private:
             float x = corners[i][0], y = corners[i][1];
             // Screen positions are half a pixel up and left of pixel edges, so texels of an
             // unscaled sprite land exactly on pixels.
-            quad[i] = RenderVertex{x * m._11 + y * m._21 + m._41 - 0.5f, x * m._12 + y * m._22 + m._42 - 0.5f, 0.0f,
-                                   1.0f, color, corners[i][2], corners[i][3]};
+            quad[i] = RenderVertex{x * m._11 + y * m._21 + m._41 - 0.5f,
+                                   x * m._12 + y * m._22 + m._42 - 0.5f,
+                                   0.0f,
+                                   1.0f,
+                                   color,
+                                   corners[i][2],
+                                   corners[i][3]};
         }
         const RenderVertex triangles[6] = {quad[0], quad[1], quad[2], quad[2], quad[1], quad[3]};
         Device()->Submit(vlm_platform::PrimitiveKind::Triangles, true, triangles, 6);

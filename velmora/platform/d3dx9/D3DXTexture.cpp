@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
 #include <velmora/platform/d3d9/detail/PixelFormats.h>
+#include <velmora/platform/d3dx9/detail/ImageCodec.h>
 #include <velmora/platform/win32/FileSystem.h>
 
 namespace {
@@ -58,10 +58,14 @@ HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
     if (!file || !info) return D3DERR_INVALIDCALL;
     vlm_platform::ImageFileInfo header;
     if (!vlm_platform::ReadImageFileInfo(ResolveFilePath(file), &header)) return D3DXERR_INVALIDDATA;
-    *info = D3DXIMAGE_INFO{header.width, header.height,           1, 1,
-                           header.depth == 32 || header.format == ImageFileFormat::Png ? D3DFMT_A8R8G8B8
-                                                                                        : D3DFMT_X8R8G8B8,
-                           D3DRTYPE_TEXTURE, FileFormatOf(header.format)};
+    *info =
+        D3DXIMAGE_INFO{header.width,
+                       header.height,
+                       1,
+                       1,
+                       header.depth == 32 || header.format == ImageFileFormat::Png ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
+                       D3DRTYPE_TEXTURE,
+                       FileFormatOf(header.format)};
     return D3D_OK;
 }
 

@@ -52,12 +52,10 @@ VLM_API HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info
 // copied unscaled from its top-left corner; otherwise it is scaled. A non-zero colour key
 // makes pixels of exactly that ARGB value transparent black.
 VLM_API HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file, UINT width, UINT height,
-                                             UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
-                                             IDirect3DTexture9** texture);
-VLM_API HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file,
-                                           IDirect3DTexture9** texture);
+                                             UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                             DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
+                                             PALETTEENTRY* palette, IDirect3DTexture9** texture);
+VLM_API HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file, IDirect3DTexture9** texture);
 VLM_API HRESULT D3DXCreateTexture(IDirect3DDevice9* device, UINT width, UINT height, UINT mipLevels, DWORD usage,
                                   D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture);
 // Fills every level below `srcLevel` (D3DX_DEFAULT: 0) by box-filtering the one above it.

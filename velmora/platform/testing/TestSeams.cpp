@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include <velmora/platform/d3d9/detail/DeviceConditions.h>
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/DeviceConditions.h>
 
 #include <velmora/platform/dinput8/detail/Device.h>
 #include <velmora/platform/win32/detail/Clock.h>

@@ -21,6 +21,6 @@ extern "C" VLM_API int rand() noexcept {
 extern "C" VLM_API int _fileno(FILE* stream) { return stream ? fileno(stream) : -1; }
 
 extern "C" VLM_API int64_t _filelengthi64(int fd) {
-    struct stat st{};
+    struct stat st {};
     return fstat(fd, &st) == 0 ? int64_t(st.st_size) : -1;
 }

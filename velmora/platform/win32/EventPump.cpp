@@ -40,9 +40,18 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
     HWND hwnd = WindowFromSdlId(e.windowID);
     if (!hwnd) return;
     switch (e.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED: hwnd->focused = true; PostActivate(hwnd); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: hwnd->focused = false; PostActivate(hwnd); break;
-        case SDL_WINDOWEVENT_MINIMIZED: hwnd->minimized = true; PostActivate(hwnd); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            hwnd->focused = true;
+            PostActivate(hwnd);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            hwnd->focused = false;
+            PostActivate(hwnd);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            hwnd->minimized = true;
+            PostActivate(hwnd);
+            break;
         case SDL_WINDOWEVENT_RESTORED:
             if (hwnd->minimized) {
                 hwnd->minimized = false;

@@ -10,7 +10,7 @@
 namespace {
 
 bool Exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0;
 }
 

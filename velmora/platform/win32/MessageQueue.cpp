@@ -66,8 +66,9 @@ BOOL WaitMessage() {
         while (q.messages.empty() && !q.quitPosted) {
             if (!vlm_platform::JumpToNextInjection()) {
                 // Real time would block here for good: fail loudly instead of hanging a test.
-                std::fprintf(stderr, "velmora: WaitMessage would wait forever under the manual clock "
-                                     "(no event queued or scheduled)\n");
+                std::fprintf(stderr,
+                             "velmora: WaitMessage would wait forever under the manual clock "
+                             "(no event queued or scheduled)\n");
                 std::abort();
             }
             vlm_platform::PumpEvents();

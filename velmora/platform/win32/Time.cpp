@@ -28,7 +28,8 @@ DWORD PeekClock() {
     if (c.manual) return c.now;
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000ull + static_cast<uint64_t>(ts.tv_nsec) / 1000000ull);
+    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000ull +
+                              static_cast<uint64_t>(ts.tv_nsec) / 1000000ull);
 }
 
 bool JumpToNextInjection() {

@@ -103,8 +103,7 @@ HWND KeyboardWindow() {
 }
 
 RECT FrameInsets(LONG style) {
-    if ((style & WS_CAPTION) == WS_CAPTION)
-        return RECT{kDlgFrame, kDlgFrame + kCaption, kDlgFrame, kDlgFrame};
+    if ((style & WS_CAPTION) == WS_CAPTION) return RECT{kDlgFrame, kDlgFrame + kCaption, kDlgFrame, kDlgFrame};
     if (style & (WS_DLGFRAME | WS_BORDER)) return RECT{kDlgFrame, kDlgFrame, kDlgFrame, kDlgFrame};
     return RECT{0, 0, 0, 0};
 }
@@ -153,8 +152,8 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
     return FALSE;
 }
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND, HMENU, HINSTANCE instance, LPVOID) {
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width, int height,
+                     HWND, HMENU, HINSTANCE instance, LPVOID) {
     vlm_platform::WindowClass* wc = vlm_platform::FindClass(className);
     if (!wc || !vlm_platform::EnsureVideo()) return nullptr;
 
@@ -215,7 +214,10 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
         case SW_HIDE: SDL_HideWindow(hwnd->sdl); break;
         case SW_MINIMIZE:
         case SW_SHOWMINIMIZED: SDL_MinimizeWindow(hwnd->sdl); break;
-        case SW_RESTORE: SDL_RestoreWindow(hwnd->sdl); SDL_ShowWindow(hwnd->sdl); break;
+        case SW_RESTORE:
+            SDL_RestoreWindow(hwnd->sdl);
+            SDL_ShowWindow(hwnd->sdl);
+            break;
         default:
             SDL_ShowWindow(hwnd->sdl);
             // Showing a window activates it, as on Windows.

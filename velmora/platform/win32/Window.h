@@ -11,9 +11,8 @@ VLM_API BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
 // The client area of the window made is the outer size less the frame that the style
 // implies (see GetSystemMetrics), so a window sized by the classic arithmetic has exactly
 // the requested client size.
-VLM_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
-                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                             LPVOID param);
+VLM_API HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 VLM_API BOOL DestroyWindow(HWND hwnd);
 VLM_API BOOL IsWindow(HWND hwnd);
 VLM_API BOOL ShowWindow(HWND hwnd, int cmdShow);

@@ -27,8 +27,7 @@ public:
     HRESULT GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override;
     HRESULT Reset(D3DPRESENT_PARAMETERS* params) override;
     HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const void* dirtyRegion) override;
-    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
-                          IDirect3DSurface9** backBuffer) override;
+    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** backBuffer) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture9** texture, HANDLE* sharedHandle) override;
     HRESULT BeginScene() override;

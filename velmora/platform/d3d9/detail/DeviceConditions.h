@@ -7,9 +7,9 @@
 namespace vlm_platform {
 
 struct DeviceConditions {
-    bool lost = false;          // Present reports loss; reads as lost until reset
-    bool resettable = false;    // TestCooperativeLevel allows the reset
-    unsigned resets = 0;        // successful Reset calls, all devices
+    bool lost = false;        // Present reports loss; reads as lost until reset
+    bool resettable = false;  // TestCooperativeLevel allows the reset
+    unsigned resets = 0;      // successful Reset calls, all devices
     bool multisampleWindowed = true;
     bool multisampleFullScreen = true;
     D3DFORMAT sixteenBitFormat = D3DFMT_R5G6B5;

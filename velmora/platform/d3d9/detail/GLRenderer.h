@@ -48,7 +48,7 @@ struct DrawState {
     bool pretransformed = false;
     float worldViewProj[16] = {};  // Direct3D row-vector matrix, row after row
     D3DVIEWPORT9 viewport{};
-    GLuint texture = 0;  // 0: the stage reads as opaque white
+    GLuint texture = 0;                        // 0: the stage reads as opaque white
     UINT textureWidth = 0, textureHeight = 0;  // of level 0
     DWORD colorOp = 0, colorArg1 = 0, colorArg2 = 0;
     DWORD alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
@@ -101,8 +101,8 @@ public:
     GLuint CreateTexture();
     void DeleteTexture(GLuint texture);
     // Uploads one level of a texture from Direct3D-format bytes.
-    void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width,
-                            UINT height, INT pitch, const void* bytes);
+    void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width, UINT height,
+                            INT pitch, const void* bytes);
 
 private:
     // The fragment shader is built for one combination of texture-stage operations and alpha
@@ -160,10 +160,10 @@ private:
     GLuint m_sampler = 0;
     GLuint m_whiteTexture = 0;
 
-    GLuint m_fbo = 0;          // the back buffer as asked for: samples and depth
+    GLuint m_fbo = 0;  // the back buffer as asked for: samples and depth
     GLuint m_colorRb = 0;
     GLuint m_depthRb = 0;
-    GLuint m_flatFbo = 0;      // single-sample picture: the flat back buffer, or the resolved one
+    GLuint m_flatFbo = 0;  // single-sample picture: the flat back buffer, or the resolved one
     GLuint m_flatTexture = 0;
     GLuint m_copyProgram = 0;  // flat picture into every sample
     GLuint m_copyVao = 0;

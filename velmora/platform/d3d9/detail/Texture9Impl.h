@@ -41,7 +41,6 @@ public:
     // The device is going away: its GL texture goes with it and the pixels stay readable.
     void DetachDevice();
 
-
 private:
     Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage);
     ~Texture9Impl() override;
