@@ -7,3 +7,7 @@
 #else
 #define VLM_API
 #endif
+
+// Hooks that the opt-in testing component (libvelmora-testing) drives. Exported under their
+// own namespace (vlm_hooks) and declared only in headers that are not installed.
+#define VLM_HOOK_API __attribute__((visibility("default")))

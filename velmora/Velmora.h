@@ -1,18 +1,18 @@
-// Velmora: the whole public interface. A game includes this one header.
+// Velmora: the whole public interface. A game includes this one header. (The testing
+// component, <velmora/testing/TestSeams.h>, is separate and opt-in.)
 #pragma once
 
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3dx9/D3DX9.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/platform/dinput8/DInput8.h>
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
 
 #include <velmora/core/Color.h>
 #include <velmora/core/Console.h>
-#include <velmora/core/EngineGlobals.h>
 #include <velmora/core/GPoint.h>
 #include <velmora/core/GRect.h>
-#include <velmora/core/GameApp.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/MathHelpers.h>
 #include <velmora/core/TextFormat.h>
@@ -46,3 +46,6 @@
 #include <velmora/text/Font.h>
 #include <velmora/text/FontTexture.h>
 #include <velmora/text/SimFont.h>
+
+#include <velmora/app/EngineGlobals.h>
+#include <velmora/app/GameApp.h>

@@ -11,34 +11,35 @@
 #include <string>
 #include <vector>
 
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/resource/AniFile.h>
+#include <velmora/resource/detail/AmfCodec.h>
 
 #include "amf/Pictures.h"
 #include "support/BenchReport.h"
 
-namespace VelmoraTest {
-// The codec is private to CAniFile (a game only reads AMF files); this is its door for tests
-// and benchmarks.
+namespace amf_codec {
+// The codec is private to CAniFile (a game only reads AMF files); the benchmark builds its
+// source in.
 struct AniFileCodec {
     static std::vector<uint8_t> Compress(const std::vector<uint32_t>& pixels) {
         std::vector<uint8_t> bytes(pixels.size() * 8);  // the codec's worst case: twice the input
         DWORD destSize = 0;
-        CAniFile::CompressData(pixels.data(), bytes.data(), DWORD(pixels.size() * 4), destSize);
+        vlm_engine::AmfCompress(pixels.data(), bytes.data(), DWORD(pixels.size() * 4), destSize);
         bytes.resize(destSize);
         return bytes;
     }
     static bool Decompress(const std::vector<uint8_t>& data, uint32_t* dest, size_t pixels) {
         DWORD destSize = DWORD(pixels * 4);
-        return CAniFile::DeCompressData(data.data(), dest, DWORD(data.size()), destSize) && destSize == pixels * 4;
+        return vlm_engine::AmfDecompress(data.data(), dest, DWORD(data.size()), destSize) && destSize == pixels * 4;
     }
 };
-}  // namespace VelmoraTest
+}  // namespace amf_codec
 
 namespace {
 
 using AmfBench::Picture;
-using Codec = VelmoraTest::AniFileCodec;
+using Codec = amf_codec::AniFileCodec;
 using VelmoraBench::Format;
 
 struct PictureSet {
@@ -103,13 +104,13 @@ bool WriteAmf(PictureSet* set) {
 bool WritePngs(PictureSet* set) {
     for (size_t i = 0; i < set->pictures.size(); ++i) {
         const Picture& p = set->pictures[i];
-        vlm_platform::DecodedImage image;
+        velmora::DecodedImage image;
         image.width = uint32_t(p.width);
         image.height = uint32_t(p.height);
         image.pixels = p.pixels;
         const std::string file = set->name + "-" + std::to_string(i) + ".png";
         std::vector<uint8_t> bytes;
-        if (!vlm_platform::WritePngFile(file, image) || !ReadWholeFile(file, &bytes)) return false;
+        if (!velmora::WritePngFile(file, image) || !ReadWholeFile(file, &bytes)) return false;
         set->pngFiles.push_back(file);
         set->pngBytes.push_back(std::move(bytes));
     }
@@ -122,7 +123,7 @@ struct Way {
     std::function<bool(const PictureSet&, size_t i, uint32_t* dest)> decode;
 };
 
-bool SameAsPng(const vlm_platform::DecodedImage& image, const Picture& p, uint32_t* dest) {
+bool SameAsPng(const velmora::DecodedImage& image, const Picture& p, uint32_t* dest) {
     if (image.width != uint32_t(p.width) || image.height != uint32_t(p.height)) return false;
     std::memcpy(dest, image.pixels.data(), image.pixels.size() * 4);
     return true;
@@ -141,17 +142,17 @@ std::vector<Way> Ways() {
          }},
         {"libpng, from memory",
          [](const PictureSet& s, size_t i, uint32_t* dest) {
-             vlm_platform::DecodedImage image;
+             velmora::DecodedImage image;
              std::string error;
              const auto& png = s.pngBytes[i];
-             return vlm_platform::DecodeImageMemory(png.data(), png.size(), &image, &error) &&
+             return velmora::DecodeImageMemory(png.data(), png.size(), &image, &error) &&
                     SameAsPng(image, s.pictures[i], dest);
          }},
         {"PNG file, libpng (DecodeImageFile)",
          [](const PictureSet& s, size_t i, uint32_t* dest) {
-             vlm_platform::DecodedImage image;
+             velmora::DecodedImage image;
              std::string error;
-             return vlm_platform::DecodeImageFile(s.pngFiles[i], &image, &error) &&
+             return velmora::DecodeImageFile(s.pngFiles[i], &image, &error) &&
                     SameAsPng(image, s.pictures[i], dest);
          }},
         {"AMF file held open, CAniFile::ReadData(fp)",
@@ -203,11 +204,11 @@ int main(int argc, char** argv) {
         std::printf("%s: %zu %s pictures of %dx%d; ", s.name.c_str(), s.pictures.size(), s.kind.c_str(),
                     s.pictures[0].width, s.pictures[0].height);
     std::printf(
-        "\n- AMF files written with the engine's encoder (CAniFile::CompressData through the codec's door for\n"
-        "  tests and benchmarks); PNG files with vlm_platform::WritePngFile (libpng, default compression),\n"
+        "\n- AMF files written with the engine's encoder (CAniFile's private CompressData, whose source the\n"
+        "  benchmark builds in); PNG files with velmora::WritePngFile (libpng, default compression),\n"
         "  32-bit RGBA, one file per picture; all read back through the engine: CAniFile::ReadData (checks\n"
         "  the header and index entry, reads and decodes one picture; from a file held open, as frame sets\n"
-        "  load, or opened by name, as a single AMF texture loads) and vlm_platform::DecodeImageFile/Memory\n"
+        "  load, or opened by name, as a single AMF texture loads) and velmora::DecodeImageFile/Memory\n"
         "  (libpng); files come from the page cache\n");
     std::printf(
         "- runs per way and set: %d, the ways taking turns run by run, each run about %.0f ms; median of the "

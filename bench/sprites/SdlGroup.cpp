@@ -3,7 +3,7 @@
 #include <SDL.h>
 #include <epoxy/gl.h>  // glFinish on the renderer's context
 
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include "sprites/Group.h"
 #include "sprites/Scene.h"
@@ -24,8 +24,8 @@ public:
     }
 
     bool Start(std::string* error) override {
-        vlm_platform::DecodedImage image;
-        if (!vlm_platform::DecodeImageFile(kTextureFile, &image, error)) return false;
+        velmora::DecodedImage image;
+        if (!velmora::DecodeImageFile(kTextureFile, &image, error)) return false;
         if (SDL_Init(SDL_INIT_VIDEO) != 0) return Fail(error);
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, m_batching ? "1" : "0");

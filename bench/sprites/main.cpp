@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include "sprites/Group.h"
 #include "sprites/Scene.h"
@@ -72,12 +72,12 @@ int RunGroup(const std::string& name, bool quick, bool pictures) {
     for (size_t v = 0; v < variants.size(); ++v) std::printf("variant %zu %s\n", v, variants[v].c_str());
     if (pictures) {
         for (size_t v = 0; v < variants.size(); ++v) {
-            vlm_platform::DecodedImage image;
+            velmora::DecodedImage image;
             image.width = kWidth;
             image.height = kHeight;
             image.pixels = group->Picture(v, kCheckSprites, kCheckFrame);
             const std::string file = PictureFile(name, v);
-            if (image.pixels.size() == size_t(kWidth) * kHeight && vlm_platform::WritePngFile(file, image))
+            if (image.pixels.size() == size_t(kWidth) * kHeight && velmora::WritePngFile(file, image))
                 std::printf("picture %zu %s\n", v, file.c_str());
         }
     }
@@ -182,19 +182,19 @@ void Parse(const std::string& output, GroupReport* report) {
 // Compares two pictures written by the children; false when either cannot be read.
 bool ComparePictureFiles(const std::string& fileA, const std::string& fileB, int slack,
                          VelmoraBench::PictureDifference* d) {
-    vlm_platform::DecodedImage a, b;
+    velmora::DecodedImage a, b;
     std::string error;
-    if (!vlm_platform::DecodeImageFile(fileA, &a, &error) || !vlm_platform::DecodeImageFile(fileB, &b, &error))
+    if (!velmora::DecodeImageFile(fileA, &a, &error) || !velmora::DecodeImageFile(fileB, &b, &error))
         return false;
     *d = VelmoraBench::ComparePictures(a.pixels, b.pixels, slack);
     return true;
 }
 
 int RunParent(const char* program, bool quick) {
-    vlm_platform::DecodedImage texture;
+    velmora::DecodedImage texture;
     texture.width = texture.height = kSprite;
     texture.pixels = TexturePixels();
-    if (!vlm_platform::WritePngFile(kTextureFile, texture)) {
+    if (!velmora::WritePngFile(kTextureFile, texture)) {
         std::fprintf(stderr, "bench_sprites: cannot write %s\n", kTextureFile);
         return 1;
     }

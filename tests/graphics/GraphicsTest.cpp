@@ -1,6 +1,6 @@
 // CGraphics through the application object: start-up, frames, lost-device recovery, the
 // full-screen toggle and snapshots, on the real off-screen device.
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include "support/EngineTest.h"
 
@@ -242,9 +242,9 @@ TEST_F(GraphicsTest, SnapshotIsABitmapOfTheBackBuffer) {
     std::string bytes = ReadFile("snap.bmp");
     ASSERT_GE(bytes.size(), 54u);
     EXPECT_EQ(bytes.substr(0, 2), "BM");
-    vlm_platform::DecodedImage image;
+    velmora::DecodedImage image;
     std::string error;
-    ASSERT_TRUE(vlm_platform::DecodeImageFile("snap.bmp", &image, &error)) << error;
+    ASSERT_TRUE(velmora::DecodeImageFile("snap.bmp", &image, &error)) << error;
     ASSERT_EQ(image.width, 64u);
     ASSERT_EQ(image.height, 48u);
     EXPECT_EQ(image.pixels[0], 0xFFFF0000u);

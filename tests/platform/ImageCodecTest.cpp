@@ -2,13 +2,13 @@
 // here (JPEG from two small fixtures), header-only info, damaged and cut files, writers.
 #include <random>
 
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include "support/EngineTest.h"
 
 namespace {
 
-using namespace vlm_platform;
+using namespace velmora;
 using Pixels = std::vector<uint32_t>;
 
 // --- Byte builders ------------------------------------------------------------------

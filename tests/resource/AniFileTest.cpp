@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "support/ResourceFixture.h"
+#include <velmora/resource/detail/AmfCodec.h>
 
-namespace VelmoraTest {
-// The codec is private to CAniFile; this is its only other door.
+namespace amf_codec {
+// The codec is private to CAniFile; the test builds its source in.
 struct AniFileCodec {
     static std::vector<DWORD> Compress(const std::vector<DWORD>& pixels) {
         std::vector<DWORD> words(pixels.size() * 2);
         DWORD srcSize = DWORD(pixels.size() * 4), destSize = 0;
-        CAniFile::CompressData(pixels.data(), words.data(), srcSize, destSize);
+        vlm_engine::AmfCompress(pixels.data(), words.data(), srcSize, destSize);
         words.resize(destSize / 4);
         return words;
     }
@@ -23,17 +24,17 @@ struct AniFileCodec {
         std::unique_ptr<DWORD[]> dest(new DWORD[capacity ? capacity : 1]);
         DWORD destSize = DWORD(capacity * 4);
         if (srcSize == DWORD(-1)) srcSize = DWORD(words.size() * 4);
-        if (!CAniFile::DeCompressData(words.empty() ? &none : words.data(), dest.get(), srcSize, destSize))
+        if (!vlm_engine::AmfDecompress(words.empty() ? &none : words.data(), dest.get(), srcSize, destSize))
             return false;
         pixels->assign(dest.get(), dest.get() + destSize / 4);
         return true;
     }
 };
-}  // namespace VelmoraTest
+}  // namespace amf_codec
 
 namespace {
 
-using Codec = VelmoraTest::AniFileCodec;
+using Codec = amf_codec::AniFileCodec;
 
 bool Clear(DWORD p) { return (p >> 24) == 0; }
 

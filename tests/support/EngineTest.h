@@ -10,7 +10,7 @@
 #include <string>
 
 #include <velmora/Velmora.h>
-#include <velmora/platform/testing/TestSeams.h>
+#include <velmora/testing/TestSeams.h>
 
 class EngineTest : public ::testing::Test {
 protected:

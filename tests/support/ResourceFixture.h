@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 #include "support/EngineTest.h"
 
 using Pixels = std::vector<DWORD>;
@@ -30,11 +30,11 @@ inline Picture MakePicture(LONG width, LONG height, DWORD seed) {
 }
 
 inline void WritePng(const std::string& path, const Picture& p) {
-    vlm_platform::DecodedImage image;
+    velmora::DecodedImage image;
     image.width = uint32_t(p.width);
     image.height = uint32_t(p.height);
     image.pixels.assign(p.pixels.begin(), p.pixels.end());
-    ASSERT_TRUE(vlm_platform::WritePngFile(path, image));
+    ASSERT_TRUE(velmora::WritePngFile(path, image));
 }
 
 // Uncompressed 32-bit true colour with 8 alpha bits, stored bottom row first.

@@ -28,9 +28,9 @@ Outcome RunTool(const std::string& args) {
 }
 
 Pixels Decode(const std::string& path) {
-    vlm_platform::DecodedImage image;
+    velmora::DecodedImage image;
     std::string error;
-    EXPECT_TRUE(vlm_platform::DecodeImageFile(path, &image, &error)) << path << ": " << error;
+    EXPECT_TRUE(velmora::DecodeImageFile(path, &image, &error)) << path << ": " << error;
     return Pixels(image.pixels.begin(), image.pixels.end());
 }
 
@@ -84,7 +84,7 @@ TEST(AmfToolTest, VariableFramesOfMixedFormatsRoundTripWithProgress) {
                 frames.push_back(stem + ".tga");
                 break;
             default:
-                ASSERT_TRUE(vlm_platform::WriteBmpFile(stem + ".bmp", uint32_t(p.width), uint32_t(p.height),
+                ASSERT_TRUE(velmora::WriteBmpFile(stem + ".bmp", uint32_t(p.width), uint32_t(p.height),
                                                        p.pixels.data(), size_t(p.width)));
                 frames.push_back(stem + ".bmp");
         }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include <velmora/Velmora.h>
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>  // the image codecs, to check frames and write PNG files
+#include <velmora/platform/d3dx9/ImageCodec.h>  // the image codecs, to check frames and write PNG files
 
 namespace {
 
@@ -96,9 +96,9 @@ int Pack(const std::vector<std::string>& args) {
 
     // Every frame is checked before the device starts, so a bad one is named at once.
     for (const std::string& frame : frames) {
-        vlm_platform::ImageFileInfo info;
+        velmora::ImageFileInfo info;
         if (!Readable(frame)) return FileError(frame, "cannot be opened");
-        if (!vlm_platform::ReadImageFileInfo(frame, &info))
+        if (!velmora::ReadImageFileInfo(frame, &info))
             return FileError(frame, "not a PNG, JPEG, BMP or TGA image");
     }
 
@@ -150,7 +150,7 @@ int Unpack(const std::vector<std::string>& args) {
     const CAniFile reader;
     for (DWORD i = 0; i < header.wCount; ++i) {
         AMFIndex entry;
-        vlm_platform::DecodedImage image;
+        velmora::DecodedImage image;
         if (!reader.ReadIndex(in.c_str(), i, &entry)) return FileError(in, "has a damaged index");
         image.width = uint32_t(entry.nWidth);
         image.height = uint32_t(entry.nHeight);
@@ -160,7 +160,7 @@ int Unpack(const std::vector<std::string>& args) {
         char name[32];
         std::snprintf(name, sizeof name, "frame_%0*u.png", digits, i);
         const std::string path = (dir / name).string();
-        if (!vlm_platform::WritePngFile(path, image)) return FileError(path, "cannot be written");
+        if (!velmora::WritePngFile(path, image)) return FileError(path, "cannot be written");
         Progress("unpacking", i + 1, header.wCount);
     }
     std::printf("%s: %u pictures written to %s\n", in.c_str(), header.wCount, dir.string().c_str());

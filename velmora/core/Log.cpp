@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/platform/win32/Win32.h>
 
@@ -111,7 +111,7 @@ void WriteLog(INFOTYPE type, const char* format, ...) {
     va_start(args, format);
     FormatTextV(text, sizeof(text), sizeof(text) - 1, format, args);
     va_end(args);
-    if (CLog* log = GetLog()) log->WriteLog(type, "%s", text);
+    if (CLog* log = vlm_engine::Engine().log) log->WriteLog(type, "%s", text);
 }
 
 int ShowMessage(const char* format, ...) {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <new>
 
-#include <velmora/core/GameApp.h>
 #include <velmora/core/Log.h>
-#include <velmora/core/detail/EngineGlobalsAccess.h>
+#include <velmora/core/detail/EngineObjects.h>
+#include <velmora/graphics/detail/GraphicsResourceDrawing.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
@@ -62,11 +62,12 @@ CGraphics::CGraphics()
       m_dwBKColor(0xFF000000),
       m_pTextureManager(nullptr),
       m_pFrameManager(nullptr) {
-    vlm_engine::Globals().graphics = this;
+    vlm_engine::Engine().graphics = this;
+    vlm_engine::Engine().resourceDrawing = &vlm_engine::GraphicsResourceDrawing();
 }
 
 CGraphics::~CGraphics() {
-    vlm_engine::EngineGlobals& g = vlm_engine::Globals();
+    vlm_engine::EngineObjects& g = vlm_engine::Engine();
     ReleaseCom(m_pSprite);
     ReleaseCom(m_pFont);
     if (m_pDevice) {
@@ -83,7 +84,10 @@ CGraphics::~CGraphics() {
     if (m_pFrameManager && g.frameManager == m_pFrameManager) g.frameManager = nullptr;
     delete m_pFrameManager;
     m_pFrameManager = nullptr;
-    if (g.graphics == this) g.graphics = nullptr;
+    if (g.graphics == this) {
+        g.graphics = nullptr;
+        g.resourceDrawing = nullptr;
+    }
 }
 
 bool CGraphics::InitGraphics(HWND hWnd, int width, int height, bool windowed, int depth) {
@@ -144,7 +148,7 @@ bool CGraphics::InitGraphics(HWND hWnd, int width, int height, bool windowed, in
         m_ppWindowed.MultiSampleType = D3DMULTISAMPLE_NONE;
         WriteLog(INFO_NORMAL, "Supported Full_windowed MultiSampling 4X: FALSE");
     }
-    vlm_engine::EngineGlobals& g = vlm_engine::Globals();
+    vlm_engine::EngineObjects& g = vlm_engine::Engine();
     if (SUCCEEDED(m_pD3D->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, fullScreenFormat, FALSE,
                                                      D3DMULTISAMPLE_4_SAMPLES, nullptr))) {
         g.supportFSAA = true;
@@ -300,7 +304,7 @@ void CGraphics::ToggleScreen() {
         SetWindowPos(m_hWnd, HWND_NOTOPMOST, (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2,
                      (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2, outerWidth, outerHeight, SWP_SHOWWINDOW);
     }
-    if (CGameApp* app = GetMainApp()) app->m_bWindowMode = m_bWindowed;
+    if (auto changed = vlm_engine::Engine().windowModeChanged) changed(m_bWindowed);
 }
 
 void CGraphics::SnapToFile(const char* file) {

@@ -2,7 +2,7 @@
 #include <velmora/input/Input.h>
 
 #include <velmora/core/Log.h>
-#include <velmora/core/detail/StaticObjects.h>
+#include <velmora/input/detail/EngineInput.h>
 #include <velmora/input/detail/SharedDirectInput.h>
 #include <velmora/platform/win32/Window.h>
 

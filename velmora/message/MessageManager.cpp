@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/win32/Time.h>
 
 CMessageManager::CMessageManager() : m_nCursor(0) {}
@@ -71,14 +71,14 @@ void CMessageManager::RemoveAll() {
 }
 
 void PostMessageA(CMessage message) {
-    if (CMessageManager* manager = GetMessageManager()) manager->PostMessageA(message);
+    if (CMessageManager* manager = vlm_engine::Engine().messageManager) manager->PostMessageA(message);
 }
 
 bool PeekMessageA(int& index, CMessage& out, bool remove) {
-    CMessageManager* manager = GetMessageManager();
+    CMessageManager* manager = vlm_engine::Engine().messageManager;
     return manager && manager->PeekMessageA(index, out, remove);
 }
 
 void RemoveAllMessage() {
-    if (CMessageManager* manager = GetMessageManager()) manager->RemoveAll();
+    if (CMessageManager* manager = vlm_engine::Engine().messageManager) manager->RemoveAll();
 }

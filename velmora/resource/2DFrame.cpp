@@ -1,14 +1,14 @@
 #include <velmora/resource/2DFrame.h>
 
-#include <velmora/core/EngineGlobals.h>
-#include <velmora/graphics/Render.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/resource/TextureManager.h>
+#include <velmora/resource/detail/ResourceDrawing.h>
 
 namespace {
 
 // A handle the caller may release once more, or 0 when the texture is gone.
 DWORD SharedHandle(DWORD handle) {
-    CTextureManager* manager = GetTextureManager();
+    CTextureManager* manager = vlm_engine::Engine().textureManager;
     CTexture* texture = manager && handle ? manager->GetTexture(handle) : nullptr;
     if (!texture) return 0;
     texture->AddRef();
@@ -46,4 +46,7 @@ bool C2DFrame::Load(const char* file) {
     return m_dwHandle != 0;
 }
 
-void C2DFrame::Render() const { ::Render(m_dwHandle, m_nX, m_nY, m_fScaleX, m_fScaleY, nullptr, 0xFFFFFFFF); }
+void C2DFrame::Render() const {
+    if (vlm_engine::ResourceDrawing* drawing = vlm_engine::Engine().resourceDrawing)
+        drawing->Render(m_dwHandle, m_nX, m_nY, m_fScaleX, m_fScaleY, nullptr, 0xFFFFFFFF);
+}

@@ -36,10 +36,6 @@ static_assert(sizeof(AMFHeader) == 24 && sizeof(AMFIndex) == 16, "AMF records ha
 
 class CFrames;
 
-namespace VelmoraTest {
-struct AniFileCodec;
-}
-
 class VLM_API CAniFile {
 public:
     static constexpr DWORD AMF_MAGIC = 0x48464D41;  // "AMFH"
@@ -75,8 +71,6 @@ public:
     void SetDelay(DWORD delay) { m_dwDelay = delay; }
 
 private:
-    friend struct VelmoraTest::AniFileCodec;
-
     // ReadData on an open file; `atStart` when it was just opened, so stands at offset 0.
     static bool ReadOpenData(FILE* fp, DWORD index, void* dest, bool atStart);
 

@@ -1,10 +1,10 @@
 #include <velmora/resource/Animation.h>
 
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
-#include <velmora/graphics/Graphics.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/FrameManager.h>
+#include <velmora/resource/detail/ResourceDrawing.h>
 
 CAnimation::CAnimation()
     : m_dwFrameHandle(0),
@@ -30,7 +30,7 @@ CAnimation& CAnimation::operator=(const CAnimation& other) {
 }
 
 void CAnimation::CopyFrom(const CAnimation& other) {
-    CFrameManager* manager = GetFrameManager();
+    CFrameManager* manager = vlm_engine::Engine().frameManager;
     CFrames* frames = manager && other.m_dwFrameHandle ? manager->GetFrame(other.m_dwFrameHandle) : nullptr;
     if (frames) frames->AddRef();
     m_dwFrameHandle = frames ? other.m_dwFrameHandle : 0;
@@ -50,7 +50,7 @@ void CAnimation::CopyFrom(const CAnimation& other) {
 CAnimation::~CAnimation() { CAnimation::Release(); }
 
 void CAnimation::CopyDescription() {
-    CFrameManager* manager = GetFrameManager();
+    CFrameManager* manager = vlm_engine::Engine().frameManager;
     CFrames* frames = manager ? manager->GetFrame(m_dwFrameHandle) : nullptr;
     if (frames) frames->GetFrameDesc(&m_Desc);
 }
@@ -60,7 +60,7 @@ bool CAnimation::LoadFromFile(const char* file, MemoryMode mode) {
         WriteLog(INFO_ERROR, "Invalidate parameter!");
         return false;
     }
-    CFrameManager* manager = GetFrameManager();
+    CFrameManager* manager = vlm_engine::Engine().frameManager;
     if (!manager) return false;
     if (m_dwFrameHandle) Release();
     m_dwFrameHandle = manager->LoadFrame(file, mode);
@@ -77,7 +77,7 @@ bool CAnimation::LoadFromFrame(CFrames* frames) {
         WriteLog(INFO_ERROR, "Invalidate parameter!");
         return false;
     }
-    CFrameManager* manager = GetFrameManager();
+    CFrameManager* manager = vlm_engine::Engine().frameManager;
     if (!manager) return false;
     if (m_dwFrameHandle && manager->GetFrame(m_dwFrameHandle) == frames) {
         CopyDescription();
@@ -94,7 +94,7 @@ bool CAnimation::LoadFromFrame(CFrames* frames) {
 }
 
 void CAnimation::Release() {
-    if (CFrameManager* manager = GetFrameManager()) manager->ReleaseFrame(m_dwFrameHandle);
+    if (CFrameManager* manager = vlm_engine::Engine().frameManager) manager->ReleaseFrame(m_dwFrameHandle);
     m_dwFrameHandle = 0;
     m_Desc.nFrameCount = 0;
     m_dwCurrentFrame = 0;
@@ -153,25 +153,25 @@ void CAnimation::Update() {
 
 void CAnimation::Render() {
     if (!CanDraw()) return;
-    CGraphics* graphics = GetGraphics();
+    vlm_engine::ResourceDrawing* graphics = vlm_engine::Engine().resourceDrawing;
     if (!graphics) return;
     RECT dst{m_nX, m_nY, m_nX + m_Desc.nWidth, m_nY + m_Desc.nHeight};
     graphics->RenderAnimation(m_dwFrameHandle, m_dwCurrentFrame, &dst, nullptr, m_dwColor);
 }
 
 void CAnimation::Render(int x, int y, float sx, float sy, RECT* src) const {
-    CGraphics* graphics = GetGraphics();
+    vlm_engine::ResourceDrawing* graphics = vlm_engine::Engine().resourceDrawing;
     if (CanDraw() && graphics)
         graphics->RenderAnimation(m_dwFrameHandle, m_dwCurrentFrame, x, y, sx, sy, src, m_dwColor);
 }
 
 void CAnimation::Render(RECT* dst, RECT* src) const {
-    CGraphics* graphics = GetGraphics();
+    vlm_engine::ResourceDrawing* graphics = vlm_engine::Engine().resourceDrawing;
     if (CanDraw() && graphics) graphics->RenderAnimation(m_dwFrameHandle, m_dwCurrentFrame, dst, src, m_dwColor);
 }
 
 void CAnimation::RenderFrame(const DWORD& frame) const {
-    CGraphics* graphics = GetGraphics();
+    vlm_engine::ResourceDrawing* graphics = vlm_engine::Engine().resourceDrawing;
     if (!CanDraw() || !graphics) return;
     RECT dst{m_nX, m_nY, m_nX + m_Desc.nWidth, m_nY + m_Desc.nHeight};
     graphics->RenderAnimation(m_dwFrameHandle, frame, &dst, nullptr, m_dwColor);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
 #include <velmora/platform/d3dx9/D3DXTexture.h>
 #include <velmora/platform/win32/Time.h>
@@ -247,19 +247,19 @@ void CTextureManager::DestroyAll() {
 }
 
 DWORD LoadTexture(const char* file) {
-    CTextureManager* manager = GetTextureManager();
+    CTextureManager* manager = vlm_engine::Engine().textureManager;
     return manager ? manager->LoadTexture(file, MEM_AUTO, 1) : 0;
 }
 
 DWORD LoadAMFTexture(const char* file, DWORD index) {
-    CTextureManager* manager = GetTextureManager();
+    CTextureManager* manager = vlm_engine::Engine().textureManager;
     return manager ? manager->LoadAMFTexture(file, index, MEM_AUTO, 1) : 0;
 }
 
 void ReleaseTexture(DWORD handle) {
-    if (CTextureManager* manager = GetTextureManager()) manager->ReleaseTexture(handle);
+    if (CTextureManager* manager = vlm_engine::Engine().textureManager) manager->ReleaseTexture(handle);
 }
 
 void DestroyTexture(DWORD handle) {
-    if (CTextureManager* manager = GetTextureManager()) manager->DestroyTexture(handle);
+    if (CTextureManager* manager = vlm_engine::Engine().textureManager) manager->DestroyTexture(handle);
 }

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <new>
 
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/TextFormat.h>
-#include <velmora/core/detail/StaticObjects.h>
+#include <velmora/text/detail/SystemFont.h>
 #include <velmora/graphics/Render.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/TextureManager.h>
@@ -124,7 +124,7 @@ void GFont::TextOutA(int x, int y, DWORD color, const char* text) {
         }
     }
 
-    CTextureManager* manager = GetTextureManager();
+    CTextureManager* manager = vlm_engine::Engine().textureManager;
     if (!manager) return;
     const RECT extent = GetStringRect(text);
     DWORD handle = 0;

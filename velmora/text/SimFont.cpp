@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <new>
 
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/graphics/Render.h>
@@ -23,7 +23,7 @@ void CSimFont::ReleaseFont() {
     // A texture the manager has deleted has already cleared these (its notice).
     if (m_pTexture) {
         m_pTexture->SetDeleteNotice(nullptr);
-        if (CTextureManager* manager = GetTextureManager()) manager->ReleaseTexture(m_hTexture);
+        if (CTextureManager* manager = vlm_engine::Engine().textureManager) manager->ReleaseTexture(m_hTexture);
         m_pTexture = nullptr;
         m_hTexture = 0;
     }
@@ -35,7 +35,7 @@ bool CSimFont::Adopt(HFONT font, const char* face) {
         return false;
     }
     m_hFont = font;
-    CTextureManager* manager = GetTextureManager();
+    CTextureManager* manager = vlm_engine::Engine().textureManager;
     if (!manager) {
         WriteLog(INFO_ERROR, "Can't create font texture without the texture manager!");
         return false;

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include <velmora/platform/d3d9/detail/PixelFormats.h>
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/platform/win32/FileSystem.h>
 
 namespace {
 
-using vlm_platform::DecodedImage;
-using vlm_platform::ImageFileFormat;
+using velmora::DecodedImage;
+using velmora::ImageFileFormat;
 
 D3DXIMAGE_FILEFORMAT FileFormatOf(ImageFileFormat f) {
     switch (f) {
@@ -56,8 +56,8 @@ std::vector<uint32_t> Scale(const DecodedImage& image, UINT width, UINT height) 
 
 HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
     if (!file || !info) return D3DERR_INVALIDCALL;
-    vlm_platform::ImageFileInfo header;
-    if (!vlm_platform::ReadImageFileInfo(ResolveFilePath(file), &header)) return D3DXERR_INVALIDDATA;
+    velmora::ImageFileInfo header;
+    if (!velmora::ReadImageFileInfo(ResolveFilePath(file), &header)) return D3DXERR_INVALIDDATA;
     *info =
         D3DXIMAGE_INFO{header.width,
                        header.height,
@@ -79,7 +79,7 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
     DecodedImage image;
     std::string error;
     std::string path = ResolveFilePath(file);
-    if (!vlm_platform::DecodeImageFile(path, &image, &error)) return D3DXERR_INVALIDDATA;
+    if (!velmora::DecodeImageFile(path, &image, &error)) return D3DXERR_INVALIDDATA;
     if (srcInfo && FAILED(D3DXGetImageInfoFromFileA(file, srcInfo))) return D3DXERR_INVALIDDATA;
 
     auto own = [](UINT requested, UINT imageSize) {
@@ -195,7 +195,7 @@ HRESULT D3DXSaveSurfaceToFileA(const char* file, D3DXIMAGE_FILEFORMAT format, ID
     surface->UnlockRect();
     std::string path = ResolveFilePath(file);
     bool ok = format == D3DXIFF_PNG
-                  ? vlm_platform::WritePngFile(path, image)
-                  : vlm_platform::WriteBmpFile(path, image.width, image.height, image.pixels.data(), image.width);
+                  ? velmora::WritePngFile(path, image)
+                  : velmora::WriteBmpFile(path, image.width, image.height, image.pixels.data(), image.width);
     return ok ? D3D_OK : D3DERR_INVALIDCALL;
 }

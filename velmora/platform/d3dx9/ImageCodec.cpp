@@ -1,7 +1,7 @@
 // D3DX 9 stand-in: image codecs. PNG through libpng and JPEG through libjpeg, both read
 // from memory under their setjmp error handling; BMP and TGA parsed here. Every read is
 // bounded by the data and every size is checked before anything is allocated.
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>
+#include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include <strings.h>
 
@@ -18,7 +18,7 @@
 
 #include <velmora/platform/win32/FileSystem.h>
 
-namespace vlm_platform {
+namespace velmora {
 namespace {
 
 constexpr size_t kMessageSize = 200;
@@ -646,4 +646,4 @@ bool WriteBmpFile(const std::string& path, uint32_t width, uint32_t height, cons
     return ok;
 }
 
-}  // namespace vlm_platform
+}  // namespace velmora

@@ -1,6 +1,6 @@
 // Win32 stand-in: the multimedia millisecond clock, Sleep, the performance counter and
 // local time. Carried by CLOCK_MONOTONIC and localtime_r, or by the manual test clock
-// (see platform/testing/TestSeams.h).
+// (see <velmora/testing/TestSeams.h>).
 #pragma once
 
 #include <velmora/platform/win32/Types.h>

@@ -1,13 +1,14 @@
-#include <velmora/core/GameApp.h>
+#include <velmora/app/GameApp.h>
 
 #include <new>
 
 #include <velmora/core/Log.h>
-#include <velmora/core/detail/EngineGlobalsAccess.h>
-#include <velmora/core/detail/StaticObjects.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/graphics/Graphics.h>
+#include <velmora/input/detail/EngineInput.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/win32/Win32.h>
+#include <velmora/text/detail/SystemFont.h>
 
 namespace {
 
@@ -38,6 +39,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
+// The graphics object toggles the screen mode; the running application's flag follows.
+void FollowWindowMode(bool windowed) {
+    if (CGameApp* app = vlm_engine::Engine().mainApp) app->SetWindowMode(windowed);
+}
+
 }  // namespace
 
 CGameApp::CGameApp()
@@ -56,12 +62,13 @@ CGameApp::CGameApp()
       m_nWindowHeight(600),
       m_nWindowDepth(32),
       m_bWindowMode(true) {
-    vlm_engine::Globals().mainApp = this;
+    vlm_engine::Engine().mainApp = this;
+    vlm_engine::Engine().windowModeChanged = FollowWindowMode;
 }
 
 CGameApp::~CGameApp() {
     // A destroyed copy must not unregister the application that is still running.
-    if (vlm_engine::Globals().mainApp == this) vlm_engine::Globals().mainApp = nullptr;
+    if (vlm_engine::Engine().mainApp == this) vlm_engine::Engine().mainApp = nullptr;
 }
 
 void CGameApp::SetFPS(int fps) { m_dwFrameInterval = fps > 0 ? static_cast<DWORD>(1000.0 / fps) : 0; }
@@ -102,7 +109,7 @@ HWND CGameApp::InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, 
 }
 
 int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName) {
-    vlm_engine::EngineGlobals& g = vlm_engine::Globals();
+    vlm_engine::EngineObjects& g = vlm_engine::Engine();
 
     m_hWnd = InitWindow(hInstance, nCmdShow, title, iconName);
     m_hInstance = hInstance;
@@ -181,7 +188,7 @@ void CGameApp::Run() {
 }
 
 int CGameApp::Destroy() {
-    vlm_engine::EngineGlobals& g = vlm_engine::Globals();
+    vlm_engine::EngineObjects& g = vlm_engine::Engine();
     if (g.log) {
         CLog* log = g.log;
         g.log = nullptr;

@@ -1,6 +1,8 @@
-// Test-only seams of the platform layer: a manual millisecond clock, capture of message
-// boxes and debugger output, a fixed local time, and injection of window-system events.
-// Games must not use them; tests use them to drive time and input deterministically.
+// Velmora's testing component: deterministic, headless tests of a game. A manual millisecond
+// clock, capture of message boxes and debugger output, a fixed local time, injection of
+// window-system events (keys, pointer, focus, close) and forced device loss, all acting on the
+// real engine. Opt-in: not part of <velmora/Velmora.h>; link libvelmora-testing (CMake
+// Velmora::testing, pkg-config velmora-testing). Never ship it in a game.
 #pragma once
 
 #include <functional>
@@ -9,7 +11,13 @@
 
 #include <velmora/platform/win32/Types.h>
 
-class IDirect3DDevice9;
+#if defined(VELMORA_BUILDING_TESTING)
+#define VLM_TESTING_API __attribute__((visibility("default")))
+#else
+#define VLM_TESTING_API
+#endif
+
+struct IDirect3DDevice9;
 
 class CLog;
 
@@ -18,22 +26,22 @@ namespace VelmoraTest {
 // --- Manual clock -------------------------------------------------------------------
 // While on, timeGetTime() and the performance counter read the manual clock and Sleep(ms)
 // advances it by ms instead of waiting.
-VLM_API void UseManualClock(bool on);
-VLM_API bool IsManualClock();
-VLM_API void SetClock(DWORD ms);
-VLM_API void AdvanceClock(DWORD ms);
-VLM_API DWORD GetClock();
+VLM_TESTING_API void UseManualClock(bool on);
+VLM_TESTING_API bool IsManualClock();
+VLM_TESTING_API void SetClock(DWORD ms);
+VLM_TESTING_API void AdvanceClock(DWORD ms);
+VLM_TESTING_API DWORD GetClock();
 // Lets time pass while code polls: every `reads` reads of timeGetTime() advance the manual
 // clock by 1 ms (0 = the clock only moves when told or by Sleep).
-VLM_API void SetClockTickEveryReads(unsigned reads);
-VLM_API unsigned GetSleepCalls();
-VLM_API DWORD GetSleptMilliseconds();
-VLM_API void ResetSleepCount();
+VLM_TESTING_API void SetClockTickEveryReads(unsigned reads);
+VLM_TESTING_API unsigned GetSleepCalls();
+VLM_TESTING_API DWORD GetSleptMilliseconds();
+VLM_TESTING_API void ResetSleepCount();
 
 // Runs `action` (typically an Inject* call) once the manual clock reaches `when`: before
 // the message queue is next looked at, or when WaitMessage moves the clock there.
-VLM_API void InjectAt(DWORD when, std::function<void()> action);
-VLM_API void ClearScheduledInjections();
+VLM_TESTING_API void InjectAt(DWORD when, std::function<void()> action);
+VLM_TESTING_API void ClearScheduledInjections();
 
 // --- Message boxes and debugger output ----------------------------------------------
 struct CapturedMessageBox {
@@ -42,62 +50,62 @@ struct CapturedMessageBox {
     UINT type;
 };
 // While capturing, MessageBoxA records its box and returns IDOK at once.
-VLM_API void CaptureMessageBoxes(bool on);
-VLM_API std::vector<CapturedMessageBox> TakeMessageBoxes();
+VLM_TESTING_API void CaptureMessageBoxes(bool on);
+VLM_TESTING_API std::vector<CapturedMessageBox> TakeMessageBoxes();
 // While capturing, OutputDebugStringA records its text instead of printing it.
-VLM_API void CaptureDebugOutput(bool on);
-VLM_API std::string TakeDebugOutput();
+VLM_TESTING_API void CaptureDebugOutput(bool on);
+VLM_TESTING_API std::string TakeDebugOutput();
 
 // --- Engine log ---------------------------------------------------------------------
 // Makes `log` the engine log that WriteLog reports to (null: none), so classes that report
-// through it can be tested without an application object. Defined with the engine globals.
-VLM_API void SetEngineLog(CLog* log);
+// through it can be tested without an application object.
+VLM_TESTING_API void SetEngineLog(CLog* log);
 
 // --- Local time ---------------------------------------------------------------------
 // GetLocalTime returns `time` while set; null returns to the real local time.
-VLM_API void SetLocalTimeOverride(const SYSTEMTIME* time);
+VLM_TESTING_API void SetLocalTimeOverride(const SYSTEMTIME* time);
 
 // --- Event injection (queued as window-system events, delivered by the message pump) ---
 // Keys are virtual-key codes; `alt` holds the Alt key down for the stroke.
-VLM_API void InjectKey(int virtualKey, bool down, bool alt = false);
-VLM_API void InjectFocus(HWND hwnd, bool gained);
-VLM_API void InjectMinimize(HWND hwnd);
-VLM_API void InjectRestore(HWND hwnd);
-VLM_API void InjectClose(HWND hwnd);
-VLM_API void InjectQuit();
+VLM_TESTING_API void InjectKey(int virtualKey, bool down, bool alt = false);
+VLM_TESTING_API void InjectFocus(HWND hwnd, bool gained);
+VLM_TESTING_API void InjectMinimize(HWND hwnd);
+VLM_TESTING_API void InjectRestore(HWND hwnd);
+VLM_TESTING_API void InjectClose(HWND hwnd);
+VLM_TESTING_API void InjectQuit();
 // Pointer position in client coordinates of `hwnd`.
-VLM_API void InjectMouseMove(HWND hwnd, int x, int y);
+VLM_TESTING_API void InjectMouseMove(HWND hwnd, int x, int y);
 // Button 0 = left, 1 = right, 2 = middle, 3 = fourth.
-VLM_API void InjectMouseButton(HWND hwnd, int button, bool down);
-VLM_API void InjectMouseWheel(HWND hwnd, int delta);
+VLM_TESTING_API void InjectMouseButton(HWND hwnd, int button, bool down);
+VLM_TESTING_API void InjectMouseWheel(HWND hwnd, int delta);
 // Drops everything waiting in the window system's queue and the thread's message queue.
-VLM_API void FlushEvents();
+VLM_TESTING_API void FlushEvents();
 
 // --- Graphics adapter and device ---------------------------------------------------
 // Every device reports itself lost: Present fails with D3DERR_DEVICELOST and
 // TestCooperativeLevel says D3DERR_DEVICELOST until AllowDeviceReset.
-VLM_API void ForceDeviceLost();
+VLM_TESTING_API void ForceDeviceLost();
 // From now on TestCooperativeLevel says D3DERR_DEVICENOTRESET and Reset succeeds.
-VLM_API void AllowDeviceReset();
-VLM_API bool IsDeviceLost();
+VLM_TESTING_API void AllowDeviceReset();
+VLM_TESTING_API bool IsDeviceLost();
 // Successful Reset calls of all devices so far.
-VLM_API unsigned GetDeviceResetCount();
+VLM_TESTING_API unsigned GetDeviceResetCount();
 // Whether the adapter offers multisampling for windowed and for full-screen use.
-VLM_API void SetMultisampleSupport(bool windowed, bool fullScreen);
+VLM_TESTING_API void SetMultisampleSupport(bool windowed, bool fullScreen);
 // The format under which the adapter lists its 16-bit modes (R5G6B5 or X1R5G5B5); read
 // when a Direct3D object is created.
-VLM_API void SetSixteenBitModeFormat(DWORD d3dFormat);
+VLM_TESTING_API void SetSixteenBitModeFormat(DWORD d3dFormat);
 // Whether multisampled or depth-buffered back buffers are kept flat (one sample, depth
 // writes deferred) while the frame allows it; off, every draw goes to the real buffers.
 // Takes effect at the next whole clear.
-VLM_API void AllowFlatBackBuffers(bool allow);
+VLM_TESTING_API void AllowFlatBackBuffers(bool allow);
 // True while the device's picture is kept flat, counting the draws it is still collecting.
-VLM_API bool IsBackBufferFlat(IDirect3DDevice9* device);
+VLM_TESTING_API bool IsBackBufferFlat(IDirect3DDevice9* device);
 // Back to a healthy device, multisampling on, R5G6B5 16-bit modes, flat back buffers.
-VLM_API void ResetGraphicsConditions();
+VLM_TESTING_API void ResetGraphicsConditions();
 
 // --- DirectInput ----------------------------------------------------------------------
 // How many DirectInput keyboard and mouse devices exist now.
-VLM_API int CountInputDevices();
+VLM_TESTING_API int CountInputDevices();
 
 }  // namespace VelmoraTest

@@ -1,5 +1,6 @@
-// Test-only seams: manual clock, dialog capture, local time, event injection.
-#include <velmora/platform/testing/TestSeams.h>
+// The platform layer's hooks for the testing component: manual clock, dialog capture, local
+// time, event injection, device conditions.
+#include <velmora/platform/hooks/detail/TestHooks.h>
 
 #include <SDL.h>
 
@@ -16,7 +17,7 @@
 #include <velmora/platform/win32/detail/SdlVideo.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
 
-namespace VelmoraTest {
+namespace vlm_hooks {
 
 using vlm_platform::Clock;
 
@@ -55,7 +56,8 @@ void CaptureMessageBoxes(bool on) { vlm_platform::Dialogs().captureBoxes = on; }
 
 std::vector<CapturedMessageBox> TakeMessageBoxes() {
     std::vector<CapturedMessageBox> out;
-    out.swap(vlm_platform::Dialogs().boxes);
+    for (auto& box : vlm_platform::Dialogs().boxes) out.push_back({box.text, box.caption, box.type});
+    vlm_platform::Dialogs().boxes.clear();
     return out;
 }
 
@@ -203,4 +205,4 @@ void ResetGraphicsConditions() {
 
 int CountInputDevices() { return static_cast<int>(vlm_platform::LiveDeviceCount()); }
 
-}  // namespace VelmoraTest
+}  // namespace vlm_hooks

@@ -1,5 +1,5 @@
-// The engine-wide objects, handed to the game and to the subsystems. Each is null (false for
-// the flag) until the object that owns it sets it.
+// The engine-wide objects, handed to the game. Each is null (false for the flag) until the
+// object that owns it exists.
 #pragma once
 
 #include <velmora/Export.h>

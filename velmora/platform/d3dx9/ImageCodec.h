@@ -1,6 +1,6 @@
-// D3DX 9 stand-in, private: image files in and out. Reads PNG (libpng), JPEG (libjpeg),
-// BMP and TGA into 32-bit ARGB pixels; writes PNG and BMP. Exported for the tests only;
-// the header is not installed.
+// Image files in and out as plain 32-bit ARGB pixels, without a device: the codecs behind
+// the D3DX image routines (PNG through libpng, JPEG through libjpeg, BMP, TGA), for tools
+// that convert art (amftool) and for games that read or write pictures themselves.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,7 @@
 
 #include <velmora/Export.h>
 
-namespace vlm_platform {
+namespace velmora {
 
 // Larger sides are taken as damage rather than attempted.
 constexpr uint32_t kMaxImageSide = 16384;
@@ -46,4 +46,4 @@ VLM_API bool WritePngFile(const std::string& path, const DecodedImage& image);
 VLM_API bool WriteBmpFile(const std::string& path, uint32_t width, uint32_t height, const uint32_t* pixels,
                           size_t pitchPixels);
 
-}  // namespace vlm_platform
+}  // namespace velmora

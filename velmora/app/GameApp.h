@@ -3,7 +3,7 @@
 #pragma once
 
 #include <velmora/Export.h>
-#include <velmora/core/EngineGlobals.h>
+#include <velmora/app/EngineGlobals.h>
 #include <velmora/platform/win32/Types.h>
 
 class VLM_API CGameApp {
@@ -61,6 +61,4 @@ protected:
     int32_t m_nWindowHeight;
     int32_t m_nWindowDepth;
     bool m_bWindowMode;
-
-    friend class CGraphics;  // keeps m_bWindowMode current when the screen mode is toggled
 };
