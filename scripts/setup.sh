@@ -10,6 +10,7 @@ packages=(
   libpng-dev libjpeg-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev
   xvfb xauth
+  clang-format  # version 14 on Debian 12: the format check
   libsfml-dev  # a peer of the sprite benchmark
 )
 

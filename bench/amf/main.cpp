@@ -152,8 +152,7 @@ std::vector<Way> Ways() {
          [](const PictureSet& s, size_t i, uint32_t* dest) {
              velmora::DecodedImage image;
              std::string error;
-             return velmora::DecodeImageFile(s.pngFiles[i], &image, &error) &&
-                    SameAsPng(image, s.pictures[i], dest);
+             return velmora::DecodeImageFile(s.pngFiles[i], &image, &error) && SameAsPng(image, s.pictures[i], dest);
          }},
         {"AMF file held open, CAniFile::ReadData(fp)",
          [](const PictureSet& s, size_t i, uint32_t* dest) { return CAniFile().ReadData(s.amfOpen, DWORD(i), dest); }},

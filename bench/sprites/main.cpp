@@ -184,8 +184,7 @@ bool ComparePictureFiles(const std::string& fileA, const std::string& fileB, int
                          VelmoraBench::PictureDifference* d) {
     velmora::DecodedImage a, b;
     std::string error;
-    if (!velmora::DecodeImageFile(fileA, &a, &error) || !velmora::DecodeImageFile(fileB, &b, &error))
-        return false;
+    if (!velmora::DecodeImageFile(fileA, &a, &error) || !velmora::DecodeImageFile(fileB, &b, &error)) return false;
     *d = VelmoraBench::ComparePictures(a.pixels, b.pixels, slack);
     return true;
 }

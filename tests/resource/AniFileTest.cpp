@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "support/ResourceFixture.h"
 #include <velmora/resource/detail/AmfCodec.h>
+#include "support/ResourceFixture.h"
 
 namespace amf_codec {
 // The codec is private to CAniFile; the test builds its source in.

@@ -84,8 +84,8 @@ TEST(AmfToolTest, VariableFramesOfMixedFormatsRoundTripWithProgress) {
                 frames.push_back(stem + ".tga");
                 break;
             default:
-                ASSERT_TRUE(velmora::WriteBmpFile(stem + ".bmp", uint32_t(p.width), uint32_t(p.height),
-                                                       p.pixels.data(), size_t(p.width)));
+                ASSERT_TRUE(velmora::WriteBmpFile(stem + ".bmp", uint32_t(p.width), uint32_t(p.height), p.pixels.data(),
+                                                  size_t(p.width)));
                 frames.push_back(stem + ".bmp");
         }
     }

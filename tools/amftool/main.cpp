@@ -98,8 +98,7 @@ int Pack(const std::vector<std::string>& args) {
     for (const std::string& frame : frames) {
         velmora::ImageFileInfo info;
         if (!Readable(frame)) return FileError(frame, "cannot be opened");
-        if (!velmora::ReadImageFileInfo(frame, &info))
-            return FileError(frame, "not a PNG, JPEG, BMP or TGA image");
+        if (!velmora::ReadImageFileInfo(frame, &info)) return FileError(frame, "not a PNG, JPEG, BMP or TGA image");
     }
 
     EngineSession engine;

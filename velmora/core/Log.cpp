@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstring>
 
-#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/TextFormat.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/win32/Win32.h>
 
 namespace {

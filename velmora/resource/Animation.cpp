@@ -1,7 +1,7 @@
 #include <velmora/resource/Animation.h>
 
-#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/FrameManager.h>
 #include <velmora/resource/detail/ResourceDrawing.h>

@@ -2,8 +2,8 @@
 // release and reload of pixels.
 #include <velmora/resource/Texture.h>
 
-#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/d3dx9/D3DXTexture.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/AniFile.h>
@@ -14,9 +14,9 @@ namespace {
 // The texture of an image file at the image's own size, never scaled, without colour key.
 IDirect3DTexture9* CreateFromImageFile(const char* file, int mipLevels, D3DXIMAGE_INFO* info) {
     IDirect3DTexture9* texture = nullptr;
-    if (FAILED(D3DXCreateTextureFromFileExA(vlm_engine::Engine().device, file, info->Width, info->Height, UINT(mipLevels), 0,
-                                            D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_DEFAULT, 0, info,
-                                            nullptr, &texture)))
+    if (FAILED(D3DXCreateTextureFromFileExA(vlm_engine::Engine().device, file, info->Width, info->Height,
+                                            UINT(mipLevels), 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
+                                            D3DX_DEFAULT, 0, info, nullptr, &texture)))
         return nullptr;
     return texture;
 }
@@ -122,8 +122,8 @@ bool CTexture::ReLoadAMFTexture(const char* file, DWORD index, int mipLevels) {
     // ReadIndex checks the header and that the picture exists.
     if (!fp || !CAniFile().ReadIndex(fp.get(), index, &entry)) return false;
     IDirect3DTexture9* texture = nullptr;
-    if (FAILED(D3DXCreateTexture(vlm_engine::Engine().device, UINT(entry.nWidth), UINT(entry.nHeight), UINT(mipLevels), 0,
-                                 D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture))) {
+    if (FAILED(D3DXCreateTexture(vlm_engine::Engine().device, UINT(entry.nWidth), UINT(entry.nHeight), UINT(mipLevels),
+                                 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture))) {
         WriteLog(INFO_ERROR, "ERROR! Can't create texture.");
         return false;
     }
@@ -184,7 +184,8 @@ bool CTexture::Create(int width, int height, UINT levels, D3DFORMAT format, D3DP
     Destroy();
     // D3DX would read a size of 0 as its default; a texture has the size it was asked for.
     if (width <= 0 || height <= 0 ||
-        FAILED(D3DXCreateTexture(vlm_engine::Engine().device, UINT(width), UINT(height), levels, 0, format, pool, &m_pTexture))) {
+        FAILED(D3DXCreateTexture(vlm_engine::Engine().device, UINT(width), UINT(height), levels, 0, format, pool,
+                                 &m_pTexture))) {
         m_pTexture = nullptr;
         WriteLog(INFO_ERROR, "ERROR! Can't create texture.");
         return false;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/d3dx9/D3DXTexture.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/detail/HandleTable.h>

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <new>
 
-#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/TextFormat.h>
-#include <velmora/text/detail/SystemFont.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/graphics/Render.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/TextureManager.h>
+#include <velmora/text/detail/SystemFont.h>
 
 namespace {
 

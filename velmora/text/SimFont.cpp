@@ -5,9 +5,9 @@
 #include <cstdarg>
 #include <new>
 
-#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/TextFormat.h>
+#include <velmora/core/detail/EngineObjects.h>
 #include <velmora/graphics/Render.h>
 #include <velmora/resource/TextureManager.h>
 

@@ -19,13 +19,13 @@ namespace vlm_engine {
 class ResourceDrawing;
 
 struct EngineObjects {
-    CGameApp* mainApp = nullptr;                   // set and cleared by the application object
-    CGraphics* graphics = nullptr;                 // the graphics object sets these five
+    CGameApp* mainApp = nullptr;    // set and cleared by the application object
+    CGraphics* graphics = nullptr;  // the graphics object sets these five
     IDirect3DDevice9* device = nullptr;
     CTextureManager* textureManager = nullptr;
     CFrameManager* frameManager = nullptr;
     ResourceDrawing* resourceDrawing = nullptr;  // how animations and frames get drawn
-    CMessageManager* messageManager = nullptr;     // the application object sets the rest
+    CMessageManager* messageManager = nullptr;   // the application object sets the rest
     GUIManager* guiManager = nullptr;
     CLog* log = nullptr;
     bool supportFSAA = false;

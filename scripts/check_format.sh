@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Checks that every C++ source and header is formatted by clang-format 14 with the root's
+# .clang-format. With --fix, formats them instead.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+formatter=${CLANG_FORMAT:-}
+if [ -z "$formatter" ]; then
+  for candidate in clang-format-14 clang-format; do
+    if command -v "$candidate" >/dev/null && "$candidate" --version | grep -q 'version 14\.'; then
+      formatter=$candidate
+      break
+    fi
+  done
+fi
+if [ -z "$formatter" ]; then
+  echo "format: clang-format 14 is needed (scripts/setup.sh installs it)"
+  exit 1
+fi
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t files < <(git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
+else
+  mapfile -t files < <(find velmora tests tools examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null)
+fi
+if [ "${1:-}" = --fix ]; then
+  "$formatter" -i "${files[@]}"
+  exit 0
+fi
+bad=0
+for f in "${files[@]}"; do
+  [ -f "$f" ] || continue
+  if ! "$formatter" --dry-run -Werror "$f" >/dev/null 2>&1; then
+    echo "format: $f is not formatted (scripts/check_format.sh --fix)"
+    bad=$((bad + 1))
+  fi
+done
+if [ "$bad" -ne 0 ]; then
+  echo "format: $bad file(s) to format"
+  exit 1
+fi
+echo "format: OK (${#files[@]} files)"
