@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the library into a prefix under the build folder, then builds a tiny game from
-# outside the tree twice: with pkg-config and g++, and with CMake's find_package.
+# Installs the library into a prefix under the build folder, then builds the minimal example
+# game and its test from outside the tree twice: with pkg-config and g++ (velmora and
+# velmora-testing), and with CMake's find_package (Velmora::velmora and Velmora::testing).
 set -euo pipefail
 build=$1
-here=$2
+example=$2
 extra=${3:-}
 prefix=$build/install-prefix
 work=$build/install-consumer
@@ -11,14 +12,28 @@ rm -rf "$prefix" "$work"
 mkdir -p "$work"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
+# A game's headers and library carry no test hook.
+if grep -q '#include <velmora/testing' "$prefix/include/velmora/Velmora.h"; then
+  echo "the umbrella header includes the testing component"
+  exit 1
+fi
+if nm -DC "$prefix"/lib*/libvelmora.so* 2>/dev/null | grep -q 'VelmoraTest::'; then
+  echo "libvelmora exports test seams"
+  exit 1
+fi
+
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig:$prefix/lib/x86_64-linux-gnu/pkgconfig
 cd "$work"
 # shellcheck disable=SC2046,SC2086
-g++ -std=c++17 "$here/tiny_game.cpp" -o tiny_game $(pkg-config --cflags --libs velmora) $extra
-./tiny_game
+g++ -std=c++17 "$example/main.cpp" -o minimal $(pkg-config --cflags --libs velmora) $extra
+./minimal 3
+# shellcheck disable=SC2046,SC2086
+g++ -std=c++17 "$example/minimal_test.cpp" -o minimal_test $(pkg-config --cflags --libs velmora-testing) $extra
+./minimal_test
 
-cmake -S "$here/cmake_consumer" -B cmake_build -DCMAKE_PREFIX_PATH="$prefix" \
+cmake -S "$example" -B cmake_build -DCMAKE_PREFIX_PATH="$prefix" \
       -DCMAKE_CXX_FLAGS="$extra" -DCMAKE_EXE_LINKER_FLAGS="$extra" >/dev/null
 cmake --build cmake_build >/dev/null
-./cmake_build/tiny_game
+./cmake_build/minimal 3
+(cd cmake_build && ctest --output-on-failure >/dev/null)
 echo "install consumer: OK"

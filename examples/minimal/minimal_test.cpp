@@ -1,0 +1,57 @@
+// A test of the minimal game with Velmora's testing component: game time runs on a manual
+// clock, the Escape key is pressed by the test, and the picture is read back from the device.
+#include <velmora/testing/TestSeams.h>
+
+#include <cstdio>
+
+#include "MinimalGame.h"
+
+namespace {
+
+int failures = 0;
+
+void Check(bool ok, const char* what) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAILED", what);
+    if (!ok) ++failures;
+}
+
+// The back buffer's pixel at (x, y), as 0xAARRGGBB.
+DWORD PixelAt(int x, int y) {
+    IDirect3DSurface9* surface = nullptr;
+    GetD3DDevice()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface);
+    D3DLOCKED_RECT locked{};
+    DWORD pixel = 0;
+    if (surface && SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+        pixel = static_cast<const DWORD*>(locked.pBits)[y * (locked.Pitch / 4) + x];
+        surface->UnlockRect();
+    }
+    if (surface) surface->Release();
+    return pixel;
+}
+
+}  // namespace
+
+int main() {
+    VelmoraTest::UseManualClock(true);
+    VelmoraTest::SetClockTickEveryReads(3);  // game time passes while the main loop polls
+    VelmoraTest::CaptureMessageBoxes(true);
+
+    MinimalGame game;
+    game.SetFPS(50);
+    if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Minimal test", nullptr)) {
+        std::printf("FAILED: start-up\n");
+        return 1;
+    }
+    // One second of game time, then the player presses Escape.
+    const DWORD start = VelmoraTest::GetClock();
+    VelmoraTest::InjectAt(start + 1000, [] { VelmoraTest::InjectKey(VK_ESCAPE, true); });
+    game.Run();
+
+    Check(game.frames >= 48 && game.frames <= 53, "about 50 frames in one second at 50 fps");
+    const int x = game.SquareX(game.frames);
+    Check((PixelAt(x + 1, 101) & 0xFFFFFF) == (MinimalGame::kSquareColor & 0xFFFFFF), "the square is drawn");
+    Check((PixelAt(x + MinimalGame::kSquare + 1, 101) & 0xFFFFFF) == 0, "beside it is the background");
+    game.Destroy();
+    std::printf("%s\n", failures ? "minimal test: FAILED" : "minimal test: OK");
+    return failures ? 1 : 0;
+}
