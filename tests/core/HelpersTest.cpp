@@ -3,8 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "support/EngineTest.h"
+
+// In LibcRand.cpp, which does not include the engine.
+int LibcRandAfterSeed(unsigned seed);
+int LibcRandMax();
 
 namespace {
 
@@ -118,6 +123,29 @@ TEST(NumericTest, RandomNumbersFollowTheRuntimeSequence) {
     int first = rand();
     srand(7);
     EXPECT_FLOAT_EQ(RandomFloat(0.0f, 1.0f), first * 0.000030518509f);
+}
+
+// Each thread has its own sequence, starting from seed 1; the C library's generator, which
+// other libraries use, neither moves the engine's nor is moved by it.
+TEST(NumericTest, RandomStateIsPerThreadAndApartFromTheCLibrary) {
+    static_assert(RAND_MAX == 0x7FFF, "code that includes the engine sees the runtime's RAND_MAX");
+    EXPECT_EQ(LibcRandMax(), 2147483647);
+    srand(1);
+    EXPECT_EQ(rand(), 41);
+    int otherThreadFirst = 0, otherThreadAfterSeed = 0;
+    std::thread other([&] {
+        otherThreadFirst = rand();  // a new thread starts from seed 1
+        srand(1000);
+        otherThreadAfterSeed = rand();
+    });
+    other.join();
+    EXPECT_EQ(otherThreadFirst, 41);
+    srand(1000);
+    EXPECT_EQ(otherThreadAfterSeed, rand());
+    srand(1);
+    EXPECT_EQ(rand(), 41);
+    EXPECT_EQ(LibcRandAfterSeed(1), 1804289383);  // glibc's first value for seed 1
+    EXPECT_EQ(rand(), 18467);                     // the engine's sequence went on undisturbed
 }
 
 TEST(ColorTest, ConversionsTable) {

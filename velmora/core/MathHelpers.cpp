@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <velmora/platform/win32/CRuntime.h>  // the runtime's random sequence
+
 namespace {
 
 float FloatFromBits(uint32_t bits) {
@@ -37,12 +39,12 @@ int FloatToIntAver(float f) {
 
 int RandomInt(int min, int max) {
     // In 64 bits: ranges wider than 65538 would overflow 32-bit products into wrong results.
-    int64_t r = std::rand();
+    int64_t r = vlm_rand();
     return static_cast<int>(min + (r * (static_cast<int64_t>(max) - min)) / 32767);
 }
 
 float RandomFloat(float min, float max) {
     const float kInv32767 = FloatFromBits(0x38000100);  // 1/32767 in single precision
-    float r = static_cast<float>(std::rand());
+    float r = static_cast<float>(vlm_rand());
     return min + r * (max - min) * kInv32767;
 }

@@ -1,5 +1,4 @@
-// Win32 stand-in: the C runtime's rand/srand, exported so that they take the place of the
-// system C library's for the whole process (the library is linked before libc), and its
+// Win32 stand-in: the Microsoft C runtime's random numbers, one state per thread, and its
 // descriptor-level file calls.
 #include <velmora/platform/win32/CRuntime.h>
 
@@ -8,14 +7,14 @@
 #include <cstdint>
 
 namespace {
-uint32_t g_holdRand = 1;
+thread_local uint32_t t_holdRand = 1;
 }
 
-extern "C" VLM_API void srand(unsigned int seed) noexcept { g_holdRand = seed; }
+extern "C" VLM_API void vlm_srand(unsigned int seed) noexcept { t_holdRand = seed; }
 
-extern "C" VLM_API int rand() noexcept {
-    g_holdRand = g_holdRand * 214013u + 2531011u;
-    return static_cast<int>((g_holdRand >> 16) & 0x7fff);
+extern "C" VLM_API int vlm_rand() noexcept {
+    t_holdRand = t_holdRand * 214013u + 2531011u;
+    return static_cast<int>((t_holdRand >> 16) & 0x7fff);
 }
 
 extern "C" VLM_API int _fileno(FILE* stream) { return stream ? fileno(stream) : -1; }
