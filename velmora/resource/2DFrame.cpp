@@ -17,12 +17,7 @@ DWORD SharedHandle(DWORD handle) {
 
 }  // namespace
 
-C2DFrame::C2DFrame(const C2DFrame& other)
-    : m_dwHandle(SharedHandle(other.m_dwHandle)),
-      m_nX(other.m_nX),
-      m_nY(other.m_nY),
-      m_fScaleX(other.m_fScaleX),
-      m_fScaleY(other.m_fScaleY) {}
+C2DFrame::C2DFrame(const C2DFrame& other) : C2DFrame() { *this = other; }
 
 C2DFrame& C2DFrame::operator=(const C2DFrame& other) {
     if (this != &other) {

@@ -4,10 +4,9 @@
 // the textures of MEM_AUTO sets not accessed for 5 s (the next GetTexture reloads them).
 #pragma once
 
-#include <map>
-
 #include <velmora/Export.h>
 #include <velmora/resource/Frames.h>
+#include <velmora/resource/HandleTable.h>
 
 class VLM_API CFrameManager {
 public:
@@ -44,15 +43,11 @@ public:
     void DestroyAll();
 
 private:
-    DWORD CreateHandle();
+    // A set loaded without a handle from `file`, with a reference taken; 0 when there is none.
     DWORD QueryHandle(const char* file);
-    // Loads a new set under `handle`, or an issued handle when it is 0.
-    template <class Load>
-    DWORD AddLoaded(DWORD handle, Load load);
     // A caller-chosen handle that can be loaded into: false after the log line otherwise.
     bool CallerHandleFree(DWORD handle, const char* file);
 
-    std::map<DWORD, CFrames*> m_Frames;
-    DWORD m_dwLastHandle;
-    DWORD m_dwLastSweep;
+    // The frame sets, the last issued handle and the time of the last sweep.
+    vlm_engine::HandleTable<CFrames> m_Frames;
 };

@@ -10,10 +10,11 @@
 
 namespace {
 
-std::vector<CTexture*> CopyTextures(const std::vector<CTexture*>& textures) {
-    std::vector<CTexture*> copies;
+// Each copy is a texture of its own that shares the original's Direct3D texture.
+std::vector<std::unique_ptr<CTexture>> CopyTextures(const std::vector<std::unique_ptr<CTexture>>& textures) {
+    std::vector<std::unique_ptr<CTexture>> copies;
     copies.reserve(textures.size());
-    for (const CTexture* texture : textures) copies.push_back(new CTexture(*texture));
+    for (const auto& texture : textures) copies.emplace_back(new CTexture(*texture));
     return copies;
 }
 
@@ -32,26 +33,11 @@ CFrames::CFrames()
       m_bRelease(false),
       m_MemMode(MEM_AUTO) {}
 
-CFrames::CFrames(const CFrames& other)
-    : m_Textures(CopyTextures(other.m_Textures)),
-      m_nRef(other.m_nRef),
-      m_nWidth(other.m_nWidth),
-      m_nHeight(other.m_nHeight),
-      m_nFrameCount(other.m_nFrameCount),
-      m_dwDelay(other.m_dwDelay),
-      m_dwReserved1(other.m_dwReserved1),
-      m_dwReserved2(other.m_dwReserved2),
-      m_Type(other.m_Type),
-      m_dwLastAccess(other.m_dwLastAccess),
-      m_bRelease(other.m_bRelease),
-      m_MemMode(other.m_MemMode),
-      m_strName(other.m_strName) {}
+CFrames::CFrames(const CFrames& other) : CFrames() { *this = other; }
 
 CFrames& CFrames::operator=(const CFrames& other) {
     if (this == &other) return *this;
-    std::vector<CTexture*> copies = CopyTextures(other.m_Textures);
-    DeleteTextures();
-    m_Textures = std::move(copies);
+    m_Textures = CopyTextures(other.m_Textures);
     m_nRef = other.m_nRef;
     m_nWidth = other.m_nWidth;
     m_nHeight = other.m_nHeight;
@@ -89,17 +75,15 @@ bool CFrames::ReLoadAMF(const char* file) {
     const size_t held = m_Textures.size();
     for (DWORD i = 0; i < header.wCount; ++i) {
         AMFIndex entry;
-        CTexture* texture = new (std::nothrow) CTexture();
+        std::unique_ptr<CTexture> texture(new (std::nothrow) CTexture());
         if (!texture || !reader.ReadIndex(fp.get(), i, &entry) ||
             !texture->CreateTexture(entry.nWidth, entry.nHeight, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED) ||
             !vlm_engine::ReadAmfPicture(fp.get(), i, entry, texture->GetTexture())) {
-            delete texture;
             // Frames of a half-read file would be appended again by the next reload.
-            for (size_t k = held; k < m_Textures.size(); ++k) delete m_Textures[k];
             m_Textures.resize(held);
             return false;
         }
-        m_Textures.push_back(texture);
+        m_Textures.push_back(std::move(texture));
     }
     return true;
 }
@@ -166,7 +150,7 @@ void CFrames::AppendFrame(CTexture* texture) {
     m_nRef = 1;
     m_MemMode = MEM_STATIC;
     m_dwLastAccess = timeGetTime();
-    m_Textures.push_back(texture);
+    m_Textures.emplace_back(texture);
 }
 
 bool CFrames::LoadFrameFromTGA(const char* file) {
@@ -174,16 +158,13 @@ bool CFrames::LoadFrameFromTGA(const char* file) {
         WriteLog(INFO_ERROR, "Invalidate parameter!");
         return false;
     }
-    CTexture* texture = new (std::nothrow) CTexture();
+    std::unique_ptr<CTexture> texture(new (std::nothrow) CTexture());
     if (!texture) {
         WriteLog(INFO_ERROR, "Memory allocate error!");
         return false;
     }
-    if (!texture->LoadTexture(file, 1)) {
-        delete texture;
-        return false;
-    }
-    AppendFrame(texture);
+    if (!texture->LoadTexture(file, 1)) return false;
+    AppendFrame(texture.release());
     m_strName = "TGA Group";
     return true;
 }
@@ -200,12 +181,11 @@ bool CFrames::LoadFrameFromTexture(CTexture* texture) {
 CTexture* CFrames::GetTexture(DWORD frame) {
     if (m_bRelease && !m_strName.empty() && ReLoadAMF(m_strName.c_str())) m_bRelease = false;
     if (m_Textures.empty()) return nullptr;
-    return m_Textures[frame % m_Textures.size()];
+    return m_Textures[frame % m_Textures.size()].get();
 }
 
 bool CFrames::DeleteTexture(DWORD frame) {
     if (frame >= m_Textures.size()) return false;
-    delete m_Textures[frame];
     m_Textures.erase(m_Textures.begin() + frame);
     m_nFrameCount -= 1;
     return true;
@@ -250,7 +230,6 @@ void CFrames::GetFrameDesc(FrameDesc* desc) const {
 }
 
 void CFrames::DeleteTextures() {
-    for (CTexture* texture : m_Textures) delete texture;
     m_Textures.clear();
     m_Textures.shrink_to_fit();
 }

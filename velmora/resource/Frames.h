@@ -4,6 +4,7 @@
 // files or textures. The frame textures belong to the set alone.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,7 @@ private:
     void AppendFrame(CTexture* texture);
     void DeleteTextures();
 
-    std::vector<CTexture*> m_Textures;
+    std::vector<std::unique_ptr<CTexture>> m_Textures;
     int32_t m_nRef;
     int32_t m_nWidth;
     int32_t m_nHeight;

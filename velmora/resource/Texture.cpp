@@ -2,6 +2,7 @@
 // release and reload of pixels.
 #include <velmora/resource/Texture.h>
 
+#include <velmora/core/ComRef.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/d3dx9/D3DXTexture.h>
@@ -35,24 +36,10 @@ CTexture::CTexture()
       m_MemMode(MEM_AUTO),
       m_pTexture(nullptr) {}
 
-CTexture::CTexture(const CTexture& other)
-    : m_nRef(other.m_nRef),
-      m_nWidth(other.m_nWidth),
-      m_nHeight(other.m_nHeight),
-      m_dwLastUseTime(other.m_dwLastUseTime),
-      m_Pool(other.m_Pool),
-      m_nMipLevels(other.m_nMipLevels),
-      m_dwIndex(other.m_dwIndex),
-      m_strName(other.m_strName),
-      m_bRelease(other.m_bRelease),
-      m_MemMode(other.m_MemMode),
-      m_pTexture(other.m_pTexture) {
-    if (m_pTexture) m_pTexture->AddRef();
-}
+CTexture::CTexture(const CTexture& other) : CTexture() { *this = other; }
 
 CTexture& CTexture::operator=(const CTexture& other) {
-    if (other.m_pTexture) other.m_pTexture->AddRef();
-    if (m_pTexture) m_pTexture->Release();
+    vlm_engine::ShareRef(m_pTexture, other.m_pTexture);
     m_nRef = other.m_nRef;
     m_nWidth = other.m_nWidth;
     m_nHeight = other.m_nHeight;
@@ -63,7 +50,6 @@ CTexture& CTexture::operator=(const CTexture& other) {
     m_strName = other.m_strName;
     m_bRelease = other.m_bRelease;
     m_MemMode = other.m_MemMode;
-    m_pTexture = other.m_pTexture;
     return *this;
 }
 
@@ -121,20 +107,17 @@ bool CTexture::ReLoadAMFTexture(const char* file, DWORD index, int mipLevels) {
     AMFIndex entry;
     // ReadIndex checks the header and that the picture exists.
     if (!fp || !CAniFile().ReadIndex(fp.get(), index, &entry)) return false;
-    IDirect3DTexture9* texture = nullptr;
+    vlm_engine::ComRef<IDirect3DTexture9> texture;
     if (FAILED(D3DXCreateTexture(vlm_engine::Engine().device, UINT(entry.nWidth), UINT(entry.nHeight), UINT(mipLevels),
-                                 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture))) {
+                                 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Receive()))) {
         WriteLog(INFO_ERROR, "ERROR! Can't create texture.");
         return false;
     }
-    bool filled = vlm_engine::ReadAmfPicture(fp.get(), index, entry, texture) &&
-                  (texture->GetLevelCount() == 1 || SUCCEEDED(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT)));
-    if (!filled) {
-        texture->Release();
-        return false;
-    }
-    if (m_pTexture) m_pTexture->Release();
-    m_pTexture = texture;
+    bool filled =
+        vlm_engine::ReadAmfPicture(fp.get(), index, entry, texture.Get()) &&
+        (texture->GetLevelCount() == 1 || SUCCEEDED(D3DXFilterTexture(texture.Get(), nullptr, 0, D3DX_DEFAULT)));
+    if (!filled) return false;
+    vlm_engine::ReplaceRef(m_pTexture, texture.Detach());
     m_nWidth = entry.nWidth;
     m_nHeight = entry.nHeight;
     return true;
@@ -215,10 +198,7 @@ int CTexture::Release() {
 }
 
 int CTexture::AutoRemove() {
-    if (m_pTexture) {
-        m_pTexture->Release();
-        m_pTexture = nullptr;
-    }
+    vlm_engine::ReplaceRef(m_pTexture);
     m_bRelease = true;
     return m_nRef;
 }
@@ -239,18 +219,14 @@ bool CTexture::AutoLoad() {
             WriteLog(INFO_ERROR, "Auto load texture fail[%s]!", file);
             return false;
         }
-        if (m_pTexture) m_pTexture->Release();
-        m_pTexture = texture;
+        vlm_engine::ReplaceRef(m_pTexture, texture);
     }
     m_bRelease = false;
     return true;
 }
 
 void CTexture::Destroy() {
-    if (m_pTexture) {
-        m_pTexture->Release();
-        m_pTexture = nullptr;
-    }
+    vlm_engine::ReplaceRef(m_pTexture);
     m_strName.clear();
     m_nMipLevels = 1;
     m_dwIndex = 0;

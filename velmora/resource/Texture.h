@@ -84,5 +84,7 @@ protected:
     std::string m_strName;
     bool m_bRelease;
     MemoryMode m_MemMode;
+    // A plain pointer holding one reference: derived textures create into it (&m_pTexture)
+    // and release it themselves, so a smart pointer here would change what their code means.
     IDirect3DTexture9* m_pTexture;
 };

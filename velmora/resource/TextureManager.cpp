@@ -3,16 +3,14 @@
 #include <velmora/resource/TextureManager.h>
 
 #include <cstring>
-#include <new>
 
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/d3dx9/D3DXTexture.h>
 #include <velmora/platform/win32/Time.h>
-#include <velmora/resource/detail/HandleTable.h>
 #include <velmora/resource/detail/ListFile.h>
 
-using vlm_engine::IsCallerHandle;
+using vlm_engine::CallerLoadValid;
 
 namespace {
 
@@ -28,56 +26,26 @@ void LowerCaseName(char* name) {
     }
 }
 
-bool CallerLoadValid(DWORD handle, const char* file) {
-    // Handle 0 could never be looked up again, so it is refused with the others.
-    if (!file || !*file || !IsCallerHandle(handle)) {
-        WriteLog(INFO_ERROR, "Invalidate parameter!");
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-CTextureManager::CTextureManager() : m_dwLastHandle(vlm_engine::kLastCallerHandle), m_dwLastSweep(0) {}
+CTextureManager::CTextureManager() = default;
 
 CTextureManager::~CTextureManager() { DestroyAll(); }
 
-DWORD CTextureManager::CreateHandle() { return vlm_engine::IssueHandle(m_Textures, &m_dwLastHandle); }
-
 DWORD CTextureManager::QueryHandle(const char* file, DWORD index) {
-    for (auto& [handle, texture] : m_Textures) {
-        if (handle > vlm_engine::kLastCallerHandle && texture->GetIndex() == index && texture->GetName() == file) {
-            texture->AddRef();
-            return handle;
-        }
-    }
-    return 0;
+    return m_Textures.Share([&](const CTexture& t) { return t.GetIndex() == index && t.GetName() == file; });
 }
 
 bool CTextureManager::HandleFree(DWORD handle, const char* file) {
-    if (!m_Textures.count(handle)) return true;
+    if (!m_Textures.Find(handle)) return true;
     WriteLog(INFO_WARNING, "Texture Handle has been used![%s]", file);
     return false;
-}
-
-template <class Load>
-DWORD CTextureManager::AddLoaded(DWORD handle, Load load) {
-    CTexture* texture = new (std::nothrow) CTexture();
-    if (!texture) return 0;
-    if (!load(*texture)) {
-        delete texture;
-        return 0;
-    }
-    if (!handle) handle = CreateHandle();
-    m_Textures[handle] = texture;
-    return handle;
 }
 
 DWORD CTextureManager::LoadTexture(const char* file, MemoryMode mode, int mipLevels) {
     if (!file || !*file) return 0;
     if (DWORD shared = QueryHandle(file, 0)) return shared;
-    return AddLoaded(0, [&](CTexture& t) {
+    return m_Textures.AddLoaded(0, [&](CTexture& t) {
         if (!t.LoadTexture(file, mipLevels)) return false;
         t.SetMemMode(mode);
         return true;
@@ -87,7 +55,7 @@ DWORD CTextureManager::LoadTexture(const char* file, MemoryMode mode, int mipLev
 DWORD CTextureManager::LoadAMFTexture(const char* file, DWORD index, MemoryMode mode, int mipLevels) {
     if (!file || !*file) return 0;
     if (DWORD shared = QueryHandle(file, index)) return shared;
-    return AddLoaded(0, [&](CTexture& t) {
+    return m_Textures.AddLoaded(0, [&](CTexture& t) {
         if (!t.LoadAMFTexture(file, index, mipLevels)) return false;
         t.SetMemMode(mode);
         return true;
@@ -97,21 +65,21 @@ DWORD CTextureManager::LoadAMFTexture(const char* file, DWORD index, MemoryMode 
 DWORD CTextureManager::LoadTextureDesc(const char* file, int mipLevels) {
     if (!file || !*file) return 0;
     if (DWORD shared = QueryHandle(file, 0)) return shared;
-    return AddLoaded(0, [&](CTexture& t) { return t.LoadTextureDesc(file, mipLevels); });
+    return m_Textures.AddLoaded(0, [&](CTexture& t) { return t.LoadTextureDesc(file, mipLevels); });
 }
 
 DWORD CTextureManager::LoadAMFTextureDesc(const char* file, DWORD index, int mipLevels) {
     if (!file || !*file) return 0;
     if (DWORD shared = QueryHandle(file, index)) return shared;
-    return AddLoaded(0, [&](CTexture& t) { return t.LoadAMFTextureDesc(file, index, mipLevels); });
+    return m_Textures.AddLoaded(0, [&](CTexture& t) { return t.LoadAMFTextureDesc(file, index, mipLevels); });
 }
 
 bool CTextureManager::LoadTexture(DWORD handle, const char* file, MemoryMode mode, int mipLevels) {
-    return CallerLoadValid(handle, file) && HandleFree(handle, file) && AddLoaded(handle, [&](CTexture& t) {
-               if (!t.LoadTexture(file, mipLevels)) return false;
-               t.SetMemMode(mode);
-               return true;
-           });
+    return CallerLoadValid(handle, file) && HandleFree(handle, file) && m_Textures.AddLoaded(handle, [&](CTexture& t) {
+        if (!t.LoadTexture(file, mipLevels)) return false;
+        t.SetMemMode(mode);
+        return true;
+    });
 }
 
 bool CTextureManager::LoadAMFTexture(DWORD handle, const char* file, DWORD index, MemoryMode mode, int mipLevels) {
@@ -128,7 +96,7 @@ bool CTextureManager::LoadAMFTexture(DWORD handle, const char* file, DWORD index
         texture->SetMemMode(mode);
         return true;
     }
-    return AddLoaded(handle, [&](CTexture& t) {
+    return m_Textures.AddLoaded(handle, [&](CTexture& t) {
         if (!t.LoadAMFTexture(file, index, mipLevels)) return false;
         t.SetMemMode(mode);
         return true;
@@ -137,12 +105,12 @@ bool CTextureManager::LoadAMFTexture(DWORD handle, const char* file, DWORD index
 
 bool CTextureManager::LoadTextureDesc(DWORD handle, const char* file, int mipLevels) {
     return CallerLoadValid(handle, file) && HandleFree(handle, file) &&
-           AddLoaded(handle, [&](CTexture& t) { return t.LoadTextureDesc(file, mipLevels); });
+           m_Textures.AddLoaded(handle, [&](CTexture& t) { return t.LoadTextureDesc(file, mipLevels); });
 }
 
 bool CTextureManager::LoadAMFTextureDesc(DWORD handle, const char* file, DWORD index, int mipLevels) {
     return CallerLoadValid(handle, file) && HandleFree(handle, file) &&
-           AddLoaded(handle, [&](CTexture& t) { return t.LoadAMFTextureDesc(file, index, mipLevels); });
+           m_Textures.AddLoaded(handle, [&](CTexture& t) { return t.LoadAMFTextureDesc(file, index, mipLevels); });
 }
 
 // A record with fewer than six fields is skipped with a warning; a failed load has logged
@@ -176,14 +144,12 @@ bool CTextureManager::BatchLoad(const char* listFile) {
 DWORD CTextureManager::InsertTexture(CTexture* texture, MemoryMode mode) {
     if (!texture) return 0;
     texture->SetMemMode(mode);
-    DWORD handle = CreateHandle();
-    m_Textures[handle] = texture;
-    return handle;
+    return m_Textures.Adopt(texture);
 }
 
 DWORD CTextureManager::LoadTextureFromMem(int width, int height, const DWORD* pixels) {
     if (!pixels) return 0;
-    return AddLoaded(0, [&](CTexture& t) {
+    return m_Textures.AddLoaded(0, [&](CTexture& t) {
         if (!t.CreateMipTexture(width, height, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED)) return false;
         IDirect3DTexture9* texture = t.GetTexture();
         D3DLOCKED_RECT locked{};
@@ -198,10 +164,9 @@ DWORD CTextureManager::LoadTextureFromMem(int width, int height, const DWORD* pi
 }
 
 CTexture* CTextureManager::GetTexture(DWORD handle) {
-    auto it = handle ? m_Textures.find(handle) : m_Textures.end();
-    if (it == m_Textures.end()) return nullptr;
-    it->second->SetLastUseTime(timeGetTime());
-    return it->second;
+    CTexture* texture = m_Textures.Find(handle);
+    if (texture) texture->SetLastUseTime(timeGetTime());
+    return texture;
 }
 
 bool CTextureManager::LockTexture(DWORD handle, D3DLOCKED_RECT* locked, RECT* rect) {
@@ -215,36 +180,13 @@ void CTextureManager::UnLockTexture(DWORD handle) {
     if (texture && texture->AutoLoad() && texture->GetTexture()) texture->GetTexture()->UnlockRect(0);
 }
 
-void CTextureManager::ReleaseTexture(DWORD handle) {
-    auto it = handle ? m_Textures.find(handle) : m_Textures.end();
-    if (it == m_Textures.end() || it->second->Release() > 0) return;
-    delete it->second;
-    m_Textures.erase(it);
-}
+void CTextureManager::ReleaseTexture(DWORD handle) { m_Textures.Release(handle); }
 
-void CTextureManager::DestroyTexture(DWORD handle) {
-    auto it = handle ? m_Textures.find(handle) : m_Textures.end();
-    if (it == m_Textures.end()) return;
-    delete it->second;
-    m_Textures.erase(it);
-}
+void CTextureManager::DestroyTexture(DWORD handle) { m_Textures.Erase(handle); }
 
-void CTextureManager::Update() {
-    const DWORD now = timeGetTime();
-    if (!vlm_engine::SweepDue(now, m_dwLastSweep)) return;
-    for (auto& [handle, texture] : m_Textures) {
-        // A texture without a name has nothing to reload from, so its pixels stay.
-        if (vlm_engine::IsIdle(now, texture->GetLastUseTime()) && !texture->IsRelease() &&
-            texture->GetMemMode() == MEM_AUTO && !texture->GetName().empty())
-            texture->AutoRemove();
-    }
-    m_dwLastSweep = now;
-}
+void CTextureManager::Update() { m_Textures.Sweep(timeGetTime(), &CTexture::GetLastUseTime); }
 
-void CTextureManager::DestroyAll() {
-    for (auto& [handle, texture] : m_Textures) delete texture;
-    m_Textures.clear();
-}
+void CTextureManager::DestroyAll() { m_Textures.Clear(); }
 
 DWORD LoadTexture(const char* file) {
     CTextureManager* manager = vlm_engine::Engine().textureManager;

@@ -4,9 +4,8 @@
 // their pixels in a sweep every 3 s and get them back on their next use.
 #pragma once
 
-#include <map>
-
 #include <velmora/Export.h>
+#include <velmora/resource/HandleTable.h>
 #include <velmora/resource/Texture.h>
 
 class VLM_API CTextureManager {
@@ -58,19 +57,14 @@ public:
     void DestroyAll();
 
 private:
-    DWORD CreateHandle();
     // A texture loaded without a handle from `file` (and picture `index`), with a
     // reference taken; 0 when there is none.
     DWORD QueryHandle(const char* file, DWORD index);
     // A caller-chosen handle that can be loaded into: false after the log line otherwise.
     bool HandleFree(DWORD handle, const char* file);
-    // Loads a new texture under `handle`, or an issued handle when it is 0.
-    template <class Load>
-    DWORD AddLoaded(DWORD handle, Load load);
 
-    std::map<DWORD, CTexture*> m_Textures;
-    DWORD m_dwLastHandle;
-    DWORD m_dwLastSweep;
+    // The textures, the last issued handle and the time of the last sweep.
+    vlm_engine::HandleTable<CTexture> m_Textures;
 };
 
 // The engine texture manager's loads with MEM_AUTO and one mip level; 0 without a manager.
