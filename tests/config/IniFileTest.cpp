@@ -395,12 +395,32 @@ TEST_F(IniTest, WritesRefuseWhatTheFormatCannotHold) {
         const char* key;
         const char* value;
     } cases[] = {
-        {nullptr, "k", "v"},    {"S", nullptr, "v"},  {"S", "k", nullptr},
-        {"a]b", "k", "v"},      {"a;b", "k", "v"},    {"a=b", "k", "v"},
-        {"a//b", "k", "v"},     {"a\r\nb", "k", "v"}, {"S", "k=", "v"},
-        {"S", "[k", "v"},       {"S", " k", "v"},     {"S", "k\t", "v"},
-        {"S", ";k", "v"},       {"S", "k//", "v"},    {"S", "k]", "v"},
-        {"S", "k", "1\r\n[X]"}, {"S", "k", "1\n"},    {longName.c_str(), "k", "v"},
+        {nullptr, "k", "v"},
+        {"S", nullptr, "v"},
+        {"S", "k", nullptr},
+        {"a]b", "k", "v"},
+        {"a;b", "k", "v"},
+        {"a=b", "k", "v"},
+        {"a//b", "k", "v"},
+        {"a\r\nb", "k", "v"},
+        {"S", "k=", "v"},
+        {"S", "[k", "v"},
+        {"S", " k", "v"},
+        {"S", "k\t", "v"},
+        {"S", ";k", "v"},
+        {"S", "k//", "v"},
+        {"S", "k]", "v"},
+        {"S", "k", "1\r\n[X]"},
+        {"S", "k", "1\n"},
+        {longName.c_str(), "k", "v"},
+        // Values that would read back cut or trimmed.
+        {"S", "k", "http://x"},
+        {"S", "k", "a;b"},
+        {"S", "k", "a=b"},
+        {"S", "k", "a]b"},
+        {"S", "k", " v"},
+        {"S", "k", "v\t"},
+        {"S", "a", "2;"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(ini->WriteString(c.section, c.key, c.value))
@@ -412,6 +432,10 @@ TEST_F(IniTest, WritesRefuseWhatTheFormatCannotHold) {
     EXPECT_EQ(Text(*ini), before);
     EXPECT_TRUE(Logged("Invalidate parameter! [CIniFile::WriteString]"));
     EXPECT_TRUE(Logged("is too long (at most 249), [CIniFile::AddIndex]"));
+
+    // A double-byte character whose second byte is "]" is one character, not a terminator.
+    EXPECT_TRUE(ini->WriteString("S", "gbk", "\x81\x5D x"));
+    EXPECT_EQ(Take(ini->ReadString("S", "gbk")), "\x81\x5D x");
 
     // The longest name that fits is accepted and found again.
     const std::string longest(CIniFile::MAX_INDEX_NAME, 'n');

@@ -52,6 +52,14 @@ bool HoldsAsKey(const char* text) {
     return HoldsAsName(text);
 }
 
+// Whether a value reads back as written: none of the characters that end it, and no blanks
+// at either end, which reading trims.
+bool HoldsAsValue(const char* text) {
+    size_t length = std::strlen(text);
+    if (length > 0 && (IsBlank(text[0]) || IsBlank(text[length - 1]))) return false;
+    return HoldsAsName(text);
+}
+
 // C atoi and 32-bit strtol: out-of-range numbers saturate.
 int32_t ParseLong(const char* text, char** end) {
     long long value = std::strtoll(text, end, 10);
@@ -490,7 +498,8 @@ bool CIniFile::WriteString(const char* index, const char* name, const char* valu
         WriteLog(INFO_ERROR, "Invalidate parameter! [CIniFile::WriteString]");
         return false;
     }
-    if (!HoldsAsName(index) || !HoldsAsKey(name) || std::strpbrk(value, "\r\n") ||
+    // What the format cannot hold is refused, not written to come back cut.
+    if (!HoldsAsName(index) || !HoldsAsKey(name) || !HoldsAsValue(value) ||
         std::strlen(name) + std::strlen(value) > INT32_MAX / 2) {
         WriteLog(INFO_ERROR,
                  "Can't write [%s] %s=%s: not a section, key or value of an INI line [CIniFile::WriteString]", index,
