@@ -114,6 +114,8 @@ TEST(AniFileCodecTest, DecoderReadsTagsAndRefusesMalformedStreams) {
         {"second token past room", {0x11000003, 0x10000002, A}, 4, false, {}},
         {"no data", {}, 4, false, {}, 0},
         {"less than a word", {0x11000001}, 4, false, {}, 3},
+        {"one stray byte after the tokens", {0x11000001, 0}, 4, false, {}, 5},
+        {"three stray bytes after the tokens", {0x11000001, 0}, 4, false, {}, 7},
     };
     for (const Case& c : cases) {
         Pixels out;

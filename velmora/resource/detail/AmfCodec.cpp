@@ -80,7 +80,8 @@ void AmfCompress(const void* src, void* dest, const DWORD& srcSize, DWORD& destS
 }
 
 bool AmfDecompress(const void* src, void* dest, const DWORD& srcSize, DWORD& destSize) {
-    if (!src || !dest || srcSize < 4) return false;
+    // Data is whole words: stray bytes after the last token mean damage, not padding.
+    if (!src || !dest || srcSize < 4 || srcSize % 4 != 0) return false;
     const BYTE* in = static_cast<const BYTE*>(src);
     BYTE* out = static_cast<BYTE*>(dest);
     const DWORD words = srcSize / 4;

@@ -11,7 +11,7 @@ void AmfCompress(const void* src, void* dest, const DWORD& srcSize, DWORD& destS
 // Decodes srcSize bytes of tokens into `dest`. destSize gives the capacity of `dest` in bytes
 // and receives the bytes written. Fails, without reading past the source or writing past the
 // capacity, when the tokens claim more pixels than fit or do not end exactly at the end of
-// the source.
+// the source, which must be whole words.
 bool AmfDecompress(const void* src, void* dest, const DWORD& srcSize, DWORD& destSize);
 
 }  // namespace vlm_engine
