@@ -47,5 +47,12 @@
 #include <velmora/text/FontTexture.h>
 #include <velmora/text/SimFont.h>
 
+#include <velmora/gui/Button.h>
+#include <velmora/gui/CoolButton.h>
+#include <velmora/gui/GUIManager.h>
+#include <velmora/gui/MLStatic.h>
+#include <velmora/gui/Static.h>
+#include <velmora/gui/Window.h>
+
 #include <velmora/app/EngineGlobals.h>
 #include <velmora/app/GameApp.h>

@@ -5,6 +5,7 @@
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineObjects.h>
 #include <velmora/graphics/Graphics.h>
+#include <velmora/gui/GUIManager.h>
 #include <velmora/input/detail/EngineInput.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/win32/Win32.h>
@@ -139,6 +140,11 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.messageManager = messageManager;
     WriteLog(INFO_NORMAL, "Create Main Message System...");
 
+    GUIManager* guiManager = new (std::nothrow) GUIManager();
+    if (!guiManager) return 0;
+    g.guiManager = guiManager;
+    WriteLog(INFO_NORMAL, "Create GUI System...");
+
     // The SimSun face, named in code page 936.
     GFont& systemFont = vlm_engine::SystemFont();
     if (!systemFont.CreateFontA("\xCB\xCE\xCC\xE5", 12, 0, 400)) return 0;
@@ -193,6 +199,12 @@ int CGameApp::Destroy() {
         CLog* log = g.log;
         g.log = nullptr;
         delete log;
+    }
+    if (g.guiManager) {
+        // Unregistered first: the windows being deleted must not reach the manager.
+        GUIManager* guiManager = g.guiManager;
+        g.guiManager = nullptr;
+        delete guiManager;
     }
     if (g.messageManager) {
         delete g.messageManager;

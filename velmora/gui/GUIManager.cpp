@@ -1,0 +1,167 @@
+// GUIManager: top-level windows, the ID map and GUI description files.
+#include <velmora/gui/GUIManager.h>
+
+#include <algorithm>
+#include <new>
+
+#include <velmora/config/IniFile.h>
+#include <velmora/core/Log.h>
+#include <velmora/gui/Button.h>
+#include <velmora/gui/CoolButton.h>
+#include <velmora/gui/MLStatic.h>
+#include <velmora/gui/Static.h>
+
+GUIManager::GUIManager() : m_pDefaultContainer(new CWindow(nullptr)) { m_WindowList.push_back(m_pDefaultContainer); }
+
+GUIManager::~GUIManager() { RemoveAll(); }
+
+CWindow* GUIManager::CreateControl(int type, CWindow* parent) {
+    switch (type) {
+        case GUI_TYPE_WINDOW: return new (std::nothrow) CWindow(parent);
+        case GUI_TYPE_BUTTON: return new (std::nothrow) Button(parent);
+        case GUI_TYPE_STATIC: return new (std::nothrow) GStatic(parent);
+        case GUI_TYPE_COOLBUTTON: return new (std::nothrow) CoolButton(parent);
+        case GUI_TYPE_MLSTATIC: return new (std::nothrow) MLStatic(parent);
+        default: return nullptr;
+    }
+}
+
+bool GUIManager::FindContainer(CWindow* window) const {
+    return std::find(m_WindowList.begin(), m_WindowList.end(), window) != m_WindowList.end();
+}
+
+bool GUIManager::FindContainer(DWORD id) const {
+    return std::any_of(m_WindowList.begin(), m_WindowList.end(), [id](CWindow* w) { return w->GetID() == id; });
+}
+
+void GUIManager::AddWindowFront(CWindow* window) {
+    if (!window || FindContainer(window)) return;
+    m_WindowList.insert(m_WindowList.begin(), window);
+}
+
+void GUIManager::AddWindowBack(CWindow* window) {
+    if (!window || FindContainer(window)) return;
+    m_WindowList.push_back(window);
+}
+
+void GUIManager::SetAsTopWindow(DWORD id) {
+    auto it = std::find_if(m_WindowList.begin(), m_WindowList.end(), [id](CWindow* w) { return w->GetID() == id; });
+    if (it == m_WindowList.end()) return;
+    CWindow* window = *it;
+    m_WindowList.erase(it);
+    m_WindowList.push_back(window);
+}
+
+void GUIManager::SetAsTopWindow(CWindow* window) {
+    auto it = std::find(m_WindowList.begin(), m_WindowList.end(), window);
+    if (!window || it == m_WindowList.end()) return;
+    m_WindowList.erase(it);
+    m_WindowList.push_back(window);
+}
+
+CWindow* GUIManager::GetElement(DWORD id) const {
+    for (CWindow* window : m_WindowList) {
+        if (window->GetID() == id) return window;
+        if (CWindow* child = window->GetSubWindow(id)) return child;
+    }
+    return nullptr;
+}
+
+void GUIManager::RemoveElement(CWindow* window, bool destroy) {
+    if (!window) return;
+    for (auto it = m_WindowList.begin(); it != m_WindowList.end(); ++it) {
+        if (*it == window) {
+            m_WindowList.erase(it);
+            // Lists without a container must not load into a window the manager gave away.
+            if (window == m_pDefaultContainer) m_pDefaultContainer = nullptr;
+            if (destroy) delete window;
+            return;
+        }
+        const int before = (*it)->GetSubWindowsCount();
+        (*it)->RemoveWindow(window, destroy);
+        if ((*it)->GetSubWindowsCount() != before) return;  // a window has one parent
+    }
+}
+
+void GUIManager::RemoveAll() {
+    std::vector<CWindow*> windows;
+    windows.swap(m_WindowList);
+    for (CWindow* window : windows) delete window;
+    m_IDMap.clear();
+    m_pDefaultContainer = nullptr;
+}
+
+void GUIManager::Reset() {
+    RemoveAll();
+    m_pDefaultContainer = new (std::nothrow) CWindow(nullptr);
+    if (m_pDefaultContainer) m_WindowList.push_back(m_pDefaultContainer);
+}
+
+bool GUIManager::ProcessEvent() {
+    m_EventOrder = m_WindowList;
+    for (auto it = m_EventOrder.rbegin(); it != m_EventOrder.rend(); ++it)
+        if ((*it)->ProcessEvent()) return true;
+    return false;
+}
+
+void GUIManager::Render() {
+    for (CWindow* window : m_WindowList) window->Render();
+}
+
+bool GUIManager::RegisterID(DWORD id, CWindow* window, const char* path, const char* section) {
+    if (m_IDMap.count(id)) {
+        WriteLog(INFO_ERROR, "Control ID[%d] has been used in file[%s]index[%s]", int(id), path, section);
+        return false;
+    }
+    m_IDMap[id] = window;
+    return true;
+}
+
+bool GUIManager::LoadFromFile(const char* path) {
+    if (!path) return false;
+    CIniFile ini(path);
+    char section[CIniFile::MAX_BUFFER];
+    char containerName[CIniFile::MAX_BUFFER];
+    char elementName[CIniFile::MAX_BUFFER];
+    for (int n = 0; n < ini.GetIndexNum(); ++n) {
+        if (!ini.GetIndex(n, section, sizeof(section)) || ini.ReadInt(section, "GUIType", 0) != 0) continue;
+
+        // A list section: its container, then the run of control lines under its header.
+        ini.ReadString(section, "Container", containerName, sizeof(containerName), "");
+        const int containerID = containerName[0] ? ini.ReadInt(containerName, "ID", 0) : 0;
+        CWindow* container = nullptr;
+        if (containerName[0] && containerID) {
+            container = CreateControl(GUI_TYPE_WINDOW, nullptr);
+            if (!container) return false;
+            if (!RegisterID(DWORD(containerID), container, path, containerName)) {
+                delete container;
+                return false;
+            }
+            container->LoadFromIni(path, containerName);
+            AddWindowBack(container);
+        } else {
+            container = m_pDefaultContainer;
+            if (!container) return false;
+        }
+
+        const int lines = ini.GetContinueData(section);
+        for (int line = 0; line < lines; ++line) {
+            ini.ReadString(section, line, elementName, sizeof(elementName));
+            const int type = ini.ReadInt(elementName, "GUIType", 0);
+            const int id = ini.ReadInt(elementName, "ID", 0);
+            CWindow* element = type ? CreateControl(type, container) : nullptr;
+            if (!element || id == 0) {
+                delete element;
+                return false;
+            }
+            if (!RegisterID(DWORD(id), element, path, elementName)) {
+                delete element;
+                return false;
+            }
+            element->LoadFromIni(path, elementName);
+            container->AddWindow(element);
+            // Controls that own further IDs (a radio group's boxes) register them here.
+        }
+    }
+    return true;
+}
