@@ -1,31 +1,15 @@
 // amftool run as a program on real files: pack, info and unpack give the pictures back
 // exactly, for uniform and variable sets of mixed image formats, and bad input gets a
 // message and a non-zero exit status.
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 
 #include "support/ResourceFixture.h"
+#include "support/ToolProcess.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string output;  // standard output and standard error together
-};
-
-Outcome RunTool(const std::string& args) {
-    const std::string command = std::string(AMFTOOL) + " " + args + " 2>&1";
-    Outcome r{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.output.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
+Outcome RunTool(const std::string& args) { return RunProgram(AMFTOOL, args); }
 
 Pixels Decode(const std::string& path) {
     velmora::DecodedImage image;

@@ -1,0 +1,169 @@
+// GuiViewer: loading, reloading, drawing and reporting a GUI description file.
+#include "GuiViewer.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr char kLogFile[] = "VLMLog.html";
+constexpr DWORD kBackground = 0xFF3A4048;
+constexpr DWORD kErrorColor = 0xFFFF6060;
+// How often the file's stamp is looked at.
+constexpr DWORD kCheckInterval = 250;
+
+long FileSize(const char* path) {
+    struct stat s {};
+    return stat(path, &s) == 0 ? long(s.st_size) : 0;
+}
+
+// The error records the log gained after `offset`, without their "[number][time]" prefix.
+std::vector<std::string> LogErrorsAfter(long offset) {
+    std::vector<std::string> errors;
+    std::ifstream in(kLogFile, std::ios::binary);
+    if (!in) return errors;
+    in.seekg(offset);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string log = text.str();
+    const std::string open = "color=\"#ff0000\">", close = "</font><br>";
+    for (size_t at = log.find(open); at != std::string::npos; at = log.find(open, at)) {
+        at += open.size();
+        const size_t end = log.find(close, at);
+        if (end == std::string::npos) break;
+        std::string line = log.substr(at, end - at);
+        const size_t time = line.find("][");
+        if (line.rfind("[", 0) == 0 && time != std::string::npos && line.find(']', time + 2) != std::string::npos)
+            line = line.substr(line.find(']', time + 2) + 1);
+        errors.push_back(line);
+        at = end;
+    }
+    return errors;
+}
+
+}  // namespace
+
+GuiViewer::GuiViewer(GuiViewOptions options, FILE* out) : m_Options(std::move(options)), m_pOut(out) {
+    SetWindowWidth(m_Options.width);
+    SetWindowHeight(m_Options.height);
+    SetDLLFileLog(true);
+    SetFPS(60);
+}
+
+bool GuiViewer::Start() {
+    const std::string title = "guiview - " + m_Options.file;
+    if (!InitApplication(GetModuleHandleA(nullptr), SW_SHOW, title.c_str(), nullptr)) return false;
+    Load();
+    return true;
+}
+
+const char* GuiViewer::ClassName(DWORD type) {
+    switch (type) {
+        case GUI_TYPE_WINDOW: return "CWindow";
+        case GUI_TYPE_BUTTON: return "Button";
+        case GUI_TYPE_STATIC: return "GStatic";
+        case GUI_TYPE_CHECKBOX: return "CCheckBox";
+        case GUI_TYPE_RADIOGROUP: return "RadioGroup";
+        case GUI_TYPE_SLIDER: return "CSlider";
+        case GUI_TYPE_SCROLLBAR: return "GScrollBar";
+        case GUI_TYPE_LISTBOX: return "GListBox";
+        case GUI_TYPE_COOLBUTTON: return "CoolButton";
+        case GUI_TYPE_COOLSCROLL: return "CoolScroll";
+        case GUI_TYPE_COOLLISTBOX: return "CoolListBox";
+        case GUI_TYPE_NUMBERINPUTBOX: return "CNumberInputBox";
+        case GUI_TYPE_MLSTATIC: return "MLStatic";
+        default: return "unknown";
+    }
+}
+
+const char* GuiViewer::EventName(DWORD code) {
+    switch (code) {
+        case GUI_EVENT_ENTER: return "GUI_EVENT_ENTER";
+        case GUI_EVENT_PRESS: return "GUI_EVENT_PRESS";
+        case GUI_EVENT_CLICK: return "GUI_EVENT_CLICK";
+        case GUI_EVENT_LEAVE: return "GUI_EVENT_LEAVE";
+        case GUI_EVENT_CHANGE: return "GUI_EVENT_CHANGE";
+        default: return "unknown";
+    }
+}
+
+std::string GuiViewer::Describe(const CMessage& message) {
+    // The control is alive: messages are drained in the frame that posted them.
+    const CWindow* control = static_cast<const CWindow*>(message.m_pData);
+    char line[160];
+    std::snprintf(line, sizeof(line), "id=%u class=%s event=%s param2=%u", unsigned(message.m_dwSourceID),
+                  control ? ClassName(control->GetType()) : "none", EventName(message.m_dwParam1),
+                  unsigned(message.m_dwParam2));
+    return line;
+}
+
+std::string GuiViewer::Stamp() const {
+    struct stat s {};
+    if (stat(m_Options.file.c_str(), &s) != 0) return "";
+    return std::to_string(s.st_mtim.tv_sec) + "." + std::to_string(s.st_mtim.tv_nsec) + ":" + std::to_string(s.st_size);
+}
+
+void GuiViewer::Load() {
+    GUIManager* manager = GetGUIManager();
+    if (!manager) return;
+    manager->Reset();
+    RemoveAllMessage();  // messages of the old windows point at deleted controls
+    m_strStamp = Stamp();
+    const long logSize = FileSize(kLogFile);
+    m_bLoaded = manager->LoadFromFile(m_Options.file.c_str());
+    m_Errors = LogErrorsAfter(logSize);
+    if (!m_bLoaded)
+        m_Errors.push_back(
+            "The file did not load completely: an element without a type or an ID, of an "
+            "unknown type, or a duplicate ID.");
+    ++m_nLoads;
+    WriteLog(INFO_NORMAL, "guiview: loaded %s (%d windows)%s", m_Options.file.c_str(), manager->GetWindowCount(),
+             m_bLoaded ? "" : ", with errors");
+    std::fprintf(m_pOut, "loaded %s%s\n", m_Options.file.c_str(), m_bLoaded ? "" : " with errors");
+    for (const std::string& error : m_Errors) std::fprintf(m_pOut, "error: %s\n", error.c_str());
+    std::fflush(m_pOut);
+}
+
+void GuiViewer::PrintMessages() {
+    int index = 0;
+    CMessage message;
+    while (PeekMessageA(index, message, true)) {
+        if (message.m_dwMessage != MSG_GUI_EVENT) continue;
+        std::fprintf(m_pOut, "%s\n", Describe(message).c_str());
+    }
+    std::fflush(m_pOut);
+}
+
+void GuiViewer::DrawErrors() {
+    int y = GetWindowHeight() - 8 - 16 * int(m_Errors.size());
+    for (const std::string& error : m_Errors) {
+        DrawSingleLine(8, y, kErrorColor, false, "%s", error.c_str());
+        y += 16;
+    }
+}
+
+void GuiViewer::MainLoop() {
+    ++m_nFramesRun;
+    const DWORD now = timeGetTime();
+    if (now - m_dwLastCheck >= kCheckInterval) {
+        m_dwLastCheck = now;
+        const std::string stamp = Stamp();
+        if (!stamp.empty() && stamp != m_strStamp) Load();
+    }
+    GUIManager* manager = GetGUIManager();
+    manager->ProcessEvent();
+    PrintMessages();
+
+    CGraphics* graphics = GetGraphics();
+    graphics->SetBKColor(kBackground);
+    if (graphics->BeginScene()) {
+        manager->Render();
+        DrawErrors();
+        const bool last = m_Options.frames > 0 && m_nFramesRun >= m_Options.frames;
+        if (last && !m_Options.snap.empty()) graphics->SnapToFile(m_Options.snap.c_str());
+        graphics->EndScene();
+    }
+    if (m_Options.frames > 0 && m_nFramesRun >= m_Options.frames) PostQuitMessage(0);
+}
