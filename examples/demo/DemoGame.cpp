@@ -34,6 +34,7 @@ DWORD DemoGame::LoadFrames(const std::string& folder, const char* name) {
 }
 
 void DemoGame::LoadArt(const std::string& folder) {
+    m_Menu.Load(folder);
     m_hBall = LoadFrames(folder, "ball.amf");
     m_hStar = LoadFrames(folder, "star.amf");
     if (!m_hBall) return;
@@ -52,14 +53,14 @@ void DemoGame::LoadArt(const std::string& folder) {
 void DemoGame::DrawSprites() {
     for (CAnimation& ball : m_Balls) {
         ball.Update();
-        ball.Render();
+        if (m_Menu.ShowBalls()) ball.Render();
     }
-    if (m_hBall) {
+    if (m_hBall && m_Menu.ShowBalls()) {
         // The same animation drawn twice as large and mirrored, tinted orange.
         CGraphics* graphics = GetGraphics();
         graphics->RenderAnimation(m_hBall, m_Balls[0].GetCurrentFrame(), 720, 500, -2.0f, 2.0f, nullptr, 0xFFFFB060);
     }
-    if (!m_hStar) return;
+    if (!m_hStar || !m_Menu.ShowStars()) return;
     CGraphics* graphics = GetGraphics();
     const float t = m_nFramesRun * 0.05f;
     graphics->BeginSprite();  // one batch for the row of stars
@@ -102,7 +103,7 @@ void DemoGame::DrawScene() {
                            0,
                            0};
     }
-    DrawPrimitive(D3DPT_LINELIST, 24, star);
+    if (m_Menu.ShowLines()) DrawPrimitive(D3DPT_LINELIST, 24, star);
 
     // A frame around everything and a field of points.
     Vertex frame[5] = {{10, 10, 0, 0xFF80FF80, 0, 0},
@@ -127,6 +128,7 @@ void DemoGame::DrainMessages() {
     CMessage message(0, 0, 0);
     while (PeekMessageA(index, message, true)) {
         if (message.m_dwMessage == MSG_DEVICE_READY) ++m_nDeviceResets;
+        m_Menu.Handle(message);
     }
 }
 
@@ -147,6 +149,7 @@ void DemoGame::DrawTexts() {
 }
 
 void DemoGame::MainLoop() {
+    m_Menu.ProcessEvent();
     DrainMessages();
     ++m_nFramesRun;
     CGraphics* graphics = GetGraphics();
@@ -155,6 +158,7 @@ void DemoGame::MainLoop() {
         DrawScene();
         DrawSprites();
         DrawTexts();
+        m_Menu.Render();
         bool last = m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit;
         if (last && !m_strSnapFile.empty()) graphics->SnapToFile(m_strSnapFile.c_str());
         graphics->EndScene();

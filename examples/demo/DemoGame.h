@@ -5,6 +5,8 @@
 
 #include <velmora/Velmora.h>
 
+#include "DemoMenu.h"
+
 class DemoGame : public CGameApp {
 public:
     // Stops after `frames` frames (0 runs until the window is closed) and, when `snapFile`
@@ -13,8 +15,8 @@ public:
 
     void MainLoop() override;
     int FramesRun() const { return m_nFramesRun; }
-    // Loads the demo's AMF art from `folder` into the frame manager; a missing file is
-    // logged as a warning and the demo runs on without it.
+    // Loads the demo's AMF art from `folder` into the frame manager, and its menu; a missing
+    // file is logged as a warning and the demo runs on without it.
     void LoadArt(const std::string& folder);
 
 private:
@@ -33,4 +35,5 @@ private:
     int m_nDeviceResets = 0;  // device-ready messages drained from the queue
     GFont m_Font;             // a second font for the multi-line text
     bool m_bFontReady = false;
+    DemoMenu m_Menu;  // the main menu, drawn over the scene
 };
