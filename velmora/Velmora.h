@@ -54,5 +54,8 @@
 #include <velmora/gui/Static.h>
 #include <velmora/gui/Window.h>
 
+#include <velmora/particle/ParticleManager.h>
+#include <velmora/particle/ParticleSystem.h>
+
 #include <velmora/app/EngineGlobals.h>
 #include <velmora/app/GameApp.h>

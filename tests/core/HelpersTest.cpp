@@ -93,6 +93,9 @@ TEST(NumericTest, InvSqrtAndRounding) {
     for (float x : {0.01f, 1.0f, 4.0f, 2.0f, 12345.0f}) {
         EXPECT_NEAR(InvSqrt(x) * std::sqrt(x), 1.0f, 0.002f) << x;
     }
+    // Negative and NaN input (a NaN length) give no number, without signed overflow.
+    EXPECT_TRUE(std::isinf(InvSqrt(-4.0f)));
+    EXPECT_TRUE(std::isnan(InvSqrt(-NAN)));
     struct Case {
         float f;
         int expected;

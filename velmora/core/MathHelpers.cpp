@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <velmora/core/detail/FastMath.h>
 #include <velmora/platform/win32/CRuntime.h>  // the runtime's random sequence
 
 namespace {
@@ -18,15 +19,7 @@ float FloatFromBits(uint32_t bits) {
 
 }  // namespace
 
-float InvSqrt(float x) {
-    int32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    int32_t i = 0x5F3759DF - (bits >> 1);
-    float y;
-    std::memcpy(&y, &i, sizeof y);
-    const float kHalf = FloatFromBits(0x3EFFF2E5);  // 0.49990001
-    return y * (1.5f - kHalf * x * y * y);
-}
+float InvSqrt(float x) { return vlm_engine::FastInvSqrt(x); }
 
 int FloatToIntAver(float f) {
     // Values outside int (or NaN) have no truncation; clamp instead of undefined behaviour.
