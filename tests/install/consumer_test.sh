@@ -22,6 +22,14 @@ if nm -DC "$prefix"/lib*/libvelmora.so* 2>/dev/null | grep -q 'VelmoraTest::'; t
   exit 1
 fi
 
+# The installed tools find the installed library: run without arguments, each answers with
+# its usage (status 2).
+for tool in amftool fxview; do
+  status=0
+  "$prefix/bin/$tool" >/dev/null 2>&1 || status=$?
+  [ "$status" -eq 2 ] || { echo "installed $tool: exit status $status, not 2" >&2; exit 1; }
+done
+
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig:$prefix/lib/x86_64-linux-gnu/pkgconfig
 cd "$work"
 # shellcheck disable=SC2046,SC2086

@@ -1,0 +1,74 @@
+// fxview run as a program: an effect kept beside its texture is fired where asked, its
+// particles land in the saved last frame and the run is summed up on standard output; bad
+// input gets a message and a non-zero exit status.
+#include <filesystem>
+
+#include "support/ResourceFixture.h"
+#include "support/ToolProcess.h"
+
+namespace {
+
+Outcome RunViewer(const std::string& args) { return RunProgram(FXVIEW, args); }
+
+// A still 6 x 6 particle that lives long, drawn from a white texture.
+const char kDot[] =
+    "[FX]\r\nTextureFile=white.png\r\nEmissionNum=1\r\nfLifetime=-1\r\nfParticleLifeMin=100\r\n"
+    "fParticleLifeMax=100\r\nfSizeStart=6\r\nfSizeEnd=6\r\ndwColorStart=0xFF20C040\r\ndwColorEnd=0xFF20C040\r\n";
+
+TEST(FxViewTest, FiresTheEffectWhereAskedAndSavesTheLastFrame) {
+    std::filesystem::create_directories("fx");
+    WritePng("fx/white.png", Picture{4, 4, Pixels(16, 0xFFFFFFFF)});
+    WriteFile("fx/dot.ini", kDot);
+    std::filesystem::remove("dot.bmp");
+    // The texture is only beside the file, so fxview works from the file's folder; the
+    // snapshot still lands where it was asked for.
+    Outcome r = RunViewer("fx/dot.ini --frames 20 --at 100,200 --snap dot.bmp");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("fxview: dot.ini: 20 frames, particles alive at the end: 1, update "), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("last frame saved to "), std::string::npos) << r.output;
+
+    vlm_platform::DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(vlm_platform::DecodeImageFile("dot.bmp", &image, &error)) << error;
+    ASSERT_EQ(image.width, 800u);
+    ASSERT_EQ(image.height, 600u);
+    auto at = [&](int x, int y) { return image.pixels[size_t(y) * image.width + size_t(x)] & 0xFFFFFF; };
+    size_t dot = 0;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (at(x, y) == 0x20C040) {
+                ++dot;
+                EXPECT_TRUE(x >= 100 && x < 106 && y >= 200 && y < 206) << x << "," << y;
+            }
+    EXPECT_EQ(dot, 36u);
+    EXPECT_EQ(at(99, 203), 0x181818u);  // the background
+}
+
+TEST(FxViewTest, BadInputGetsAMessageAndAFailingStatus) {
+    WriteFile("plain.ini", "[Other]\r\nk=1\r\n");
+    WriteFile("lost.ini", "[FX]\r\nTextureFile=nothere.png\r\n");
+    struct Case {
+        const char* args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", 2, "no effect file given"},
+        {"missing.ini --frames 1", 1, "missing.ini: No such file or directory"},
+        {"plain.ini --frames 1", 1, "plain.ini: no [FX] section"},
+        {"lost.ini --frames 1", 1, "lost.ini: texture nothere.png not found"},
+        {"plain.ini --frames many", 2, "--frames needs a number"},
+        {"plain.ini --at 5", 2, "--at needs a point X,Y"},
+        {"plain.ini --at -5,3", 2, "--at needs a point X,Y"},
+        {"plain.ini --zoom 2", 2, "unknown option --zoom"},
+        {"plain.ini lost.ini", 2, "one effect file at a time"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = RunViewer(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
+        EXPECT_NE(r.output.find(c.message), std::string::npos) << c.args << "\n" << r.output;
+    }
+}
+
+}  // namespace
