@@ -37,6 +37,7 @@ void DemoGame::LoadArt(const std::string& folder) {
     m_Menu.Load(folder);
     m_hBall = LoadFrames(folder, "ball.amf");
     m_hStar = LoadFrames(folder, "star.amf");
+    m_Effects.Load(folder);
     if (!m_hBall) return;
     const std::string path = folder.empty() ? "ball.amf" : folder + "/ball.amf";
     const LOOP_TYPE loops[3] = {LOOP_CYCLE, LOOP_PINGPONG, LOOP_CYCLE};
@@ -152,11 +153,13 @@ void DemoGame::MainLoop() {
     m_Menu.ProcessEvent();
     DrainMessages();
     ++m_nFramesRun;
+    m_Effects.Update(m_nFramesRun);
     CGraphics* graphics = GetGraphics();
     graphics->SetBKColor(0xFF102040);
     if (graphics->BeginScene()) {
         DrawScene();
         DrawSprites();
+        m_Effects.Render(m_hBall, m_Balls[0].GetCurrentFrame());
         DrawTexts();
         m_Menu.Render();
         bool last = m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit;

@@ -5,6 +5,7 @@
 
 #include <velmora/Velmora.h>
 
+#include "DemoEffects.h"
 #include "DemoMenu.h"
 
 class DemoGame : public CGameApp {
@@ -35,5 +36,6 @@ private:
     int m_nDeviceResets = 0;  // device-ready messages drained from the queue
     GFont m_Font;             // a second font for the multi-line text
     bool m_bFontReady = false;
+    DemoEffects m_Effects;  // fire, sparks and the ball's smoke trail
     DemoMenu m_Menu;  // the main menu, drawn over the scene
 };

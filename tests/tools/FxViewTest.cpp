@@ -12,19 +12,21 @@ Outcome RunViewer(const std::string& args) { return RunProgram(FXVIEW, args); }
 
 // A still 6 x 6 particle that lives long, drawn from a white texture.
 const char kDot[] =
-    "[FX]\r\nTextureFile=white.png\r\nEmissionNum=1\r\nfLifetime=-1\r\nfParticleLifeMin=100\r\n"
+    "[FX]\r\nTextureFile=art/white.png\r\nEmissionNum=1\r\nfLifetime=-1\r\nfParticleLifeMin=100\r\n"
     "fParticleLifeMax=100\r\nfSizeStart=6\r\nfSizeEnd=6\r\ndwColorStart=0xFF20C040\r\ndwColorEnd=0xFF20C040\r\n";
 
 TEST(FxViewTest, FiresTheEffectWhereAskedAndSavesTheLastFrame) {
-    std::filesystem::create_directories("fx");
-    WritePng("fx/white.png", Picture{4, 4, Pixels(16, 0xFFFFFFFF)});
-    WriteFile("fx/dot.ini", kDot);
+    std::filesystem::remove_all("art");  // the texture must not be found from here
+    std::filesystem::create_directories("game/art");
+    WritePng("game/art/white.png", Picture{4, 4, Pixels(16, 0xFFFFFFFF)});
+    WriteFile("game/art/dot.ini", kDot);
     std::filesystem::remove("dot.bmp");
-    // The texture is only beside the file, so fxview works from the file's folder; the
+    // The texture's name is relative to the game's folder, so fxview works from there; the
     // snapshot still lands where it was asked for.
-    Outcome r = RunViewer("fx/dot.ini --frames 20 --at 100,200 --snap dot.bmp");
+    Outcome r = RunViewer("game/art/dot.ini --frames 20 --at 100,200 --snap dot.bmp");
     ASSERT_EQ(r.status, 0) << r.output;
-    EXPECT_NE(r.output.find("fxview: dot.ini: 20 frames, particles alive at the end: 1, update "), std::string::npos)
+    EXPECT_NE(r.output.find("fxview: art/dot.ini: 20 frames, particles alive at the end: 1, update "),
+              std::string::npos)
         << r.output;
     EXPECT_NE(r.output.find("last frame saved to "), std::string::npos) << r.output;
 

@@ -2,7 +2,8 @@
 //   fxview FILE.ini [--snap OUT.bmp] [--frames N] [--at X,Y]
 // Fires the effect of FILE.ini (section "FX") at the window's centre or at X,Y; while the
 // left button is held the effect follows the pointer. Space fires it again, S stops it.
-// The file is read again whenever it changes on disk. Without a display it runs 120 frames
+// The file is read again whenever it changes on disk. The texture's name is looked up from
+// the working directory, then from the file's folder upwards. Without a display it runs 120 frames
 // (or N) off-screen; --snap saves the last frame as a BMP file.
 // Exit status: 0 done, 1 the file or its texture could not be read, 2 a usage error.
 #include <unistd.h>
@@ -112,17 +113,20 @@ int main(int argc, char** argv) {
         if (!HasEffectSection(ini)) return FileError(options.file, "no [FX] section: not a particle effect");
         char texture[CIniFile::MAX_BUFFER];
         ini.ReadString("FX", "TextureFile", texture, sizeof texture, "");
-        // Texture names are read from the working directory, as a game reads them; an effect
-        // kept beside its texture is shown from its own folder.
+        // Texture names are read from the working directory, as a game reads them from its
+        // own folder. When the name isn't found from here, fxview works from the first folder
+        // that has it, from the file's own folder upwards (the game's folder, for a name like
+        // "fx/spark.png").
         if (*texture && !Readable(texture)) {
-            const std::filesystem::path file(options.file);
-            const std::filesystem::path folder = file.parent_path();
-            if (folder.empty() || !Readable((folder / texture).string()))
+            const std::filesystem::path file = std::filesystem::absolute(options.file);
+            std::filesystem::path folder = file.parent_path();
+            while (!Readable((folder / texture).string()) && folder != folder.root_path())
+                folder = folder.parent_path();
+            if (!Readable((folder / texture).string()))
                 return FileError(options.file, std::string("texture ") + texture + " not found");
-            if (!options.snapFile.empty() && std::filesystem::path(options.snapFile).is_relative())
-                options.snapFile = std::filesystem::absolute(options.snapFile).string();
+            if (!options.snapFile.empty()) options.snapFile = std::filesystem::absolute(options.snapFile).string();
             if (chdir(folder.c_str()) != 0) return FileError(folder.string(), std::strerror(errno));
-            options.file = file.filename().string();
+            options.file = std::filesystem::relative(file, folder).string();
         }
     }
 
