@@ -73,8 +73,8 @@ bool GLQuads::Create(int width, int height, int textureSize, const std::vector<u
         m_error = SDL_GetError();
         return false;
     }
-    m_window = SDL_CreateWindow("Velmora particle floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    m_window = SDL_CreateWindow("Velmora particle floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!m_window) {
         m_error = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

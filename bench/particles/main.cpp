@@ -165,8 +165,8 @@ void DrawOnce(IDirect3DDevice9* device, IDirect3DTexture9* texture,
         const GLQuads::Vertex* c = &quads[static_cast<size_t>(q) * 4];
         EngineVertex* v = &list[static_cast<size_t>(q) * 6];
         const int corner[6] = {0, 1, 2, 2, 1, 3};
-        for (int k = 0; k < 6; ++k) v[k] = {c[corner[k]].x, c[corner[k]].y, 0.0f, c[corner[k]].color, c[corner[k]].u,
-                                            c[corner[k]].v};
+        for (int k = 0; k < 6; ++k)
+            v[k] = {c[corner[k]].x, c[corner[k]].y, 0.0f, c[corner[k]].color, c[corner[k]].u, c[corner[k]].v};
     }
     device->SetTexture(0, texture);
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(n * 2), list.data(), sizeof(EngineVertex));
