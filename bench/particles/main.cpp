@@ -18,8 +18,8 @@
 #include <vector>
 
 #include <velmora/Velmora.h>
-#include <velmora/platform/d3dx9/detail/ImageCodec.h>  // writes the particle texture's PNG file
-#include <velmora/platform/testing/TestSeams.h>        // the manual clock: exactly one step per Update
+#include <velmora/platform/d3dx9/ImageCodec.h>  // writes the particle texture's PNG file
+#include <velmora/testing/TestSeams.h>          // the manual clock: exactly one step per Update
 
 #include "particles/GLQuads.h"
 #include "particles/Reference.h"
@@ -269,11 +269,11 @@ int main(int argc, char** argv) {
     const int warmUp = quick ? 1 : 3;
     const int maxQuads = 100 * ParticleSystem::MAX_PARTICLES;
 
-    vlm_platform::DecodedImage image;
+    velmora::DecodedImage image;
     image.width = image.height = kTextureSize;
     const std::vector<uint32_t> pixels = TexturePixels();
     image.pixels.assign(pixels.begin(), pixels.end());
-    if (!vlm_platform::WritePngFile(kTextureFile, image)) {
+    if (!velmora::WritePngFile(kTextureFile, image)) {
         std::fprintf(stderr, "bench_particles: can't write %s\n", kTextureFile);
         return 1;
     }

@@ -30,9 +30,9 @@ TEST(FxViewTest, FiresTheEffectWhereAskedAndSavesTheLastFrame) {
         << r.output;
     EXPECT_NE(r.output.find("last frame saved to "), std::string::npos) << r.output;
 
-    vlm_platform::DecodedImage image;
+    velmora::DecodedImage image;
     std::string error;
-    ASSERT_TRUE(vlm_platform::DecodeImageFile("dot.bmp", &image, &error)) << error;
+    ASSERT_TRUE(velmora::DecodeImageFile("dot.bmp", &image, &error)) << error;
     ASSERT_EQ(image.width, 800u);
     ASSERT_EQ(image.height, 600u);
     auto at = [&](int x, int y) { return image.pixels[size_t(y) * image.width + size_t(x)] & 0xFFFFFF; };
