@@ -180,6 +180,13 @@ TEST_F(ParticleDrawingTest, MissingFileGivesZeroParametersAndEmitsNothing) {
     Step(ps, 5);
     EXPECT_EQ(ps.GetParticlesAlive(), 0);
     EXPECT_EQ(ps.GetAge(), -2.0f);
+
+    // A null record is refused and changes nothing.
+    ParticleSystem fromNull(nullptr, white);
+    EXPECT_EQ(WordsOf(fromNull.GetInfo()), Words{});
+    ps.SetSystem(nullptr, white);
+    EXPECT_EQ(ps.GetTexture(), 0u);
+    EXPECT_EQ(Errors(), std::vector<std::string>(2, "Invalidate parameter!"));
 }
 
 TEST_F(ParticleDrawingTest, ParticlesLandWhereTruncationPutsThem) {
