@@ -9,6 +9,7 @@
 #include <SDL.h>       // the video driver's name for the report
 #include <epoxy/gl.h>  // glFinish on the engine's context, so that the rasteriser's work is counted
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -61,8 +62,8 @@ ParticleSystemInfo Effect(bool shortLived) {
     std::memset(&info, 0, sizeof info);
     info.EmissionNum = ParticleSystem::MAX_PARTICLES;
     info.fLifetime = -1.0f;
-    info.fParticleLifeMin = shortLived ? 0.5f : 1000.0f;
-    info.fParticleLifeMax = shortLived ? 1.5f : 1000.0f;
+    info.fParticleLifeMin = shortLived ? 0.5f : 1e9f;
+    info.fParticleLifeMax = shortLived ? 1.5f : 1e9f;
     info.fXPosMin = info.fYPosMin = -30.0f;
     info.fXPosMax = info.fYPosMax = 30.0f;
     info.Spread = 6.2831855f;
@@ -178,8 +179,18 @@ struct UpdateRow {
     bool same;
 };
 
-// (a) Update alone, engine and reference taking turns frame by frame.
-UpdateRow MeasureUpdate(int count, DWORD texture, int frames, int runs) {
+// Steps every system `frames` times and returns the wall-clock nanoseconds per particle step.
+template <class Step>
+double NanosecondsPerParticle(int frames, int particles, Step step) {
+    VelmoraBench::Stopwatch watch;
+    for (int f = 0; f < frames; ++f) step();
+    return watch.Milliseconds() * 1e6 / (static_cast<double>(frames) * particles);
+}
+
+// (a) Update alone. Engine and reference take turns sample by sample; a sample is a batch of
+// frames of about 50,000 particle steps, and the median over the samples leaves out those that
+// another program on the machine interrupted.
+UpdateRow MeasureUpdate(int count, DWORD texture, int samples) {
     auto systems = MakeSystems(count, false, texture);
     std::vector<std::unique_ptr<RefSystem>> reference;
     for (const auto& ps : systems) {
@@ -190,31 +201,27 @@ UpdateRow MeasureUpdate(int count, DWORD texture, int frames, int runs) {
         reference.push_back(std::move(ref));
     }
     const int particles = CountParticles(systems);
+    const int batch = std::max(1, 50000 / particles);
+    auto engine = [&] {
+        VelmoraTest::AdvanceClock(kStepMs);
+        for (auto& ps : systems) ps->Update();
+    };
+    auto plain = [&] {
+        for (auto& ref : reference) ReferenceStep(*ref, 0.02f);  // the engine's step
+    };
+    for (int f = 0; f < batch * 4; ++f) {  // warm-up: caches and branch predictors for both
+        engine();
+        plain();
+    }
     std::vector<double> engineNs, referenceNs;
-    for (int run = 0; run < runs; ++run) {
-        double engineMs = 0, referenceMs = 0;
-        for (int f = 0; f < frames; ++f) {
-            VelmoraTest::AdvanceClock(kStepMs);
-            auto engine = [&] {
-                VelmoraBench::Stopwatch watch;
-                for (auto& ps : systems) ps->Update();
-                engineMs += watch.Milliseconds();
-            };
-            auto plain = [&] {
-                VelmoraBench::Stopwatch watch;
-                for (auto& ref : reference) ReferenceStep(*ref, kStepMs * 0.001f);
-                referenceMs += watch.Milliseconds();
-            };
-            if (f % 2) {
-                engine();
-                plain();
-            } else {
-                plain();
-                engine();
-            }
+    for (int sample = 0; sample < samples; ++sample) {
+        if (sample % 2) {
+            engineNs.push_back(NanosecondsPerParticle(batch, particles, engine));
+            referenceNs.push_back(NanosecondsPerParticle(batch, particles, plain));
+        } else {
+            referenceNs.push_back(NanosecondsPerParticle(batch, particles, plain));
+            engineNs.push_back(NanosecondsPerParticle(batch, particles, engine));
         }
-        engineNs.push_back(engineMs * 1e6 / (static_cast<double>(frames) * particles));
-        referenceNs.push_back(referenceMs * 1e6 / (static_cast<double>(frames) * particles));
     }
     bool same = true;
     for (size_t i = 0; i < systems.size(); ++i) {
@@ -225,17 +232,11 @@ UpdateRow MeasureUpdate(int count, DWORD texture, int frames, int runs) {
 
     // The same, with particles dying and being replaced (about 2 % a step): the engine alone.
     auto shortLived = MakeSystems(count, true, texture);
+    auto shortStep = [&] { StepAll(shortLived); };
+    for (int f = 0; f < std::max(batch * 4, 100); ++f) shortStep();  // to the steady state
     std::vector<double> shortNs;
-    for (int run = 0; run < runs; ++run) {
-        double ms = 0;
-        for (int f = 0; f < frames; ++f) {
-            VelmoraTest::AdvanceClock(kStepMs);
-            VelmoraBench::Stopwatch watch;
-            for (auto& ps : shortLived) ps->Update();
-            ms += watch.Milliseconds();
-        }
-        shortNs.push_back(ms * 1e6 / (static_cast<double>(frames) * CountParticles(shortLived)));
-    }
+    for (int sample = 0; sample < samples; ++sample)
+        shortNs.push_back(NanosecondsPerParticle(batch, CountParticles(shortLived), shortStep));
     return {count,
             particles,
             VelmoraBench::Median(engineNs),
@@ -260,11 +261,11 @@ int main(int argc, char** argv) {
     }
     struct Plan {
         int systems;
-        int updateFrames;  // per run
         int renderFrames;  // per run
     };
-    const std::vector<Plan> plans = quick ? std::vector<Plan>{{1, 20, 2}, {10, 4, 1}, {100, 2, 1}}
-                                          : std::vector<Plan>{{1, 4000, 60}, {10, 400, 20}, {100, 40, 4}};
+    const std::vector<Plan> plans =
+        quick ? std::vector<Plan>{{1, 2}, {10, 1}, {100, 1}} : std::vector<Plan>{{1, 60}, {10, 20}, {100, 4}};
+    const int updateSamples = quick ? 5 : 401;
     const int runs = quick ? 1 : 7;
     const int warmUp = quick ? 1 : 3;
     const int maxQuads = 100 * ParticleSystem::MAX_PARTICLES;
@@ -314,15 +315,16 @@ int main(int argc, char** argv) {
         std::printf(
             "- Update: each frame the manual clock moves 20 ms and every system's Update runs one step; the "
             "reference loop (bench/particles/Reference.h) steps copies of the same particles with the same "
-            "arithmetic, compiled with the same flags; the two take turns frame by frame\n");
-        std::printf("- %d runs, median of the runs' means\n\n", runs);
+            "arithmetic, compiled with the same flags; the two take turns, %d samples each of about 50,000 "
+            "particle steps, median of the samples\n\n",
+            updateSamples);
         std::fflush(stdout);
 
         // (a) Update.
         VelmoraBench::Table updates({"systems", "particles", "engine Update ns/particle", "reference ns/particle",
                                      "ratio", "engine, particles dying and replaced, ns/particle"});
         for (const Plan& plan : plans) {
-            const UpdateRow row = MeasureUpdate(plan.systems, texture, plan.updateFrames, runs);
+            const UpdateRow row = MeasureUpdate(plan.systems, texture, updateSamples);
             if (!row.same) status = 1;
             updates.AddRow({std::to_string(row.systems), std::to_string(row.particles), Format("%.2f", row.engineNs),
                             Format("%.2f", row.referenceNs),
