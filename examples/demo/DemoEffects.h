@@ -1,6 +1,6 @@
 // The demo's particle effects, described in its own INI files under fx/: a campfire that
 // follows the pointer, sparks fired by the particle manager on a click (and every 0.7 s by
-// themselves), and a smoke trail behind a ball that circles the left of the screen.
+// themselves), and a smoke trail behind a ball that circles the star of lines.
 #pragma once
 
 #include <string>
@@ -9,9 +9,8 @@
 
 class DemoEffects {
 public:
-    // Loads the effects from `folder`/fx; the texture names inside are relative to `folder`,
-    // which must be the working directory. A missing file is logged as a warning and its
-    // effect left out.
+    // Loads the effects from `folder`/fx, whose texture names are relative to `folder`. A
+    // missing file is logged as a warning and its effect left out.
     void Load(const std::string& folder);
     // Follows the pointer and the frame count; a left click fires sparks at the pointer.
     void Update(int frame);
@@ -22,7 +21,7 @@ public:
     void Render(DWORD ballFrames, DWORD ballFrame);
 
 private:
-    bool Found(const std::string& file) const;
+    static std::string Prepare(const std::string& folder, const char* name);
 
     std::string m_strSparks;  // the sparks' file, for each burst
     ParticleSystem m_Fire;

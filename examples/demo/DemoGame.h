@@ -37,5 +37,5 @@ private:
     GFont m_Font;             // a second font for the multi-line text
     bool m_bFontReady = false;
     DemoEffects m_Effects;  // fire, sparks and the ball's smoke trail
-    DemoMenu m_Menu;  // the main menu, drawn over the scene
+    DemoMenu m_Menu;        // the main menu, drawn over the scene
 };

@@ -47,11 +47,7 @@ int main(int argc, char** argv) {
     }
     if (!snapFile.empty() && frames <= 0) frames = 120;
 
-    std::string snapPath = snapFile;  // the demo changes its working folder below
-    char here[4096];
-    if (!snapPath.empty() && snapPath[0] != '/' && getcwd(here, sizeof here))
-        snapPath = std::string(here) + "/" + snapPath;
-    DemoGame game(frames, snapPath);
+    DemoGame game(frames, snapFile);
     game.SetDLLFileLog(true);
     game.SetWindowMode(windowed);
     game.SetFPS(60);
@@ -59,12 +55,7 @@ int main(int argc, char** argv) {
         game.Destroy();
         return 1;
     }
-    // The demo works from its art folder, as a game from its own: the names inside its data
-    // files (the effects' textures) are relative to it. The log and the snapshot stay here.
-    const std::string art = ArtFolder();
-    if (!art.empty() && chdir(art.c_str()) != 0)
-        WriteLog(INFO_WARNING, "Demo art folder not reachable: %s", art.c_str());
-    game.LoadArt(art);
+    game.LoadArt(ArtFolder());
     game.Run();
     game.Destroy();
     std::printf("demo: %d frames%s%s\n", game.FramesRun(), snapFile.empty() ? "" : ", last one saved to ",
