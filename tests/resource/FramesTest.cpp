@@ -1,6 +1,8 @@
 // Frame sets and the frame manager on a started game: sets from AMF files (uniform and
 // variable), from headers and picture by picture, release and reload, damaged files,
 // copies, handles and sharing, the idle-release sweep and batch list files.
+#include <filesystem>
+
 #include "support/ResourceFixture.h"
 
 namespace {
@@ -346,6 +348,10 @@ TEST_F(FramesTest, BatchListFiles) {
     EXPECT_FALSE(frames->BatchLoad("missing.lst"));
     EXPECT_FALSE(frames->BatchLoad(nullptr));
     EXPECT_EQ(Errors(), std::vector<std::string>{"Can't open file[missing.lst]!"});
+
+    std::filesystem::create_directories("folder.lst");
+    EXPECT_FALSE(frames->BatchLoad("folder.lst"));
+    EXPECT_EQ(Errors(), std::vector<std::string>{"Can't open file[folder.lst]!"});
 }
 
 }  // namespace

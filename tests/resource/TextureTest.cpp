@@ -298,6 +298,10 @@ TEST_F(TextureManagerTest, BatchListFiles) {
     EXPECT_FALSE(textures->BatchLoad(""));
     EXPECT_FALSE(textures->BatchLoad(nullptr));
     EXPECT_EQ(Errors(), std::vector<std::string>{"Can't open file[missing.lst]!"});
+
+    // A folder opens on Linux and reads nothing: it is refused as on Windows.
+    EXPECT_FALSE(textures->BatchLoad("dir.d"));
+    EXPECT_EQ(Errors(), std::vector<std::string>{"Can't open file[dir.d]!"});
 }
 
 TEST_F(TextureManagerTest, DamagedFilesAndBadArgumentsAreRefused) {

@@ -58,12 +58,27 @@ std::string ResolveFilePath(const char* name) {
     return resolved;
 }
 
+namespace {
+
+// A folder opens on Linux and then fails every read; on Windows it does not open at all,
+// which is what the callers' error paths expect.
+FILE* RefuseFolder(FILE* fp) {
+    struct stat st {};
+    if (fp && fstat(fileno(fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(fp);
+        return nullptr;
+    }
+    return fp;
+}
+
+}  // namespace
+
 FILE* OpenFileA(const char* name, const char* mode) {
     if (!name || !mode) return nullptr;
     // A read mode creates nothing, so opening the name as given finds what the resolution
     // would find first, without its extra look-up; only a miss needs the tolerant search.
     if (mode[0] == 'r')
-        if (FILE* fp = std::fopen(name, mode)) return fp;
+        if (FILE* fp = RefuseFolder(std::fopen(name, mode))) return fp;
     std::string path = ResolveFilePath(name);
-    return path.empty() ? nullptr : std::fopen(path.c_str(), mode);
+    return path.empty() ? nullptr : RefuseFolder(std::fopen(path.c_str(), mode));
 }

@@ -11,5 +11,6 @@
 // The path to use for `name`: the existing file it denotes, or for a file still to be
 // created, its resolved folder followed by its own name. Empty for a null name.
 VLM_API std::string ResolveFilePath(const char* name);
-// fopen on the resolved path; null on failure or a null name.
+// fopen on the resolved path; null on failure, for a null name and for a folder (which Linux
+// would open, and then fail every read).
 VLM_API FILE* OpenFileA(const char* name, const char* mode);
