@@ -48,9 +48,17 @@
 #include <velmora/text/SimFont.h>
 
 #include <velmora/gui/Button.h>
+#include <velmora/gui/CheckBox.h>
 #include <velmora/gui/CoolButton.h>
+#include <velmora/gui/CoolListBox.h>
+#include <velmora/gui/CoolScroll.h>
 #include <velmora/gui/GUIManager.h>
+#include <velmora/gui/ListBox.h>
 #include <velmora/gui/MLStatic.h>
+#include <velmora/gui/NumberInputBox.h>
+#include <velmora/gui/RadioGroup.h>
+#include <velmora/gui/ScrollBar.h>
+#include <velmora/gui/Slider.h>
 #include <velmora/gui/Static.h>
 #include <velmora/gui/Window.h>
 

@@ -7,8 +7,16 @@
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
 #include <velmora/gui/Button.h>
+#include <velmora/gui/CheckBox.h>
 #include <velmora/gui/CoolButton.h>
+#include <velmora/gui/CoolListBox.h>
+#include <velmora/gui/CoolScroll.h>
+#include <velmora/gui/ListBox.h>
 #include <velmora/gui/MLStatic.h>
+#include <velmora/gui/NumberInputBox.h>
+#include <velmora/gui/RadioGroup.h>
+#include <velmora/gui/ScrollBar.h>
+#include <velmora/gui/Slider.h>
 #include <velmora/gui/Static.h>
 
 GUIManager::GUIManager() : m_pDefaultContainer(new CWindow(nullptr)) { m_WindowList.push_back(m_pDefaultContainer); }
@@ -20,7 +28,15 @@ CWindow* GUIManager::CreateControl(int type, CWindow* parent) {
         case GUI_TYPE_WINDOW: return new (std::nothrow) CWindow(parent);
         case GUI_TYPE_BUTTON: return new (std::nothrow) Button(parent);
         case GUI_TYPE_STATIC: return new (std::nothrow) GStatic(parent);
+        case GUI_TYPE_CHECKBOX: return new (std::nothrow) CCheckBox(parent);
+        case GUI_TYPE_RADIOGROUP: return new (std::nothrow) RadioGroup(parent);
+        case GUI_TYPE_SLIDER: return new (std::nothrow) CSlider(parent);
+        case GUI_TYPE_SCROLLBAR: return new (std::nothrow) GScrollBar(parent);
+        case GUI_TYPE_LISTBOX: return new (std::nothrow) GListBox(parent);
         case GUI_TYPE_COOLBUTTON: return new (std::nothrow) CoolButton(parent);
+        case GUI_TYPE_COOLSCROLL: return new (std::nothrow) CoolScroll(parent);
+        case GUI_TYPE_COOLLISTBOX: return new (std::nothrow) CoolListBox(parent);
+        case GUI_TYPE_NUMBERINPUTBOX: return new (std::nothrow) CNumberInputBox(parent);
         case GUI_TYPE_MLSTATIC: return new (std::nothrow) MLStatic(parent);
         default: return nullptr;
     }
@@ -160,7 +176,13 @@ bool GUIManager::LoadFromFile(const char* path) {
             }
             element->LoadFromIni(path, elementName);
             container->AddWindow(element);
-            // Controls that own further IDs (a radio group's boxes) register them here.
+            // A radio group's boxes carry IDs of their own.
+            if (type == GUI_TYPE_RADIOGROUP) {
+                const RadioGroup* group = static_cast<const RadioGroup*>(element);
+                for (int i = 0; i < group->GetElementNum(); ++i)
+                    if (!RegisterID(group->GetElement(i)->GetID(), group->GetElement(i), path, elementName))
+                        return false;
+            }
         }
     }
     return true;
