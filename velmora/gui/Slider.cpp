@@ -49,9 +49,10 @@ void CSlider::UpdateRect() {
     const int X = m_ptPos.x, Y = m_ptPos.y, w = m_rcSrc.Width(), h = m_rcSrc.Height();
     const int bw = m_rcButton.Width(), bh = m_rcButton.Height();
     const double range = double(m_nMax) - double(m_nMin);
-    // A range of one value (or none) has a single place for the thumb: the track's start.
+    // A range of one value (or none), or a track with no room for the thumb to travel, has a
+    // single place for it: the track's start.
     auto offset = [&](int travel) {
-        if (range <= 0) return 0;
+        if (range <= 0 || travel <= 0) return 0;
         return int(std::trunc(double(travel) / range * (double(m_nValue) - double(m_nMin))));
     };
     if (m_nSliderType) {
