@@ -21,9 +21,9 @@ struct TextMask {
     int Count() const { return int(std::count(lit.begin(), lit.end(), true)); }
 };
 
-inline TextMask MaskOf(const std::string& text, int height = 12) {
+inline TextMask MaskOf(const std::string& text, int height = 12, int weight = FW_NORMAL) {
     TextMask mask;
-    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    HFONT font = CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, kSongGbk);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ oldFont = SelectObject(dc, font);
