@@ -118,6 +118,34 @@ TEST_F(GuiViewTest, ShowsTheErrorsOfALoad) {
     EXPECT_EQ(Pixel(image, 40, 30), kPanel & 0xFFFFFF);
 }
 
+TEST(GuiViewDescribeTest, ChangesSayWhatTheirValueMeans) {
+    CNumberInputBox number;
+    RadioGroup group;
+    GListBox list;
+    list.AddItem("first", nullptr);
+    list.AddItem("50% off", nullptr);
+    CSlider slider;
+    struct Case {
+        CWindow* control;
+        DWORD code, param2;
+        const char* line;
+    };
+    const Case cases[] = {
+        {&number, GUI_EVENT_CHANGE, 0x40200000,
+         "id=5 class=CNumberInputBox event=GUI_EVENT_CHANGE param2=1075838976 value=2.5"},
+        {&group, GUI_EVENT_CHANGE, 53, "id=5 class=RadioGroup event=GUI_EVENT_CHANGE param2=53 box=53"},
+        {&list, GUI_EVENT_CHANGE, 1, "id=5 class=GListBox event=GUI_EVENT_CHANGE param2=1 item=\"50% off\""},
+        {&list, GUI_EVENT_CHANGE, 7, "id=5 class=GListBox event=GUI_EVENT_CHANGE param2=7"},
+        {&slider, GUI_EVENT_CHANGE, 30, "id=5 class=CSlider event=GUI_EVENT_CHANGE param2=30"},
+        {&number, GUI_EVENT_PRESS, 3, "id=5 class=CNumberInputBox event=GUI_EVENT_PRESS param2=3"},
+    };
+    for (const Case& c : cases) {
+        CMessage message(MSG_GUI_EVENT, 5, 0);
+        message.SetParameter(c.code, c.param2, c.control);
+        EXPECT_EQ(GuiViewer::Describe(message), c.line);
+    }
+}
+
 TEST(GuiViewProgramTest, RunsHeadlessAndAnswersBadInput) {
     WriteScreen(40);
     std::remove("program.bmp");

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -96,7 +97,22 @@ std::string GuiViewer::Describe(const CMessage& message) {
     std::snprintf(line, sizeof(line), "id=%u class=%s event=%s param2=%u", unsigned(message.m_dwSourceID),
                   control ? ClassName(control->GetType()) : "none", EventName(message.m_dwParam1),
                   unsigned(message.m_dwParam2));
-    return line;
+    std::string text = line;
+    if (!control || message.m_dwParam1 != GUI_EVENT_CHANGE) return text;
+    // What the second parameter stands for, where a number alone says little.
+    const DWORD type = control->GetType();
+    if (type == GUI_TYPE_NUMBERINPUTBOX) {
+        float value = 0;
+        std::memcpy(&value, &message.m_dwParam2, sizeof(value));
+        std::snprintf(line, sizeof(line), " value=%g", double(value));
+        text += line;
+    } else if (type == GUI_TYPE_RADIOGROUP) {
+        text += " box=" + std::to_string(message.m_dwParam2);
+    } else if (type == GUI_TYPE_LISTBOX || type == GUI_TYPE_COOLLISTBOX) {
+        const ListBoxItem* item = static_cast<const GListBox*>(control)->GetItem(int(message.m_dwParam2));
+        if (item) text += std::string(" item=\"") + item->szText + "\"";
+    }
+    return text;
 }
 
 std::string GuiViewer::Stamp() const {
