@@ -75,8 +75,11 @@ TEST_F(ScrollBarTest, PositionClampsAndTheThumbShowsThePage) {
         EXPECT_EQ(bar->GetTrackPos(), c.expected);
         ASSERT_EQ(bar->IsThumbShown(), c.thumb);
         const RECT& t = bar->GetThumbRect();
-        if (c.thumb) EXPECT_EQ(GRect(t), GRect(100, 20 + c.top, 116, 20 + c.top + c.length));
-        if (!c.thumb) EXPECT_EQ(t.bottom, t.top);
+        if (c.thumb) {
+            EXPECT_EQ(GRect(t), GRect(100, 20 + c.top, 116, 20 + c.top + c.length));
+        } else {
+            EXPECT_EQ(t.bottom, t.top);
+        }
     }
     // Scroll clamps as well.
     bar->SetTrackRange(0, 100);

@@ -23,8 +23,8 @@ struct TextMask {
 
 inline TextMask MaskOf(const std::string& text, int height = 12, int weight = FW_NORMAL) {
     TextMask mask;
-    HFONT font = CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS, kSongGbk);
+    HFONT font = CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, FF_SWISS, kSongGbk);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ oldFont = SelectObject(dc, font);
     SIZE size{0, 0};
