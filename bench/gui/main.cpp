@@ -1,10 +1,12 @@
 // bench_gui [--quick]
-// A screen of N GUI controls (skinned windows holding Buttons, CoolButtons, GStatics and
-// MLStatics) loaded from a description file, each frame GUIManager::ProcessEvent + Render,
-// against the floor: the same pictures and cached texts drawn directly on the sprite path by
-// the same draw calls, without the GUI's tree, hit tests and messages. Both must draw the same
-// picture; the two take turns frame by frame. Prints the medians per frame and their ratio
-// for N = 50, 200 and 800, and the GUI's processor time per control.
+// Two screens of N GUI controls loaded from description files, each frame
+// GUIManager::ProcessEvent + Render, against the floor: the same pictures and cached texts
+// drawn directly on the sprite path by the same draw calls, without the GUI's tree, hit tests
+// and messages. The first screen's skinned windows hold Buttons, CoolButtons, GStatics and
+// MLStatics; the second's hold list boxes of 1,000 items, scroll bars, sliders, check boxes,
+// radio groups and number boxes. Both must draw the same picture; the two take turns frame by
+// frame. Prints the medians per frame and their ratio for N = 50, 200 and 800, and the GUI's
+// processor time per control.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -17,11 +19,14 @@
 
 #include <velmora/Velmora.h>
 
+#include "ControlScreen.h"
+#include "GuiArt.h"
 #include "support/BenchReport.h"
 #include "support/Pictures.h"
 
 namespace {
 
+using namespace GuiBench;
 using VelmoraBench::Format;
 using VelmoraBench::Median;
 
@@ -29,61 +34,16 @@ constexpr int kWidth = 800, kHeight = 600;
 constexpr int kControlsPerGroup = 10;  // a window and the nine controls inside it
 constexpr char kArt[] = "bench_gui.amf";
 constexpr char kScreen[] = "bench_gui.ini";
-constexpr char kFace[] = "\xCB\xCE\xCC\xE5";  // SimSun in code page 936
-
-// An AMF file of whole pictures, each stored as one literal run.
-bool WriteArt(const std::vector<std::vector<DWORD>>& pictures, const std::vector<std::pair<int, int>>& sizes) {
-    FILE* file = std::fopen(kArt, "wb");
-    if (!file) return false;
-    int width = 0, height = 0;
-    for (const auto& s : sizes) width = std::max(width, s.first), height = std::max(height, s.second);
-    DWORD offset = DWORD(24 + 16 * pictures.size());
-    const DWORD header[6] = {CAniFile::AMF_MAGIC,
-                             DWORD(width),
-                             DWORD(height),
-                             DWORD(pictures.size()) | 100u << 16,
-                             DWORD(AMF_VARIABLE) | DWORD(CAniFile::AMF_VERSION) << 16,
-                             0};
-    std::fwrite(header, 4, 6, file);
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        const DWORD bytes = DWORD(4 + pictures[i].size() * 4);
-        const DWORD entry[4] = {offset, bytes, DWORD(sizes[i].first), DWORD(sizes[i].second)};
-        std::fwrite(entry, 4, 4, file);
-        offset += bytes;
-    }
-    for (const auto& p : pictures) {
-        const DWORD count = DWORD(p.size());
-        std::fwrite(&count, 4, 1, file);
-        std::fwrite(p.data(), 4, p.size(), file);
-    }
-    return std::fclose(file) == 0;
-}
-
-std::vector<DWORD> Paint(int w, int h, DWORD (*paint)(int, int)) {
-    std::vector<DWORD> p;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.push_back(paint(x, y));
-    return p;
-}
 
 bool MakeArt() {
-    auto skin = Paint(96, 96, [](int x, int y) {
-        const bool border = x < 3 || y < 3 || x >= 93 || y >= 93;
-        return border ? 0xFFC0C8D0 : DWORD(0xE0203040 + (x / 32) * 0x101010 + (y / 32) * 0x080808);
-    });
+    auto skin = Skin();
     auto button = Paint(64, 96, [](int x, int y) {
         const int state = y / 24;
         return DWORD(0xFF305080 + state * 0x202000 + (x % 8 == 0 ? 0x101010 : 0));
     });
     auto cool = Paint(64, 96, [](int x, int y) { return DWORD(0xC0603020 + (y / 24) * 0x102030 + x); });
-    return WriteArt({skin, button, cool}, {{96, 96}, {64, 96}, {64, 96}});
+    return WriteArt(kArt, {skin, button, cool}, {{96, 96}, {64, 96}, {64, 96}});
 }
-
-struct Placed {
-    int x, y;
-};
-
-Placed GroupPosition(int g) { return {10 + (g % 4) * 195, 10 + (g / 4 % 5) * 118}; }
 
 const char* const kButtonCaptions[3] = {"Play", "Load", "Quit"};
 const char* const kCoolCaptions[2] = {"Go", "Back"};
@@ -129,7 +89,7 @@ bool WriteScreen(int groups) {
 }
 
 // The floor: the same draws, made directly, with fonts of its own holding the same texts.
-class Floor {
+class Floor : public DirectDraw {
 public:
     explicit Floor(int groups) : m_nGroups(groups) {
         m_hSkin = LoadAMFTexture(kArt, 0);
@@ -151,11 +111,11 @@ public:
         for (DWORD h : {m_hSkin, m_hButton, m_hCool}) ReleaseTexture(h);
     }
 
-    void Draw() {
+    void Draw() override {
         CGraphics* g = GetGraphics();
         for (int group = 0; group < m_nGroups; ++group) {
             const Placed at = GroupPosition(group);
-            DrawSkin(g, at.x, at.y, 180, 112, 0xFFD0D0FF);
+            DrawSkin(g, m_hSkin, at.x, at.y, 180, 112, 0xFFD0D0FF);
             const RECT state0{0, 0, 64, 24};
             for (int i = 0; i < 3; ++i) {
                 const int x = at.x + 8, y = at.y + 8 + i * 30;
@@ -177,31 +137,6 @@ public:
     }
 
 private:
-    // The nine-cell skin stretched, as an expanded window draws it.
-    void DrawSkin(CGraphics* g, int X, int Y, int W, int H, DWORD tint) {
-        const DWORD white = 0xFFFFFFFF;
-        auto cell = [](int c, int r) { return RECT{c * 32, r * 32, c * 32 + 32, r * 32 + 32}; };
-        auto stretch = [&](int x, int y, int w, int h, RECT src, DWORD color) {
-            RECT dst{x, y, x + w, y + h};
-            g->RenderSprite(m_hSkin, &dst, &src, color);
-        };
-        g->BeginSprite();
-        RECT c = cell(0, 0);
-        g->RenderSprite(m_hSkin, X, Y, &c, white);
-        c = cell(2, 0);
-        g->RenderSprite(m_hSkin, X + W - 32, Y, &c, white);
-        c = cell(0, 2);
-        g->RenderSprite(m_hSkin, X, Y + H - 32, &c, white);
-        c = cell(2, 2);
-        g->RenderSprite(m_hSkin, X + W - 32, Y + H - 32, &c, white);
-        stretch(X + 32, Y, W - 64, 32, cell(1, 0), white);
-        stretch(X + 32, Y + H - 32, W - 64, 32, cell(1, 2), white);
-        stretch(X, Y + 32, 32, H - 64, cell(0, 1), white);
-        stretch(X + W - 32, Y + 32, 32, H - 64, cell(2, 1), white);
-        stretch(X + 32, Y + 32, W - 64, H - 64, cell(1, 1), tint);
-        g->EndSprite();
-    }
-
     int m_nGroups;
     DWORD m_hSkin = 0, m_hButton = 0, m_hCool = 0;
     std::vector<std::unique_ptr<CSimFont[]>> m_Cool, m_Statics;
@@ -241,6 +176,15 @@ std::vector<uint32_t> Picture(CGraphics* graphics, const std::function<void()>& 
     return picture;
 }
 
+// One screen of the benchmark: its description file, what the game adds after loading it,
+// and its floor.
+struct Screen {
+    const char* title;
+    std::function<bool(int groups)> write;
+    std::function<void(int groups)> prepare;
+    std::function<std::unique_ptr<DirectDraw>(int groups)> floor;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -248,7 +192,8 @@ int main(int argc, char** argv) {
     CGameApp game;
     game.SetWindowWidth(kWidth);
     game.SetWindowHeight(kHeight);
-    if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "bench_gui", nullptr) || !MakeArt()) {
+    if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "bench_gui", nullptr) || !MakeArt() ||
+        !MakeControlArt()) {
         std::fprintf(stderr, "bench_gui: the engine did not start or the art could not be written\n");
         return 1;
     }
@@ -257,61 +202,79 @@ int main(int argc, char** argv) {
     graphics->SetBKColor(0xFF101820);
     const int frames = quick ? 3 : 60;
 
-    VelmoraBench::Table frameTable(
-        {"controls", "GUI ms/frame", "floor ms/frame", "ratio", "GUI CPU ms", "floor CPU ms", "CPU ratio"});
-    VelmoraBench::Table ownTable({"controls", "GUI calls ms", "floor calls ms", "GUI - floor ms", "ProcessEvent us",
-                                  "ProcessEvent ns/control", "GUI calls us/control"});
+    const Screen screens[] = {
+        {"Buttons and texts: windows of three Buttons, two CoolButtons, three GStatics, one MLStatic",
+         [](int groups) { return WriteScreen(groups) && GetGUIManager()->LoadFromFile(kScreen); }, nullptr,
+         [](int groups) { return std::unique_ptr<DirectDraw>(new Floor(groups)); }},
+        {"Lists, scroll bars and sliders: windows of a GListBox of 1,000 items, a horizontal GScrollBar, a "
+         "CoolScroll, two CSliders, two CCheckBoxes, a RadioGroup of three and a CNumberInputBox",
+         [](int groups) { return WriteControlScreen(groups) && GetGUIManager()->LoadFromFile(kControlScreen); },
+         [](int groups) { PrepareControlScreen(GetGUIManager(), groups); },
+         [](int groups) { return std::unique_ptr<DirectDraw>(new ControlFloor(groups)); }},
+    };
     bool met = true, same = true;
-    for (int controls : {50, 200, 800}) {
-        const int groups = controls / kControlsPerGroup;
-        manager->Reset();
-        if (!WriteScreen(groups) || !manager->LoadFromFile(kScreen)) {
-            std::fprintf(stderr, "bench_gui: the screen of %d controls did not load\n", controls);
-            return 1;
-        }
-        Floor floor(groups);
-        std::vector<double> processTimes;  // this thread's time in ProcessEvent
-        auto gui = [&] {
-            const double start = ThreadCpuMilliseconds();
-            manager->ProcessEvent();
-            processTimes.push_back(ThreadCpuMilliseconds() - start);
-            manager->Render();
-        };
-        auto direct = [&] { floor.Draw(); };
-        // Both draw the same picture (the fonts' caches warm up on the way).
-        for (int i = 0; i < 2; ++i) Picture(graphics, gui), Picture(graphics, direct);
-        const VelmoraBench::PictureDifference d =
-            VelmoraBench::ComparePictures(Picture(graphics, gui), Picture(graphics, direct), 0);
-        if (d.pixels) {
-            same = false;
-            std::fprintf(stderr, "bench_gui: %d controls: %zu pixels differ (by up to %d)\n", controls, d.pixels,
-                         d.largest);
-        }
-        processTimes.clear();
-        std::vector<double> gw, fw, gc, fc, gk, fk;
-        for (int i = 0; i < frames; ++i) {
-            const Sample a = TimeFrame(graphics, gui), b = TimeFrame(graphics, direct);
-            gw.push_back(a.wall), gc.push_back(a.cpu), gk.push_back(a.calls);
-            fw.push_back(b.wall), fc.push_back(b.cpu), fk.push_back(b.calls);
-        }
-        const double ratio = Median(gw) / Median(fw);
-        if (controls == 200) met = ratio <= 1.3;
-        frameTable.AddRow({std::to_string(controls), Format("%.3f", Median(gw)), Format("%.3f", Median(fw)),
-                           Format("%.2f", ratio), Format("%.3f", Median(gc)), Format("%.3f", Median(fc)),
-                           Format("%.2f", Median(gc) / Median(fc))});
-        const double process = Median(processTimes);
-        ownTable.AddRow({std::to_string(controls), Format("%.3f", Median(gk)), Format("%.3f", Median(fk)),
-                         Format("%.3f", Median(gk) - Median(fk)), Format("%.1f", process * 1000.0),
-                         Format("%.0f", process * 1e6 / controls), Format("%.2f", Median(gk) * 1000.0 / controls)});
-    }
     std::printf("%d timed frames per variant and size, %dx%d, load average %s\n", frames, kWidth, kHeight,
                 VelmoraBench::LoadAverage().c_str());
-    std::printf("\nWhole frames: wall time with present and glFinish, and the processor time of the process.\n");
-    frameTable.Print();
-    std::printf("\nThe calls alone: processor time of the calling thread (the GUI's own work).\n");
-    ownTable.Print();
-    std::printf("same picture as the floor: %s\n", same ? "yes" : "NO");
-    std::printf("goal: the GUI's frame at most 1.3 x the floor at 200 controls: %s\n", met ? "met" : "NOT met");
+    for (const Screen& screen : screens) {
+        VelmoraBench::Table frameTable(
+            {"controls", "GUI ms/frame", "floor ms/frame", "ratio", "GUI CPU ms", "floor CPU ms", "CPU ratio"});
+        VelmoraBench::Table ownTable({"controls", "GUI calls ms", "floor calls ms", "GUI - floor ms", "ProcessEvent us",
+                                      "ProcessEvent ns/control", "GUI calls us/control"});
+        bool screenMet = true;
+        for (int controls : {50, 200, 800}) {
+            const int groups = controls / kControlsPerGroup;
+            manager->Reset();
+            if (!screen.write(groups)) {
+                std::fprintf(stderr, "bench_gui: the screen of %d controls did not load\n", controls);
+                return 1;
+            }
+            if (screen.prepare) screen.prepare(groups);
+            std::unique_ptr<DirectDraw> floor = screen.floor(groups);
+            std::vector<double> processTimes;  // this thread's time in ProcessEvent
+            auto gui = [&] {
+                const double start = ThreadCpuMilliseconds();
+                manager->ProcessEvent();
+                processTimes.push_back(ThreadCpuMilliseconds() - start);
+                manager->Render();
+            };
+            auto direct = [&] { floor->Draw(); };
+            // Both draw the same picture (the fonts' caches warm up on the way).
+            for (int i = 0; i < 2; ++i) Picture(graphics, gui), Picture(graphics, direct);
+            const VelmoraBench::PictureDifference d =
+                VelmoraBench::ComparePictures(Picture(graphics, gui), Picture(graphics, direct), 0);
+            if (d.pixels) {
+                same = false;
+                std::fprintf(stderr, "bench_gui: %d controls: %zu pixels differ (by up to %d)\n", controls, d.pixels,
+                             d.largest);
+            }
+            processTimes.clear();
+            std::vector<double> gw, fw, gc, fc, gk, fk;
+            for (int i = 0; i < frames; ++i) {
+                const Sample a = TimeFrame(graphics, gui), b = TimeFrame(graphics, direct);
+                gw.push_back(a.wall), gc.push_back(a.cpu), gk.push_back(a.calls);
+                fw.push_back(b.wall), fc.push_back(b.cpu), fk.push_back(b.calls);
+            }
+            const double ratio = Median(gw) / Median(fw);
+            if (controls == 200) screenMet = ratio <= 1.3;
+            frameTable.AddRow({std::to_string(controls), Format("%.3f", Median(gw)), Format("%.3f", Median(fw)),
+                               Format("%.2f", ratio), Format("%.3f", Median(gc)), Format("%.3f", Median(fc)),
+                               Format("%.2f", Median(gc) / Median(fc))});
+            const double process = Median(processTimes);
+            ownTable.AddRow({std::to_string(controls), Format("%.3f", Median(gk)), Format("%.3f", Median(fk)),
+                             Format("%.3f", Median(gk) - Median(fk)), Format("%.1f", process * 1000.0),
+                             Format("%.0f", process * 1e6 / controls), Format("%.2f", Median(gk) * 1000.0 / controls)});
+        }
+        met = met && screenMet;
+        std::printf("\n%s.\n", screen.title);
+        std::printf("Whole frames: wall time with present and glFinish, and the processor time of the process.\n");
+        frameTable.Print();
+        std::printf("The calls alone: processor time of the calling thread (the GUI's own work).\n");
+        ownTable.Print();
+        std::printf("goal: the GUI's frame at most 1.3 x the floor at 200 controls: %s\n",
+                    screenMet ? "met" : "NOT met");
+    }
+    std::printf("\nsame picture as the floor on every screen: %s\n", same ? "yes" : "NO");
+    std::printf("goal met on every screen: %s\n", met ? "yes" : "NO");
     manager->RemoveAll();
     game.Destroy();
     DestroyWindow(game.GetWndHandle());
