@@ -35,6 +35,7 @@ DWORD DemoGame::LoadFrames(const std::string& folder, const char* name) {
 
 void DemoGame::LoadArt(const std::string& folder) {
     m_Menu.Load(folder);
+    m_Settings.Load(folder);
     m_hBall = LoadFrames(folder, "ball.amf");
     m_hStar = LoadFrames(folder, "star.amf");
     m_Effects.Load(folder);
@@ -65,7 +66,7 @@ void DemoGame::DrawSprites() {
     CGraphics* graphics = GetGraphics();
     const float t = m_nFramesRun * 0.05f;
     graphics->BeginSprite();  // one batch for the row of stars
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < m_Settings.StarCount() && i < 6; ++i) {
         float scale = 0.5f + 0.25f * i + 0.1f * std::sin(t + i);
         DWORD tint =
             MakeARGB(static_cast<unsigned char>(255 - i * 25), 255, static_cast<unsigned char>(120 + i * 25), 80);
@@ -80,9 +81,10 @@ void DemoGame::DrawScene() {
     const float t = m_nFramesRun * 0.03f;
 
     // A band of translucent rectangles sweeping across the screen.
+    const float sweep = m_fSweepPhase;
     for (int i = 0; i < 12; ++i) {
-        float x = 40.0f + i * 60.0f + 20.0f * std::sin(t + i);
-        float y = 380.0f + 30.0f * std::cos(t * 1.3f + i);
+        float x = 40.0f + i * 60.0f + 20.0f * std::sin(sweep + i);
+        float y = 380.0f + 30.0f * std::cos(sweep * 1.3f + i);
         DWORD color =
             MakeARGB(0xB0, static_cast<unsigned char>(60 + i * 15), 120, static_cast<unsigned char>(250 - i * 15));
         Vertex quad[4] = {{x, y, 0, color, 0, 0},
@@ -112,7 +114,7 @@ void DemoGame::DrawScene() {
                        {789, 589, 0, 0xFF80FF80, 0, 0},
                        {10, 589, 0, 0xFF80FF80, 0, 0},
                        {10, 10, 0, 0xFF80FF80, 0, 0}};
-    DrawPrimitive(D3DPT_LINESTRIP, 4, frame);
+    if (m_Settings.ShowFrame()) DrawPrimitive(D3DPT_LINESTRIP, 4, frame);
     Vertex points[64];
     for (int i = 0; i < 64; ++i)
         points[i] = {static_cast<float>((i * 97 + m_nFramesRun * 3) % 780 + 10),
@@ -121,7 +123,7 @@ void DemoGame::DrawScene() {
                      0xFFFFFFFF,
                      0,
                      0};
-    DrawPrimitive(D3DPT_POINTLIST, 64, points);
+    if (m_Settings.ShowPoints()) DrawPrimitive(D3DPT_POINTLIST, 64, points);
 }
 
 void DemoGame::DrainMessages() {
@@ -130,6 +132,7 @@ void DemoGame::DrainMessages() {
     while (PeekMessageA(index, message, true)) {
         if (message.m_dwMessage == MSG_DEVICE_READY) ++m_nDeviceResets;
         m_Menu.Handle(message);
+        m_Settings.Handle(message);
     }
 }
 
@@ -153,15 +156,17 @@ void DemoGame::MainLoop() {
     m_Menu.ProcessEvent();
     DrainMessages();
     ++m_nFramesRun;
+    m_fSweepPhase += 0.03f * m_Settings.SweepSpeed();
     m_Effects.Update(m_nFramesRun);
     CGraphics* graphics = GetGraphics();
-    graphics->SetBKColor(0xFF102040);
+    graphics->SetBKColor(m_Settings.Background());
     if (graphics->BeginScene()) {
         DrawScene();
         DrawSprites();
         m_Effects.Render(m_hBall, m_Balls[0].GetCurrentFrame());
         DrawTexts();
         m_Menu.Render();
+        m_Settings.Render();
         bool last = m_nFrameLimit > 0 && m_nFramesRun >= m_nFrameLimit;
         if (last && !m_strSnapFile.empty()) graphics->SnapToFile(m_strSnapFile.c_str());
         graphics->EndScene();

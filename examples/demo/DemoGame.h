@@ -7,6 +7,7 @@
 
 #include "DemoEffects.h"
 #include "DemoMenu.h"
+#include "DemoSettings.h"
 
 class DemoGame : public CGameApp {
 public:
@@ -36,6 +37,8 @@ private:
     int m_nDeviceResets = 0;  // device-ready messages drained from the queue
     GFont m_Font;             // a second font for the multi-line text
     bool m_bFontReady = false;
-    DemoEffects m_Effects;  // fire, sparks and the ball's smoke trail
-    DemoMenu m_Menu;        // the main menu, drawn over the scene
+    DemoEffects m_Effects;    // fire, sparks and the ball's smoke trail
+    DemoMenu m_Menu;          // the main menu, drawn over the scene
+    DemoSettings m_Settings;  // the settings screen the menu opens
+    float m_fSweepPhase = 0;  // how far the band of rectangles has swept
 };
