@@ -96,12 +96,12 @@ void GScrollBar::Scroll(int delta) {
 }
 
 void GScrollBar::ShowItem(int item) {
-    if (item < 0) item = 0;
-    if (item >= m_nEnd) item = m_nEnd - 1;
-    if (item < m_nTrackPos)
-        m_nTrackPos = item;
-    else if (int64_t(item) >= int64_t(m_nTrackPos) + m_nPageSize)
-        m_nTrackPos = ClampToInt(int64_t(item) - m_nPageSize + 1);
+    int64_t wanted = std::max(item, 0);
+    if (wanted >= m_nEnd) wanted = int64_t(m_nEnd) - 1;
+    if (wanted < m_nTrackPos)
+        m_nTrackPos = ClampToInt(wanted);
+    else if (wanted >= int64_t(m_nTrackPos) + m_nPageSize)
+        m_nTrackPos = ClampToInt(wanted - m_nPageSize + 1);
     // An item outside the range cannot come into view: the position stays in the range.
     AdjustPosition();
     UpdateBtnRect();
@@ -284,7 +284,7 @@ DWORD GScrollBar::ProcessEvent() {
                 --m_nTrackPos;
                 UpdateBtnRect();
             } else if (which == 2 && int64_t(m_nTrackPos) + m_nPageSize < m_nEnd) {
-                ++m_nTrackPos;
+                m_nTrackPos = ClampToInt(int64_t(m_nTrackPos) + 1);
                 UpdateBtnRect();
             }
             m_ptPress = cursor;
@@ -312,9 +312,9 @@ DWORD GScrollBar::ProcessEvent() {
             const int lead = m_dwVertical ? m_rcThumb.top : m_rcThumb.left;
             const int trail = m_dwVertical ? m_rcThumb.bottom : m_rcThumb.right;
             if (low <= p && p < lead)
-                Scroll(1 - m_nPageSize);
+                Scroll(ClampToInt(1 - int64_t(m_nPageSize)));
             else if (trail <= p && p < high)
-                Scroll(m_nPageSize - 1);
+                Scroll(ClampToInt(int64_t(m_nPageSize) - 1));
         }
     }
 
@@ -339,7 +339,8 @@ DWORD GScrollBar::ProcessEvent() {
         // pointer maps to nothing: the position stays.
         if (room > 0 && steps > 0) {
             double v = double(lead) / (double(room) / double(steps));
-            v = std::clamp(v, -1.0, double(steps) + 1.0);
+            // Kept where the float to int rounding is defined.
+            v = std::clamp(v, -1.0, std::min(double(steps) + 1.0, double(1 << 30)));
             m_nTrackPos = ClampToInt(int64_t(FloatToIntAver(float(v))) + m_nStart);
             AdjustPosition();
         }
