@@ -168,7 +168,7 @@ void GScrollBar::UpdateRect() {
 }
 
 int GScrollBar::ThumbLength(int trackLength) const {
-    // Only called with 0 < page... < range; the product is wide enough for any int inputs.
+    // Called with a positive range; 64 bits hold the product of any two ints.
     const int64_t range = int64_t(m_nEnd) - m_nStart;
     const int64_t len = int64_t(trackLength) * m_nPageSize / range;
     return len <= 8 ? 8 : ClampToInt(len);
