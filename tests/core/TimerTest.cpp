@@ -74,8 +74,14 @@ TEST_F(TimerTest, TimeOutWrapsWithTheClock) {
     VelmoraTest::SetClock(0xFFFFFF00u);
     CTimer timer(0x200);
     timer.Start();
+    EXPECT_FALSE(timer.TimeOut());
     AdvanceClock(0x100);  // the clock wraps to 0
     EXPECT_EQ(timer.GetPassTime(), 0x100u);
+    EXPECT_FALSE(timer.TimeOut());
+    AdvanceClock(0x100);
+    EXPECT_FALSE(timer.TimeOut());
+    AdvanceClock(1);
+    EXPECT_TRUE(timer.TimeOut());
 }
 
 TEST_F(TimerTest, HighResolutionPassTime) {

@@ -8,7 +8,7 @@ namespace {
 
 using VelmoraTest::SetClock;
 
-const DWORD kStart = 100000;  // the fixture's clock at the start of each test
+const DWORD kStart = TestClockStart();  // the fixture's clock at the start of each test
 
 // Sees the queue as it is, without scanning (a scan would drop expired records).
 class Queue : public CMessageManager {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,11 +13,18 @@
 #include <velmora/Velmora.h>
 #include <velmora/testing/TestSeams.h>
 
+// Where the manual clock starts in each test: 100000 ms, or VELMORA_TEST_CLOCK_START (CTest
+// runs the timed suites a second time with the clock just before its 32-bit wrap).
+inline DWORD TestClockStart() {
+    const char* start = std::getenv("VELMORA_TEST_CLOCK_START");
+    return start && *start ? static_cast<DWORD>(std::strtoul(start, nullptr, 0)) : 100000;
+}
+
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         VelmoraTest::UseManualClock(true);
-        VelmoraTest::SetClock(100000);
+        VelmoraTest::SetClock(TestClockStart());
         VelmoraTest::SetClockTickEveryReads(0);
         VelmoraTest::ResetSleepCount();
         VelmoraTest::CaptureMessageBoxes(true);

@@ -41,7 +41,11 @@ DWORD CTimer::GetPassTime() const {
 bool CTimer::TimeOut() {
     if (!m_bCounting) return false;
     DWORD now = timeGetTime();
-    if (now > m_dwStartTime + m_dwInterval - m_dwPauseTime) {
+    // The time passed since the start, not the clock itself, is compared, so a period that
+    // spans the 32-bit wrap of the clock (every 49.7 days) runs its whole length; a start
+    // that lies ahead of the clock has not run out.
+    const int64_t passed = static_cast<int32_t>(now - m_dwStartTime);
+    if (passed > static_cast<int64_t>(m_dwInterval - m_dwPauseTime)) {
         m_dwStartTime = now;
         m_dwPauseTime = 0;
         return true;

@@ -13,13 +13,17 @@ void CMessageManager::Begin() { m_nCursor = 0; }
 
 bool CMessageManager::FindReceivable(size_t& pos) {
     // One clock reading per scan, so every record is judged against the same moment.
+    // Times are compared as distances from the record's begin time, so that a record stays
+    // receivable for its span when the 32-bit clock wraps inside it (every 49.7 days): a
+    // plain comparison would take a record posted just before the wrap for expired.
     DWORD now = timeGetTime();
     while (pos < m_Messages.size()) {
         const CMessage& m = m_Messages[pos];
-        if (now < m.m_dwBeginTime) {
-            ++pos;
-        } else if (now > m.m_dwEndTime) {
-            RemoveAt(pos);
+        const DWORD sinceBegin = now - m.m_dwBeginTime;
+        if (static_cast<int32_t>(sinceBegin) < 0) {
+            ++pos;  // pending
+        } else if (sinceBegin > m.m_dwEndTime - m.m_dwBeginTime) {
+            RemoveAt(pos);  // expired
         } else {
             return true;
         }
