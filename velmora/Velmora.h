@@ -40,6 +40,7 @@
 #include <velmora/input/Key.h>
 #include <velmora/input/Mouse.h>
 
+#include <velmora/graphics/DeviceState.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/graphics/Render.h>
 

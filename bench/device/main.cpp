@@ -26,14 +26,6 @@ namespace {
 using namespace DeviceBench;
 using VelmoraBench::Format;
 
-// The engine's vertex: FVF 0x142 (XYZ | DIFFUSE | TEX1).
-struct EngineVertex {
-    float x, y, z;
-    DWORD color;
-    float u, v;
-};
-static_assert(sizeof(EngineVertex) == 24, "FVF 0x142 vertices are 24 bytes");
-
 // The engine started as a game starts it; the benchmark drives the frames itself.
 class BenchGame : public CGameApp {};
 
@@ -196,7 +188,8 @@ int main(int argc, char** argv) {
             zEnable ? "16-bit depth (the engine's 2D state tests and writes it)" : "no depth");
         std::printf(
             "- engine: a CGameApp with its CGraphics; DrawPrimitiveUP: one call per quad (triangle strip, "
-            "FVF 0x142); sprite: Begin, one Draw per quad, End\n");
+            "FVF 0x%X); sprite: Begin, one Draw per quad, End\n",
+            static_cast<unsigned>(VLM_VERTEX_FVF));
         std::printf(
             "- raw GL: own GL 3.3 core window and context; the vertex buffer is rewritten once per frame with "
             "glBufferSubData (the quads move), then one glDrawElements; shader: texture x colour. Floor: one "

@@ -118,27 +118,10 @@ private:
         }
     }
 
-    // Resets the device to one sample and no depth buffer, then puts back every state the
-    // engine had set (a reset returns them to their defaults).
+    // Resets the device to one sample and no depth buffer, then applies the engine's 2D state
+    // again (a reset returns every state to its default).
     bool UsePlainBackBuffer() {
         IDirect3DDevice9* device = GetD3DDevice();
-        std::vector<std::pair<DWORD, DWORD>> render, stage, sampler;
-        DWORD value = 0;
-        for (DWORD s = 0; s < 256; ++s)
-            if (SUCCEEDED(device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(s), &value)))
-                render.emplace_back(s, value);
-        for (DWORD s = 0; s < 33; ++s)
-            if (SUCCEEDED(device->GetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s), &value)))
-                stage.emplace_back(s, value);
-        for (DWORD s = 0; s < 14; ++s)
-            if (SUCCEEDED(device->GetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s), &value)))
-                sampler.emplace_back(s, value);
-        D3DMATRIX view{}, projection{};
-        DWORD fvf = 0;
-        device->GetTransform(D3DTS_VIEW, &view);
-        device->GetTransform(D3DTS_PROJECTION, &projection);
-        device->GetFVF(&fvf);
-
         D3DPRESENT_PARAMETERS params{};
         params.BackBufferWidth = kWidth;
         params.BackBufferHeight = kHeight;
@@ -151,12 +134,7 @@ private:
         params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
         if (FAILED(device->Reset(&params))) return false;
         m_graphics->SetZBuffer(false);  // its frames no longer clear a depth buffer
-        for (const auto& [s, v] : render) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s), v);
-        for (const auto& [s, v] : stage) device->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s), v);
-        for (const auto& [s, v] : sampler) device->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s), v);
-        device->SetTransform(D3DTS_VIEW, &view);
-        device->SetTransform(D3DTS_PROJECTION, &projection);
-        device->SetFVF(fvf);
+        ApplyEngineDeviceState(device, kWidth, kHeight, false);
         return true;
     }
 

@@ -5,14 +5,9 @@
 
 namespace {
 
-struct Vertex {
-    float x, y, z;
-    DWORD color;
-    float u, v;
-};
-
-void DrawPrimitive(D3DPRIMITIVETYPE type, UINT count, const Vertex* vertices) {
-    GetD3DDevice()->DrawPrimitiveUP(type, count, vertices, sizeof(Vertex));
+// In the engine's vertex format, which the engine's 2D state has set on the device.
+void DrawPrimitive(D3DPRIMITIVETYPE type, UINT count, const EngineVertex* vertices) {
+    GetD3DDevice()->DrawPrimitiveUP(type, count, vertices, sizeof(EngineVertex));
 }
 
 }  // namespace
@@ -87,15 +82,15 @@ void DemoGame::DrawScene() {
         float y = 380.0f + 30.0f * std::cos(sweep * 1.3f + i);
         DWORD color =
             MakeARGB(0xB0, static_cast<unsigned char>(60 + i * 15), 120, static_cast<unsigned char>(250 - i * 15));
-        Vertex quad[4] = {{x, y, 0, color, 0, 0},
-                          {x + 48, y, 0, color, 0, 0},
-                          {x, y + 80, 0, color, 0, 0},
-                          {x + 48, y + 80, 0, color, 0, 0}};
+        EngineVertex quad[4] = {{x, y, 0, color, 0, 0},
+                                {x + 48, y, 0, color, 0, 0},
+                                {x, y + 80, 0, color, 0, 0},
+                                {x + 48, y + 80, 0, color, 0, 0}};
         DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, quad);
     }
 
     // A rotating star of lines.
-    Vertex star[48];
+    EngineVertex star[48];
     for (int i = 0; i < 24; ++i) {
         float a = t + i * 3.14159265f / 12.0f;
         star[2 * i] = {400, 200, 0, 0xFFFFFF80, 0, 0};
@@ -109,13 +104,13 @@ void DemoGame::DrawScene() {
     if (m_Menu.ShowLines()) DrawPrimitive(D3DPT_LINELIST, 24, star);
 
     // A frame around everything and a field of points.
-    Vertex frame[5] = {{10, 10, 0, 0xFF80FF80, 0, 0},
-                       {789, 10, 0, 0xFF80FF80, 0, 0},
-                       {789, 589, 0, 0xFF80FF80, 0, 0},
-                       {10, 589, 0, 0xFF80FF80, 0, 0},
-                       {10, 10, 0, 0xFF80FF80, 0, 0}};
+    EngineVertex frame[5] = {{10, 10, 0, 0xFF80FF80, 0, 0},
+                             {789, 10, 0, 0xFF80FF80, 0, 0},
+                             {789, 589, 0, 0xFF80FF80, 0, 0},
+                             {10, 589, 0, 0xFF80FF80, 0, 0},
+                             {10, 10, 0, 0xFF80FF80, 0, 0}};
     if (m_Settings.ShowFrame()) DrawPrimitive(D3DPT_LINESTRIP, 4, frame);
-    Vertex points[64];
+    EngineVertex points[64];
     for (int i = 0; i < 64; ++i)
         points[i] = {static_cast<float>((i * 97 + m_nFramesRun * 3) % 780 + 10),
                      static_cast<float>((i * 53) % 120 + 30),

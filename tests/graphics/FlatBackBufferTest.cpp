@@ -1,9 +1,13 @@
 // Multisampled and depth-buffered back buffers are kept flat (one sample, depth writes
 // deferred) while a frame allows it. Whatever a frame draws, the picture must be the one the
-// real buffers give; frames of pixel-aligned 2D drawing must stay flat.
+// real buffers give; frames of pixel-aligned 2D drawing must stay flat. With the renderer's
+// shortcuts all turned off (VELMORA_NO_RASTER_SHORTCUTS) the pictures must not change.
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 
+#include <velmora/platform/d3dx9/D3DXSprite.h>
 #include "support/DeviceFixture.h"
 
 namespace {
@@ -11,6 +15,24 @@ namespace {
 struct RhwVertex {
     float x, y, z, rhw;
     DWORD color;
+};
+
+// Sets an environment variable for a scope; devices read it when they are created.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : m_name(name) { setenv(name, value, 1); }
+    ~ScopedEnvironment() { unsetenv(m_name); }
+
+private:
+    const char* m_name;
+};
+
+const char* const kNoShortcuts = "VELMORA_NO_RASTER_SHORTCUTS";
+
+struct Scene {
+    const char* name;
+    bool staysFlat;  // with four samples and a depth buffer
+    std::function<void()> draw;
 };
 
 class FlatBackBufferTest : public DeviceFixture {
@@ -45,17 +67,14 @@ protected:
         Quad(l, t, r, b, z, color, color, color, color);
     }
 
+    // Frames of 2D drawing, and draws that must leave the flat state; each starts a frame of its own.
+    std::vector<Scene> Scenes();
+
     IDirect3DTexture9* texture = nullptr;
 };
 
-struct Scene {
-    const char* name;
-    bool staysFlat;  // with four samples and a depth buffer
-    std::function<void()> draw;
-};
-
-TEST_F(FlatBackBufferTest, PictureIsTheRealBuffersOneAndAlignedFramesStayFlat) {
-    const Scene scenes[] = {
+std::vector<Scene> FlatBackBufferTest::Scenes() {
+    return {
         {"aligned sprites: tinted, mirrored, stretched", true,
          [this] {
              device->SetTexture(0, texture);
@@ -137,13 +156,18 @@ TEST_F(FlatBackBufferTest, PictureIsTheRealBuffersOneAndAlignedFramesStayFlat) {
              Solid(8, 8, 24, 24, 0, 0x8000FF00);
          }},
     };
-    struct Buffers {
-        D3DMULTISAMPLE_TYPE samples;
-        bool depth;
-    };
-    for (Buffers buffers : {Buffers{D3DMULTISAMPLE_4_SAMPLES, true}, Buffers{D3DMULTISAMPLE_NONE, true},
-                            Buffers{D3DMULTISAMPLE_4_SAMPLES, false}}) {
-        for (const Scene& scene : scenes) {
+}
+
+struct Buffers {
+    D3DMULTISAMPLE_TYPE samples;
+    bool depth;
+};
+const Buffers kBuffers[] = {
+    {D3DMULTISAMPLE_4_SAMPLES, true}, {D3DMULTISAMPLE_NONE, true}, {D3DMULTISAMPLE_4_SAMPLES, false}};
+
+TEST_F(FlatBackBufferTest, PictureIsTheRealBuffersOneAndAlignedFramesStayFlat) {
+    for (Buffers buffers : kBuffers) {
+        for (const Scene& scene : Scenes()) {
             const std::string what = std::string(scene.name) + ", " + std::to_string(buffers.samples) + " samples" +
                                      (buffers.depth ? ", depth" : "");
             ASSERT_NO_FATAL_FAILURE(StartFrame(buffers.samples, buffers.depth, false));
@@ -195,6 +219,77 @@ TEST_F(FlatBackBufferTest, TexelsOffPixelCentresAreStillFiltered) {
     for (int x = 0; x < 7; ++x) EXPECT_NEAR(static_cast<int>(At(pixels, x, 0) >> 16), x * 16 + 8, 1) << x;
     device->SetTexture(0, nullptr);
     opaque->Release();
+}
+
+// The largest difference of one channel between two pictures of one size.
+int LargestChannelDifference(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    int largest = a.size() == b.size() ? 0 : 256;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        for (int shift = 0; shift < 32; shift += 8)
+            largest = std::max(
+                largest, std::abs(static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF)));
+    return largest;
+}
+
+TEST_F(FlatBackBufferTest, WithoutRasterShortcutsThePicturesAreTheSame) {
+    auto sprites = [this](bool turned) {
+        ID3DXSprite* sprite = nullptr;
+        ASSERT_EQ(D3DXCreateSprite(device, &sprite), D3D_OK);
+        sprite->Begin(0);
+        D3DXVECTOR2 at(3, 5), twice(2, 2), doubledAt(14, 2), mirror(-1, 1), mirroredAt(40, 4);
+        D3DXVECTOR2 centre(4, 4), turnedAt(30, 30);
+        if (turned) {
+            sprite->Draw(texture, nullptr, nullptr, &centre, 0.5f, &turnedAt, 0xC0FFFFFF);
+        } else {
+            sprite->Draw(texture, nullptr, nullptr, nullptr, 0.0f, &at, 0xFFFFFFFF);
+            sprite->Draw(texture, nullptr, &twice, nullptr, 0.0f, &doubledAt, 0xFFFF8040);
+            sprite->Draw(texture, nullptr, &mirror, nullptr, 0.0f, &mirroredAt, 0xFFFFFFFF);
+        }
+        sprite->End();
+        sprite->Release();
+    };
+    struct Case {
+        Scene scene;
+        int tolerance;  // per channel
+    };
+    std::vector<Case> cases;
+    for (const Scene& scene : Scenes()) cases.push_back({scene, 0});
+    cases.push_back({{"D3DX sprites: texel for texel, doubled, mirrored", true, [=] { sprites(false); }}, 0});
+    // The grid snap moves corners that lie off the 1/256-pixel grid by up to 1/512 pixel: the
+    // pixels covered stay the same, but the texture coordinates at their centres shift a
+    // little, so a filtered texel of a turned sprite may come out one step apart.
+    cases.push_back({{"D3DX sprite turned off the pixel grid", false, [=] { sprites(true); }}, 1});
+    for (Buffers buffers : kBuffers) {
+        for (const Case& c : cases) {
+            const std::string what = std::string(c.scene.name) + ", " + std::to_string(buffers.samples) + " samples" +
+                                     (buffers.depth ? ", depth" : "");
+            {
+                ScopedEnvironment off(kNoShortcuts, "1");
+                ASSERT_NO_FATAL_FAILURE(StartFrame(buffers.samples, buffers.depth, true));
+            }
+            // Read when the device was made: its whole clears no longer make it flat.
+            EXPECT_FALSE(VelmoraTest::IsBackBufferFlat(device)) << what;
+            c.scene.draw();
+            const std::vector<DWORD> plain = ReadBack();
+            ASSERT_NO_FATAL_FAILURE(StartFrame(buffers.samples, buffers.depth, true));
+            c.scene.draw();
+            EXPECT_LE(LargestChannelDifference(ReadBack(), plain), c.tolerance) << what;
+        }
+    }
+}
+
+TEST_F(FlatBackBufferTest, AnyValueButZeroTurnsTheShortcutsOff) {
+    struct Case {
+        const char* value;
+        bool flat;
+    };
+    for (Case c : {Case{"1", false}, Case{"yes", false}, Case{"0", true}, Case{"", true}}) {
+        {
+            ScopedEnvironment env(kNoShortcuts, c.value);
+            ASSERT_NO_FATAL_FAILURE(StartFrame(D3DMULTISAMPLE_4_SAMPLES, true, true));
+        }
+        EXPECT_EQ(VelmoraTest::IsBackBufferFlat(device), c.flat) << '"' << c.value << '"';
+    }
 }
 
 }  // namespace

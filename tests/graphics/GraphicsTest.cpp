@@ -228,15 +228,11 @@ TEST_F(GraphicsTest, SnapshotIsABitmapOfTheBackBuffer) {
     GetGraphics()->BeginScene();
     IDirect3DDevice9* device = GetD3DDevice();
     device->SetTexture(0, nullptr);
-    struct V {
-        float x, y, z;
-        DWORD c;
-        float u, v;
-    } quad[4] = {{0, 0, 0, 0xFFFF0000, 0, 0},
-                 {8, 0, 0, 0xFFFF0000, 0, 0},
-                 {0, 4, 0, 0xFFFF0000, 0, 0},
-                 {8, 4, 0, 0xFFFF0000, 0, 0}};
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V));
+    const EngineVertex quad[4] = {{0, 0, 0, 0xFFFF0000, 0, 0},
+                                  {8, 0, 0, 0xFFFF0000, 0, 0},
+                                  {0, 4, 0, 0xFFFF0000, 0, 0},
+                                  {8, 4, 0, 0xFFFF0000, 0, 0}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(EngineVertex));
     GetGraphics()->SnapToFile("snap.bmp");
     GetGraphics()->EndScene();
     std::string bytes = ReadFile("snap.bmp");

@@ -134,7 +134,7 @@ TEST_F(SpriteTest, PreTransformedVerticesUseScreenPositions) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) ASSERT_EQ(At(pixels, 3 + x, 4 + y), GradientTexel(x, y)) << x << "," << y;
     EXPECT_EQ(At(pixels, 2, 4), 0u);
-    device->SetFVF(0x142);
+    device->SetFVF(VLM_VERTEX_FVF);
 }
 
 }  // namespace

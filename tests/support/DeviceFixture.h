@@ -1,19 +1,13 @@
-// A window and a Direct3D device set up as the engine sets it for 2D drawing (pixel-space
-// projection, alpha blending, texture × vertex colour, linear filtering), with helpers to
-// draw in the engine's vertex format and to read pixels back from the back buffer.
+// A window and a Direct3D device set up with the engine's own 2D state (ApplyEngineDeviceState:
+// pixel-space projection, alpha blending, texture × vertex colour, linear filtering), with
+// helpers to draw in the engine's vertex format and to read pixels back from the back buffer.
 #pragma once
 
 #include <vector>
 
+#include <velmora/graphics/DeviceState.h>
 #include <velmora/platform/d3d9/Direct3D9.h>
-#include <velmora/platform/d3dx9/D3DXMath.h>
 #include "support/EngineTest.h"
-
-struct EngineVertex {
-    float x, y, z;
-    DWORD color;
-    float u, v;
-};
 
 inline LRESULT CALLBACK DeviceFixtureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -67,34 +61,7 @@ protected:
         ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
                                     &device),
                   D3D_OK);
-        SetEngineState();
-    }
-
-    // The engine's 2D state: what the graphics object sets after creating the device.
-    void SetEngineState() {
-        device->SetFVF(0x142);
-        device->SetRenderState(D3DRS_LIGHTING, FALSE);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        D3DXMATRIX s, t, o, st, projection, view;
-        D3DXMatrixScaling(&s, 1.0f, -1.0f, 1.0f);
-        D3DXMatrixTranslation(&t, -0.5f, kHeight + 0.5f, 0.0f);
-        D3DXMatrixOrthoOffCenterLH(&o, 0.0f, static_cast<float>(kWidth), 0.0f, static_cast<float>(kHeight), 0.0f,
-                                   1000.0f);
-        D3DXMatrixMultiply(&st, &s, &t);
-        D3DXMatrixMultiply(&projection, &st, &o);
-        D3DXMatrixIdentity(&view);
-        device->SetTransform(D3DTS_VIEW, &view);
-        device->SetTransform(D3DTS_PROJECTION, &projection);
+        ApplyEngineDeviceState(device, kWidth, kHeight, depth);
     }
 
     void ClearTo(D3DCOLOR color) { device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0); }

@@ -5,6 +5,7 @@
 
 #include <velmora/core/Log.h>
 #include <velmora/core/detail/EngineObjects.h>
+#include <velmora/graphics/DeviceState.h>
 #include <velmora/graphics/detail/GraphicsResourceDrawing.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/gdi/Gdi.h>
@@ -207,36 +208,9 @@ bool CGraphics::InitGraphics(HWND hWnd, int width, int height, bool windowed, in
 }
 
 void CGraphics::InitDevice() {
-    m_pDevice->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-    if (m_bZBuffer) m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    m_pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    m_pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-
-    // Pixel (x, y) lands on the centre of back-buffer pixel (x, y): y is flipped to grow
-    // downwards and the half-pixel shift puts texel centres on pixel centres.
-    D3DXMATRIX scaling, translation, ortho, scaled;
-    D3DXMatrixScaling(&scaling, 1.0f, -1.0f, 1.0f);
-    D3DXMatrixTranslation(&translation, -0.5f, static_cast<float>(m_nHeight) + 0.5f, 0.0f);
-    D3DXMatrixOrthoOffCenterLH(&ortho, 0.0f, static_cast<float>(m_nWidth), 0.0f, static_cast<float>(m_nHeight), 0.0f,
-                               1000.0f);
-    D3DXMatrixMultiply(&scaled, &scaling, &translation);
-    D3DXMATRIX projection;
-    D3DXMatrixMultiply(&projection, &scaled, &ortho);
-    m_matProjection = projection;
+    m_matProjection = ApplyEngineDeviceState(m_pDevice, m_nWidth, m_nHeight, m_bZBuffer);
     D3DXMATRIX view;
     m_matView = *D3DXMatrixIdentity(&view);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matView);
-    m_pDevice->SetTransform(D3DTS_PROJECTION, &m_matProjection);
 
     // The game learns that device state of its own must be restored. During start-up there
     // is no message queue yet, so the first one goes nowhere.

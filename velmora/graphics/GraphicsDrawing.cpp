@@ -5,16 +5,11 @@
 
 #include <velmora/core/Log.h>
 #include <velmora/core/TextFormat.h>
+#include <velmora/graphics/DeviceState.h>
 #include <velmora/resource/FrameManager.h>
 #include <velmora/resource/TextureManager.h>
 
 namespace {
-
-struct EngineVertex {
-    float x, y, z;
-    DWORD color;
-    float u, v;
-};
 
 // The whole texture when no source rectangle is given.
 RECT SourceOrWhole(const RECT* src, int width, int height) { return src ? *src : RECT{0, 0, width, height}; }

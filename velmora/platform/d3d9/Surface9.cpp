@@ -35,7 +35,7 @@ HRESULT BackBufferSurface::GetDevice(IDirect3DDevice9** device) {
 
 HRESULT BackBufferSurface::GetDesc(D3DSURFACE_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;
-    const BackBufferDesc& bb = m_device->Renderer().BackBuffer();
+    const BackBufferDesc& bb = m_device->Renderer().BackBufferSize();
     *desc = D3DSURFACE_DESC{bb.format,
                             D3DRTYPE_SURFACE,
                             D3DUSAGE_RENDERTARGET,
@@ -51,7 +51,7 @@ HRESULT BackBufferSurface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect
     if (!lockedRect || m_locked) return D3DERR_INVALIDCALL;
     m_device->Flush();
     if (!m_device->Renderer().ReadBackBuffer(&m_pixels, &m_pitch)) return D3DERR_INVALIDCALL;
-    const BackBufferDesc& bb = m_device->Renderer().BackBuffer();
+    const BackBufferDesc& bb = m_device->Renderer().BackBufferSize();
     size_t offset = 0;
     if (rect) {
         if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(bb.width) ||

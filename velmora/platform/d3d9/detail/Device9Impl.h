@@ -3,6 +3,11 @@
 // Consecutive draws that share texture and state are collected into one vertex list and
 // drawn with one GL call when the state changes, the frame is presented or read back. The
 // picture is the same as drawing each call at once.
+//
+// VELMORA_NO_RASTER_SHORTCUTS=1 in the environment, read when a device is created, makes that
+// device draw without the renderer's three shortcuts (the flat back buffer, nearest sampling
+// for texels copied one to one, the vertex grid snap; see detail/GLRenderer.h). The picture is
+// meant to be the same either way: this is for chasing a picture fault on one machine.
 #pragma once
 
 #include <array>
@@ -78,6 +83,7 @@ private:
 
     IDirect3D9* m_d3d;
     HWND m_window;
+    const bool m_rasterShortcuts;
     D3DPRESENT_PARAMETERS m_params{};
     std::unique_ptr<GLRenderer> m_renderer;
     bool m_inScene = false;

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include <velmora/platform/d3d9/detail/GLRenderer.h>
+#include <velmora/platform/d3d9/detail/DrawState.h>
 
 namespace vlm_platform {
 
