@@ -257,7 +257,7 @@ TEST_F(FlatBackBufferTest, WithoutRasterShortcutsThePicturesAreTheSame) {
     cases.push_back({{"D3DX sprites: texel for texel, doubled, mirrored", true, [=] { sprites(false); }}, 0});
     // The grid snap moves corners that lie off the 1/256-pixel grid by up to 1/512 pixel: the
     // pixels covered stay the same, but the texture coordinates at their centres shift a
-    // little, so a filtered texel of a turned sprite may come out one step apart.
+    // little, so a filtered texel of a turned sprite may come out a step apart.
     cases.push_back({{"D3DX sprite turned off the pixel grid", false, [=] { sprites(true); }}, 1});
     for (Buffers buffers : kBuffers) {
         for (const Case& c : cases) {

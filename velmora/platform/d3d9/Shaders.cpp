@@ -22,8 +22,9 @@ uniform bool uPretransformed;
 uniform float uPointSize;
 out vec4 vColor;
 out vec2 vTexCoord;
-// Window positions on the rasteriser's own 1/256-pixel grid: what it rasterises is unchanged,
-// and pixel-aligned rectangles come out exact, which software rasterisers draw much faster.
+// Window positions on the rasteriser's own 1/256-pixel grid: the pixels it covers are
+// unchanged, and pixel-aligned rectangles come out exact, which software rasterisers draw
+// much faster. Colours and texture coordinates follow the moved corners by a hair.
 vec2 Snapped(vec2 window) { return round(window * 256.0) / 256.0; }
 void main() {
     vec4 clip;

@@ -6,8 +6,9 @@
 //
 // VELMORA_NO_RASTER_SHORTCUTS=1 in the environment, read when a device is created, makes that
 // device draw without the renderer's three shortcuts (the flat back buffer, nearest sampling
-// for texels copied one to one, the vertex grid snap; see detail/GLRenderer.h). The picture is
-// meant to be the same either way: this is for chasing a picture fault on one machine.
+// for texels copied one to one, the vertex grid snap; see detail/GLRenderer.h), to chase a
+// picture fault on one machine. The picture is the same either way but for the snap's small
+// shifts on triangles whose corners lie off the 1/256-pixel grid (GLRenderer.h says which).
 #pragma once
 
 #include <array>

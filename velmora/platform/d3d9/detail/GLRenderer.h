@@ -3,10 +3,13 @@
 // for each texture-stage set-up in use, detail/Shaders.h), a streaming vertex buffer, a cache
 // of the GL state last applied, presentation and read-back.
 //
-// Three shortcuts spare a software rasteriser work without changing the picture: the flat
-// back buffer (see BackBuffer), nearest sampling for draws that copy texels one to one onto
-// pixels (see DrawAnalysis), and snapping triangle vertices to the rasteriser's 1/256-pixel
-// grid (see the vertex shader). A renderer created without them draws everything plainly.
+// Three shortcuts spare a software rasteriser work: the flat back buffer (see BackBuffer) and
+// nearest sampling for draws that copy texels one to one onto pixels (see DrawAnalysis) leave
+// the picture exactly as it is; snapping triangle vertices to the rasteriser's 1/256-pixel
+// grid (see the vertex shader) leaves the pixels covered as they are, but moves a corner by up
+// to 1/512 pixel, which can move an interpolated colour or filtered texel by a step or two, or
+// pick the other texel where nearest sampling falls exactly on a texel edge. A renderer
+// created without the shortcuts draws everything plainly.
 //
 // The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
 // that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
