@@ -150,13 +150,6 @@ int FillQuads(const std::vector<std::unique_ptr<ParticleSystem>>& systems, GLQua
     return quads;
 }
 
-// The engine's vertex: FVF 0x142 (XYZ | DIFFUSE | TEX1).
-struct EngineVertex {
-    float x, y, z;
-    DWORD color;
-    float u, v;
-};
-
 // The same quads as one triangle list through the engine's device: its own one-draw floor.
 void DrawOnce(IDirect3DDevice9* device, IDirect3DTexture9* texture,
               const std::vector<std::unique_ptr<ParticleSystem>>& systems, std::vector<GLQuads::Vertex>& quads,
