@@ -17,7 +17,7 @@ public:
         MLStatic* help = static_cast<MLStatic*>(gui->GetElement(160));
         if (!m_pMaps || !m_pVolume || !help) return false;
         help->GetFont()->SetLineCount(40);  // a description file cannot set the line length
-        m_pMaps->SetStyle(0);  // single selection
+        m_pMaps->SetStyle(0);               // single selection
         const char* maps[] = {"Harbour", "Desert", "Old town", "Canyon", "Glacier", "Forest", "Caves"};
         for (const char* map : maps) m_pMaps->AddItem(map, nullptr);
         m_pMaps->SelectItem(0, false);
@@ -44,7 +44,7 @@ public:
         }
         CGraphics* g = GetGraphics();
         if (!g->BeginScene()) return;
-        gui->Render();  // bottom window first
+        gui->Render();                                          // bottom window first
         const ListBoxItem* map = m_pMaps->GetSelectedItem(-1);  // single selection: the current item
         DrawSingleLine(10, 10, 0xFFFFFFFF, false, "map: %s, volume %d", map ? map->szText : "none",
                        m_pVolume->GetValue());

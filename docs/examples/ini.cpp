@@ -26,8 +26,8 @@ int main() {
     const float speed = saved.ReadFloat("Player", "Speed", 1.5f);  // no such key: the default...
     const bool found = saved.IsReadSucceed() != 0;                 // ...and the read flag is 0
     // [/ini]
-    std::printf("%s %d 0x%08X %d,%d,%d,%d %s %.1f %s\n", name, level, unsigned(color), int(place.left),
-                int(place.top), int(place.right), int(place.bottom), fullScreen ? "full screen" : "windowed", speed,
+    std::printf("%s %d 0x%08X %d,%d,%d,%d %s %.1f %s\n", name, level, unsigned(color), int(place.left), int(place.top),
+                int(place.right), int(place.bottom), fullScreen ? "full screen" : "windowed", speed,
                 found ? "found" : "missing");
     const bool ok = std::strcmp(name, "Ayla") == 0 && level == 7 && color == 0xFF40C0FF && place.right == 810 &&
                     !fullScreen && speed == 1.5f && !found;

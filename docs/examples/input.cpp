@@ -10,7 +10,7 @@ public:
         if (input.dwKey == DIK_SPACE) ++m_nJumps;  // Space went down (its release is DIK_SPACE + 256)
         if (input.dwMouse == MOUSE_LDOWN) m_ptClick = input.ptCursor;
         const bool running = IsKeyDown(DIK_LSHIFT) || IsKeyDown(DIK_RSHIFT);  // held now
-        const bool dragging = IsMouseDown(0);                                    // left button held
+        const bool dragging = IsMouseDown(0);                                 // left button held
         LONG dx = 0, dy = 0, wheel = 0;
         GetPointerOffset(&dx, &dy, &wheel);  // movement since the previous frame
 

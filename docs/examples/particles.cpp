@@ -11,8 +11,8 @@ public:
         m_pSparks->MoveTo(400, 400, false);
 
         ParticleSystemInfo trail{};  // every parameter 0, then those the effect needs
-        trail.fEmission = 80;         // particles a second
-        trail.fLifetime = -1;         // emit for ever
+        trail.fEmission = 80;        // particles a second
+        trail.fLifetime = -1;        // emit for ever
         trail.fParticleLifeMin = trail.fParticleLifeMax = 0.6f;
         trail.Spread = 6.2831853f;  // radians here, degrees in a file: all around
         trail.fSpeedMin = trail.fSpeedMax = 0.5f;

@@ -23,8 +23,8 @@ public:
     void Frame() override {
         CGraphics* g = GetGraphics();
         if (!g->BeginScene()) return;
-        Render(1, 20, 20, nullptr, 0xFFFFFFFF);        // texture 1 of the list file
-        Render(2, 60, 20, nullptr, 0xFFFFFFFF);        // description only: loaded by this first draw
+        Render(1, 20, 20, nullptr, 0xFFFFFFFF);         // texture 1 of the list file
+        Render(2, 60, 20, nullptr, 0xFFFFFFFF);         // description only: loaded by this first draw
         Render(m_hStar, 100, 20, nullptr, 0xFF80C0FF);  // tinted light blue
         // Frame set 1, one frame after the other: frame numbers wrap around the set.
         g->RenderAnimation(1, m_nFrame++ / 30, 140, 20, 1.0f, 1.0f, nullptr, 0xFFFFFFFF);

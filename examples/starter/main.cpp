@@ -7,7 +7,7 @@
 
 class StarterGame : public CGameApp {
 public:
-    DWORD ship = 0;      // texture handle of ship.png
+    DWORD ship = 0;  // texture handle of ship.png
     int x = 384, y = 400;
     int frameLimit = 0;  // 0: run until quit
     int frames = 0;
