@@ -8,10 +8,12 @@ public:
     bool Setup() override {
         // Face names and texts are GBK bytes: "\xCB\xCE\xCC\xE5" is SimSun, which stands for
         // the installed Song face (AR PL UMing).
-        if (!m_Story.CreateFontA("\xCB\xCE\xCC\xE5", 16, 0, 400)) return false;  // sets 70 bytes a line
-        m_Story.SetLineCount(40);                                                // lines of at most 40 bytes
-        m_Story.SetLineHeight(20);                                               // 20 pixels apart
-        return m_Score.CreateFontA("\xCB\xCE\xCC\xE5", 24, 0, 700);              // 24 pixels, bold
+        // Lines of at most 40 bytes (70 after CreateFontA), 20 pixels apart.
+        if (!m_Story.CreateFontA("\xCB\xCE\xCC\xE5", 16, 0, 400)) return false;
+        m_Story.SetLineCount(40);
+        m_Story.SetLineHeight(20);
+        // 24 pixels, bold.
+        return m_Score.CreateFontA("\xCB\xCE\xCC\xE5", 24, 0, 700);
     }
     // [/setup]
 
@@ -20,7 +22,8 @@ public:
         CGraphics* g = GetGraphics();
         if (!g->BeginScene()) return;
         DrawSingleLine(10, 10, 0xFFFFFFFF, false, "The system font, frame %d", m_nFrame++);
-        const RECT extent = GetFontRect("Centred");            // (0, 0, width, height)
+        // (0, 0, width, height) of a text in the system font.
+        const RECT extent = GetFontRect("Centred");
         DrawSingleLine(400, 50, 0xFFFFFF00, true, "Centred");  // centred both ways on (400, 50)
         g->Rectangle(RECT{400 - extent.right / 2 - 2, 50 - extent.bottom / 2 - 2, 400 + extent.right / 2 + 2,
                           50 + extent.bottom / 2 + 2},
