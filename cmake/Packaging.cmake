@@ -11,7 +11,6 @@ set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "Velmora")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@example.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "2D game engine")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL lib dev tools)
@@ -21,11 +20,11 @@ set(_velmora_exact "(= ${PROJECT_VERSION})")
 
 set(CPACK_DEBIAN_LIB_PACKAGE_NAME libvelmora0)
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
-set(CPACK_COMPONENT_LIB_DESCRIPTION "Velmora 2D game engine: shared library
- Velmora is a 2D game engine: a paced main loop, keyboard and mouse input, textures,
- animation frame sets in its own AMF format, text, INI files, messages and tasks, a GUI
- built from description files, and particle effects. This package holds the library
- that games run on.")
+set(CPACK_DEBIAN_LIB_DESCRIPTION "Velmora 2D game engine: shared library
+Velmora is a 2D game engine: a paced main loop, keyboard and mouse input, textures,
+animation frame sets in its own AMF format, text, INI files, messages and tasks, a GUI
+built from description files, and particle effects. This package holds the library
+that games run on.")
 set(CPACK_DEBIAN_LIB_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "libgl1, libegl1, fonts-arphic-uming")
 # The shlibs files let packages built on these find their dependencies (libvelmora0, and
@@ -35,18 +34,18 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libvelmora-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_COMPONENT_DEV_DESCRIPTION "Velmora 2D game engine: development files
- Headers, the CMake package (find_package(Velmora), target Velmora::velmora) and the
- pkg-config file (velmora) for building games on Velmora, and its testing component
- (Velmora::testing, velmora-testing) for a game's own headless tests.")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "Velmora 2D game engine: development files
+Headers, the CMake package (find_package(Velmora), target Velmora::velmora) and the
+pkg-config file (velmora) for building games on Velmora, and its testing component
+(Velmora::testing, velmora-testing) for a game's own headless tests.")
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libvelmora0 ${_velmora_exact}")
 
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME velmora-tools)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
-set(CPACK_COMPONENT_TOOLS_DESCRIPTION "Velmora 2D game engine: tools
- amftool packs pictures into AMF animation files, unpacks and describes them; guiview
- shows a GUI description file and fxview a particle effect, reloading them as they are
- edited.")
+set(CPACK_DEBIAN_TOOLS_DESCRIPTION "Velmora 2D game engine: tools
+amftool packs pictures into AMF animation files, unpacks and describes them; guiview
+shows a GUI description file and fxview a particle effect, reloading them as they are
+edited.")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvelmora0 ${_velmora_exact}")
 
 # The testing library and the tools link libvelmora.so.0, which no installed package holds
