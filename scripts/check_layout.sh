@@ -6,7 +6,7 @@
 # - engine folders include no SDL, OpenGL, image, zlib, FreeType, fontconfig or iconv
 #   header and no private header of the platform layer: those belong to velmora/platform;
 # - the platform layer includes nothing of the engine;
-# - tools and examples include only installed headers (no detail/ folder).
+# - tools, examples and the guides' examples include only installed headers (no detail/ folder).
 # Prints each offending line and exits 1 if there is one.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,7 +60,8 @@ while IFS= read -r hit; do
   file=${hit%%:*}
   rest=${hit#*:}
   fail "$file:${rest%%:*}: a tool or example includes a private header: ${rest#*:}"
-done < <(grep -rnE --include='*.h' --include='*.cpp' '#[[:space:]]*include[[:space:]]*[<"]velmora/.*/detail/' tools examples)
+done < <(grep -rnE --include='*.h' --include='*.cpp' '#[[:space:]]*include[[:space:]]*[<"]velmora/.*/detail/' tools examples \
+           docs)
 
 if [ "$failures" -ne 0 ]; then
   echo "layout: $failures problem(s)"

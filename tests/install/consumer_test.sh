@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the library into a prefix under the build folder, then builds the minimal example
 # game and its test from outside the tree twice: with pkg-config and g++ (velmora and
-# velmora-testing), and with CMake's find_package (Velmora::velmora and Velmora::testing).
+# velmora-testing), and with CMake's find_package (Velmora::velmora and Velmora::testing);
+# and the starter project the same two ways.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 build=$1
 example=$2
 extra=${3:-}
@@ -44,4 +46,5 @@ cmake -S "$example" -B cmake_build -DCMAKE_PREFIX_PATH="$prefix" \
 cmake --build cmake_build >/dev/null
 ./cmake_build/minimal 3
 (cd cmake_build && ctest --output-on-failure >/dev/null)
+bash "$here/starter_build.sh" "$prefix" "$work/starter" "$extra"
 echo "install consumer: OK"
