@@ -1,5 +1,7 @@
 // The image codecs of the D3DX stand-in: every format and variant decoded from bytes made
 // here (JPEG from two small fixtures), header-only info, damaged and cut files, writers.
+#include <zlib.h>
+
 #include <random>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
@@ -378,8 +380,8 @@ TEST(ImageCodecTest, SmallFilesClaimingHugePicturesAreRefusedBeforeTheyCost) {
     struct Case {
         const char* name;
         std::string bytes;
-        const char* error;      // the start of the message
-        double megabytes = 64;  // the most the refusal may cost
+        const char* error;                     // the start of the message
+        double megabytes = kRefusalMegabytes;  // the most the refusal may cost
     };
     const Case cases[] = {
         {"74-bytes.png", Png(kHuge, kHuge, 8, 6, std::string(6, '\0')),
@@ -391,10 +393,10 @@ TEST(ImageCodecTest, SmallFilesClaimingHugePicturesAreRefusedBeforeTheyCost) {
         {"runs.tga", Tga(11, kHuge, kHuge, 8, 0, std::string(kHuge * kHuge / 64, '\xFF')),
          "TGA: 16384x16384 is too large"},
         // Within the budget's allowance, yet a few bytes cannot hold the rows.
-        {"no-rows.png", Png(2048, 2048, 8, 6, std::string(6, '\0')), "PNG: too little image data for 2048x2048", 4},
+        {"no-rows.png", Png(2048, 2048, 8, 6, std::string(6, '\0')), "PNG: too little image data for 2048x2048", 8},
         // Within the allowance too: the rows, grown as they are decoded, stop at the first
         // missing one.
-        {"cut.jpg", GreyJpegClaiming(2048, 2048), "JPEG: ", 4},
+        {"cut.jpg", GreyJpegClaiming(2048, 2048), "JPEG: ", 8},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -451,6 +453,29 @@ TEST(ImageCodecTest, LargePicturesLoadWhenTheirFilesHoldThem) {
             EXPECT_EQ(error.rfind("PNG: 4096x4096 is too large for a file of", 0), 0u) << error;
         }
     }
+}
+
+TEST(ImageCodecTest, CompressedTextChunksAreSkippedUnread) {
+    // Forty zTXt chunks of 7 KiB, each inflating to 7 MiB of text: 280 MiB kept if read.
+    const std::string text(7 << 20, 'a');
+    std::string packed(compressBound(uLong(text.size())), '\0');
+    uLongf packedSize = uLongf(packed.size());
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(text.data()),
+                        uLong(text.size()), 9),
+              Z_OK);
+    packed.resize(packedSize);
+    std::string png = Png(2, 1, 8, 6, Bytes({0, 0x11, 0x22, 0x33, 0x80, 0xAA, 0xBB, 0xCC, 0}));
+    const size_t afterHeader = 8 + 25;
+    for (int i = 0; i < 40; ++i) png.insert(afterHeader, Chunk("zTXt", std::string("Comment\0\0", 9) + packed));
+    WriteFile("text.png", png);
+    const LoadCost cost = MeasureLoad([] {
+        DecodedImage image;
+        return DecodeImageFile("text.png", &image, nullptr) && image.pixels == Pixels{0x80112233, 0x00AABBCC};
+    });
+    ASSERT_TRUE(cost.finished);
+    EXPECT_TRUE(cost.loaded);
+    EXPECT_LE(cost.megabytes, kRefusalMegabytes);
+    EXPECT_LT(cost.cpuSeconds, kRefusalCpuSeconds);
 }
 
 TEST(ImageCodecTest, ProgressiveJpegStopsAfter500Scans) {

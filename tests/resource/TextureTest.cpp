@@ -463,7 +463,7 @@ TEST_F(TextureManagerTest, PicturesLargerThanTheDeviceAllowsAreRefused) {
     const LoadCost cost = MeasureLoad([] { return CTexture().LoadTexture("big.png", 1); });
     ASSERT_TRUE(cost.finished);
     EXPECT_FALSE(cost.loaded);
-    EXPECT_LT(cost.megabytes, 4);
+    EXPECT_LT(cost.megabytes, 8);
 }
 
 TEST_F(TextureManagerTest, CopiesShareTheDirect3DTexture) {

@@ -361,6 +361,8 @@ bool RunPngDecode(PngJob* job) {
     png_read_update_info(png, info);
     const uint32_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     if (png_get_rowbytes(png, info) != size_t(width) * 4) png_error(png, "unexpected row layout");
+    // DecodePng has checked the budget from its own reading of the header; this is libpng's.
+    if (!WithinBudget(job->input, width, height)) png_error(png, "too large for its file");
     if (!Allocate(&job->image, width, height) || !AllocateRows(job, height)) png_error(png, "out of memory");
     for (uint32_t y = 0; y < height; ++y)
         job->rows[y] = reinterpret_cast<png_bytep>(&job->image.pixels[size_t(y) * width]);
