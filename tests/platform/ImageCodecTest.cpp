@@ -1,10 +1,14 @@
 // The image codecs of the D3DX stand-in: every format and variant decoded from bytes made
 // here (JPEG from two small fixtures), header-only info, damaged and cut files, writers.
+#include <zlib.h>
+
 #include <random>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include "support/EngineTest.h"
+#include "support/LoadCost.h"
+#include "support/PictureBytes.h"
 
 namespace {
 
@@ -12,18 +16,6 @@ using namespace velmora;
 using Pixels = std::vector<uint32_t>;
 
 // --- Byte builders ------------------------------------------------------------------
-
-std::string Le(uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += char(v >> (8 * i));
-    return s;
-}
-std::string Be32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
-std::string Bytes(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list) s += char(b);
-    return s;
-}
 
 // A BMP file; masks go into headers of 52 bytes and more, after a 40-byte one.
 std::string Bmp(uint32_t headerSize, int32_t width, int32_t height, int bits, uint32_t compression, const Pixels& masks,
@@ -50,38 +42,40 @@ std::string Tga(int type, int width, int height, int depth, int descriptor, cons
            Le(0, 4) + Le(width, 2) + Le(height, 2) + char(depth) + char(descriptor) + id + map + data;
 }
 
-uint32_t Crc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFF;
-    for (unsigned char c : bytes) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320 : crc >> 1;
-    }
-    return ~crc;
-}
-
-std::string Chunk(const std::string& type, const std::string& body) {
-    return Be32(uint32_t(body.size())) + type + body + Be32(Crc32(type + body));
-}
-
-// A PNG file whose scanlines (each led by its filter byte) go into one stored zlib block.
-std::string Png(uint32_t width, uint32_t height, int bits, int colourType, const std::string& scanlines,
-                const std::string& plte = "", const std::string& trns = "", int interlace = 0) {
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : scanlines) a = (a + c) % 65521, b = (b + a) % 65521;
-    const std::string zlib = Bytes({0x78, 0x01, 0x01}) + Le(uint32_t(scanlines.size()), 2) +
-                             Le(uint32_t(~scanlines.size()), 2) + scanlines + Be32(b << 16 | a);
-    std::string png = Bytes({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
-    png += Chunk("IHDR", Be32(width) + Be32(height) + Bytes({bits, colourType, 0, 0, interlace}));
-    if (!plte.empty()) png += Chunk("PLTE", plte);
-    if (!trns.empty()) png += Chunk("tRNS", trns);
-    return png + Chunk("IDAT", zlib) + Chunk("IEND", "");
-}
-
 // Pixels as a BMP/TGA stores them: B, G, R (and A).
 std::string Bgr(uint32_t argb) { return Le(argb, 3); }
 std::string Bgra(uint32_t argb) { return Le(argb, 4); }
 
 std::string Fixture(const char* name) { return ReadFile(std::string(VELMORA_TEST_DATA) + "/" + name); }
+
+// The 16 x 8 grey JPEG fixture, its header saying another size; its one scan is the same.
+std::string GreyJpegClaiming(uint32_t width, uint32_t height) {
+    std::string bytes = Fixture("grey.jpg");
+    const size_t sof = bytes.find("\xFF\xC0");
+    return bytes.replace(sof + 5, 4, Be32(height << 16 | width));
+}
+
+// A progressive 8 x 8 grey JPEG of `scans` scans, every coefficient 0: the DC scan, then one
+// AC coefficient after another, each first at 13 bits below full precision and then refined
+// bit by bit, which keeps the progression valid for up to 1 + 63 x 14 scans.
+std::string ProgressiveJpeg(int scans) {
+    auto segment = [](int marker, const std::string& body) {
+        return Bytes({0xFF, marker}) + Be32(uint32_t(body.size() + 2)).substr(2) + body;
+    };
+    std::string jpeg = Bytes({0xFF, 0xD8});
+    jpeg += segment(0xDB, std::string(1, '\0') + std::string(64, '\1'));  // quantisation steps of 1
+    jpeg += segment(0xC2, Bytes({8, 0, 8, 0, 8, 1, 1, 0x11, 0}));
+    // Each table holds one symbol, 0, in one bit: DC difference 0, AC end of block.
+    const std::string oneSymbol = '\1' + std::string(15, '\0') + '\0';
+    jpeg += segment(0xC4, '\x00' + oneSymbol) + segment(0xC4, '\x10' + oneSymbol);
+    auto scan = [&](int first, int last, int ah, int al) {
+        jpeg += segment(0xDA, Bytes({1, 1, 0, first, last, ah << 4 | al})) + "\x7F";  // the 0 bit, padded
+    };
+    scan(0, 0, 0, 0);
+    for (int k = 1, made = 1; made < scans; ++k)
+        for (int al = 13; al >= 0 && made < scans; --al, ++made) scan(k, k, al == 13 ? 0 : al + 1, al);
+    return jpeg + Bytes({0xFF, 0xD9});
+}
 
 // --- The samples --------------------------------------------------------------------
 
@@ -379,6 +373,125 @@ TEST(ImageCodecTest, RefusesDamagedHeadersAndAbsurdSizes) {
     EXPECT_EQ(image.width, 16384u);
     EXPECT_FALSE(DecodeImageFile("missing.png", &image, &error));
     EXPECT_EQ(error, "cannot open file");
+}
+
+TEST(ImageCodecTest, SmallFilesClaimingHugePicturesAreRefusedBeforeTheyCost) {
+    const uint32_t kHuge = 16384;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* error;                     // the start of the message
+        double megabytes = kRefusalMegabytes;  // the most the refusal may cost
+    };
+    const Case cases[] = {
+        {"74-bytes.png", Png(kHuge, kHuge, 8, 6, std::string(6, '\0')),
+         "PNG: 16384x16384 is too large for a file of 74"},
+        {"336-bytes.jpg", GreyJpegClaiming(kHuge, kHuge), "JPEG: 16384x16384 is too large for a file of 336"},
+        // Data enough for deflate's best ratio, not for the budget.
+        {"megabyte.png", Png(kHuge, kHuge, 8, 6, std::string(1 << 20, '\0')), "PNG: 16384x16384 is too large"},
+        // A whole, valid picture: runs of 128 grey pixels, two bytes each.
+        {"runs.tga", Tga(11, kHuge, kHuge, 8, 0, std::string(kHuge * kHuge / 64, '\xFF')),
+         "TGA: 16384x16384 is too large"},
+        // Within the budget's allowance, yet a few bytes cannot hold the rows.
+        {"no-rows.png", Png(2048, 2048, 8, 6, std::string(6, '\0')), "PNG: too little image data for 2048x2048", 8},
+        // Within the allowance too: the rows, grown as they are decoded, stop at the first
+        // missing one.
+        {"cut.jpg", GreyJpegClaiming(2048, 2048), "JPEG: ", 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(c.name, c.bytes);
+        const LoadCost cost = MeasureLoad([&] {
+            DecodedImage image;
+            return DecodeImageFile(c.name, &image, nullptr);
+        });
+        ASSERT_TRUE(cost.finished);
+        EXPECT_FALSE(cost.loaded);
+        EXPECT_LE(cost.megabytes, c.megabytes);
+        EXPECT_LT(cost.cpuSeconds, kRefusalCpuSeconds);
+
+        DecodedImage image;
+        std::string error;
+        EXPECT_FALSE(DecodeImageFile(c.name, &image, &error));
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    }
+}
+
+TEST(ImageCodecTest, LargePicturesLoadWhenTheirFilesHoldThem) {
+    // 4096 x 4096 grey noise, stored uncompressed: 16 MiB of file for 64 MiB of pixels.
+    const uint32_t side = 4096;
+    std::string scanlines(side * (1 + side), '\0');  // filter 0 leads each row
+    Pixels noise(size_t(side) * side);
+    uint32_t state = 12345;
+    for (size_t i = 0; i < noise.size(); ++i) {
+        state = state * 1664525 + 1013904223;
+        const uint32_t grey = state >> 24;
+        scanlines[i / side * (1 + side) + 1 + i % side] = char(grey);
+        noise[i] = 0xFF000000 | grey * 0x010101;
+    }
+    WriteFile("noise.png", Png(side, side, 8, 0, scanlines));
+    scanlines = std::string();
+    DecodedImage image;
+    std::string error;
+    ASSERT_TRUE(DecodeImageFile("noise.png", &image, &error)) << error;
+    EXPECT_EQ(image.width, side);
+    EXPECT_TRUE(image.pixels == noise);
+
+    // One colour compresses about a thousand times: the allowance takes 2048 x 2048 so, not
+    // 4096 x 4096.
+    for (uint32_t flatSide : {2048u, 4096u}) {
+        DecodedImage flat;
+        flat.width = flat.height = flatSide;
+        flat.pixels.assign(size_t(flatSide) * flatSide, 0xFF336699);
+        ASSERT_TRUE(WritePngFile("flat.png", flat));
+        DecodedImage back;
+        if (flatSide == 2048) {
+            ASSERT_TRUE(DecodeImageFile("flat.png", &back, &error)) << error;
+            EXPECT_TRUE(back.pixels == flat.pixels);
+        } else {
+            EXPECT_FALSE(DecodeImageFile("flat.png", &back, &error));
+            EXPECT_EQ(error.rfind("PNG: 4096x4096 is too large for a file of", 0), 0u) << error;
+        }
+    }
+}
+
+TEST(ImageCodecTest, CompressedTextChunksAreSkippedUnread) {
+    // Forty zTXt chunks of 7 KiB, each inflating to 7 MiB of text: 280 MiB kept if read.
+    const std::string text(7 << 20, 'a');
+    std::string packed(compressBound(uLong(text.size())), '\0');
+    uLongf packedSize = uLongf(packed.size());
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, reinterpret_cast<const Bytef*>(text.data()),
+                        uLong(text.size()), 9),
+              Z_OK);
+    packed.resize(packedSize);
+    std::string png = Png(2, 1, 8, 6, Bytes({0, 0x11, 0x22, 0x33, 0x80, 0xAA, 0xBB, 0xCC, 0}));
+    const size_t afterHeader = 8 + 25;
+    for (int i = 0; i < 40; ++i) png.insert(afterHeader, Chunk("zTXt", std::string("Comment\0\0", 9) + packed));
+    WriteFile("text.png", png);
+    const LoadCost cost = MeasureLoad([] {
+        DecodedImage image;
+        return DecodeImageFile("text.png", &image, nullptr) && image.pixels == Pixels{0x80112233, 0x00AABBCC};
+    });
+    ASSERT_TRUE(cost.finished);
+    EXPECT_TRUE(cost.loaded);
+    EXPECT_LE(cost.megabytes, kRefusalMegabytes);
+    EXPECT_LT(cost.cpuSeconds, kRefusalCpuSeconds);
+}
+
+TEST(ImageCodecTest, ProgressiveJpegStopsAfter500Scans) {
+    for (int scans : {400, 501}) {
+        SCOPED_TRACE(scans);
+        const std::string bytes = ProgressiveJpeg(scans);
+        DecodedImage image;
+        std::string error;
+        if (scans <= 500) {
+            ASSERT_TRUE(DecodeImageMemory(bytes.data(), bytes.size(), &image, &error)) << error;
+            EXPECT_EQ(image.pixels, Pixels(64, 0xFF808080));
+        } else {
+            EXPECT_FALSE(DecodeImageMemory(bytes.data(), bytes.size(), &image, &error));
+            EXPECT_EQ(error, "JPEG: more than 500 scans");
+        }
+    }
 }
 
 TEST(ImageCodecTest, WritesPngThatReadsBackExactly) {

@@ -3,7 +3,10 @@
 
 #include <vector>
 
+#include <velmora/platform/d3dx9/ImageCodec.h>
+
 #include "support/EngineTest.h"
+#include "support/LoadCost.h"
 
 namespace {
 
@@ -191,10 +194,27 @@ TEST_F(Win32Test, IconsLoadFromImageFiles) {
     const unsigned char bmp[] = {'B', 'M', 58,   0,    0, 0, 0, 0, 0,  0, 54, 0, 0, 0, 40, 0, 0,   0, 1,    0,
                                  0,   0,   1,    0,    0, 0, 1, 0, 24, 0, 0,  0, 0, 0, 4,  0, 0,   0, 0x13, 0x0B,
                                  0,   0,   0x13, 0x0B, 0, 0, 0, 0, 0,  0, 0,  0, 0, 0, 0,  0, 255, 0};
-    WriteFile("game.bmp", std::string(reinterpret_cast<const char*>(bmp), sizeof bmp));
+    std::string bytes(reinterpret_cast<const char*>(bmp), sizeof bmp);
+    WriteFile("game.bmp", bytes);
     HICON icon = LoadIconA(nullptr, "game");
     ASSERT_NE(icon, nullptr);
     EXPECT_TRUE(DestroyIcon(icon));
+    velmora::DecodedImage png;
+    png.width = png.height = 2;
+    png.pixels.assign(4, 0x80FF0000);
+    ASSERT_TRUE(velmora::WritePngFile("other.png", png));
+    icon = LoadIconA(nullptr, "other");
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(DestroyIcon(icon));
+
+    // The same 58 bytes claiming 16384 x 16384 pixels are refused before they are believed.
+    bytes.replace(18, 8, std::string("\0\x40\0\0\0\x40\0\0", 8));
+    WriteFile("huge.bmp", bytes);
+    const LoadCost cost = MeasureLoad([] { return LoadIconA(nullptr, "huge") != nullptr; });
+    ASSERT_TRUE(cost.finished);
+    EXPECT_FALSE(cost.loaded);
+    EXPECT_LE(cost.megabytes, kRefusalMegabytes);
+    EXPECT_LT(cost.cpuSeconds, kRefusalCpuSeconds);
 }
 
 }  // namespace

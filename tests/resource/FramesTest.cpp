@@ -3,6 +3,7 @@
 // copies, handles and sharing, the idle-release sweep and batch list files.
 #include <filesystem>
 
+#include "support/LoadCost.h"
 #include "support/ResourceFixture.h"
 
 namespace {
@@ -188,6 +189,51 @@ TEST_F(FramesTest, DamagedFilesLeaveNoFrames) {
     WriteFile("anim.amf", AmfBytes(4, 3, walk, 80, AMF_UNIFORM));
     ExpectFrames(set, walk);
     EXPECT_TRUE(Errors().empty());
+}
+
+TEST_F(FramesTest, ThePicturesOfOneLoadShareOneBudget) {
+    // 140 bytes: four pictures of 16384 x 13311 on the same 13 run-length tokens, 3.4 GB of
+    // frames if believed.
+    WriteFile("tiny.amf", SharedBlockAmf(16384, 13311, 4, TransparentRuns(16384 * 13311)));
+    const LoadCost cost = MeasureLoad([] { return CFrames().LoadFrame("tiny.amf"); });
+    ASSERT_TRUE(cost.finished);
+    EXPECT_FALSE(cost.loaded);
+    EXPECT_LE(cost.megabytes, kRefusalMegabytes);
+    EXPECT_LT(cost.cpuSeconds, kRefusalCpuSeconds);
+    CFrames tiny;
+    EXPECT_FALSE(tiny.LoadFrame("tiny.amf"));
+    EXPECT_EQ(Errors(), std::vector<std::string>{"Can't Load AMF[tiny.amf]!"});
+    EXPECT_EQ(tiny.GetSize(), 0);
+
+    // Three pictures of 2048 x 1024, 8 MiB each: on one shared token two fit the allowance
+    // of 16 MiB and three do not; each with pixels of its own, the file holds all three.
+    const Picture blank{2048, 1024, Pixels(2048 * 1024, 0)};
+    const Pixels runs = TransparentRuns(2048 * 1024);
+    std::vector<Picture> noisy;
+    for (DWORD i = 0; i < 3; ++i) noisy.push_back(MakePicture(2048, 1024, i));
+    WriteAmf("noisy.amf", noisy);
+    WriteFile("shared2.amf", SharedBlockAmf(2048, 1024, 2, runs));
+    WriteFile("shared3.amf", SharedBlockAmf(2048, 1024, 3, runs));
+    struct Case {
+        const char* file;
+        std::vector<Picture> pictures;  // none when refused
+    };
+    const Case cases[] = {
+        {"shared2.amf", {blank, blank}},
+        {"shared3.amf", {}},
+        {"noisy.amf", noisy},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        CFrames set;
+        if (c.pictures.empty()) {
+            EXPECT_FALSE(set.LoadFrame(c.file));
+            EXPECT_EQ(Errors(), std::vector<std::string>{"Can't Load AMF[" + std::string(c.file) + "]!"});
+        } else {
+            ASSERT_TRUE(set.LoadFrame(c.file));
+            ExpectFrames(set, c.pictures);
+        }
+    }
 }
 
 TEST_F(FramesTest, CopiesShareTheFramePictures) {

@@ -3,6 +3,8 @@
 // run by EndScene on the manual clock, bad input, and copies.
 #include <sys/stat.h>
 
+#include "support/LoadCost.h"
+#include "support/PictureBytes.h"
 #include "support/ResourceFixture.h"
 
 namespace {
@@ -387,6 +389,81 @@ TEST_F(TextureManagerTest, DamagedFilesAndBadArgumentsAreRefused) {
     EXPECT_EQ(plain.GetTexture(), nullptr);
     EXPECT_EQ(plain.GetName(), "");
     EXPECT_EQ(Errors(), std::vector<std::string>{"Can't get image info from file[missing.png]!"});
+}
+
+TEST_F(TextureManagerTest, HostilePicturesAreRefusedBeforeTheyCost) {
+    // 140 bytes of AMF whose pictures each claim 16384 x 13311 from the same 13 tokens, and
+    // 74 bytes of PNG claiming 16384 x 16384.
+    WriteFile("tiny.amf", SharedBlockAmf(16384, 13311, 4, TransparentRuns(16384 * 13311)));
+    WriteFile("tiny.png", Png(16384, 16384, 8, 6, std::string(6, '\0')));
+    struct Case {
+        const char* name;
+        std::function<bool()> load;
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {"AMF picture", [] { return CTexture().LoadAMFTexture("tiny.amf", 2, 1); }, {"Can't Load AMF[tiny.amf]!"}},
+        {"AMF picture drawn after its description",
+         [] {
+             CTexture texture;
+             return texture.LoadAMFTextureDesc("tiny.amf", 0, 1) && texture.AutoLoad();
+         },
+         {}},
+        {"image", [] { return CTexture().LoadTexture("tiny.png", 1); }, {"Can't create texture from file[tiny.png]!"}},
+        {"image drawn after its description",
+         [] {
+             CTexture texture;
+             return texture.LoadTextureDesc("tiny.png", 1) && texture.AutoLoad();
+         },
+         {"Auto load texture fail[tiny.png]!"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LoadCost cost = MeasureLoad(c.load);
+        ASSERT_TRUE(cost.finished);
+        EXPECT_FALSE(cost.loaded);
+        EXPECT_LE(cost.megabytes, kRefusalMegabytes);
+        EXPECT_LT(cost.cpuSeconds, kRefusalCpuSeconds);
+        EXPECT_FALSE(c.load());
+        EXPECT_EQ(Errors(), c.errors);
+    }
+}
+
+TEST_F(TextureManagerTest, PicturesLargerThanTheDeviceAllowsAreRefused) {
+    VelmoraTest::SetMaxTextureSize(64);
+    D3DCAPS9 caps{};
+    ASSERT_EQ(GetD3DDevice()->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_EQ(caps.MaxTextureWidth, 64u);
+    EXPECT_EQ(caps.MaxTextureHeight, 64u);
+    WritePng("edge.png", MakePicture(64, 64, 1));
+    WritePng("wide.png", MakePicture(65, 1, 2));
+    WriteAmf("tall.amf", {MakePicture(1, 65, 3)});
+    struct Case {
+        const char* name;
+        std::function<bool()> load;
+        std::vector<std::string> errors;  // none when it loads
+    };
+    const Case cases[] = {
+        {"as large as allowed", [] { return CTexture().LoadTexture("edge.png", 1); }, {}},
+        {"image", [] { return CTexture().LoadTexture("wide.png", 1); }, {"Can't create texture from file[wide.png]!"}},
+        {"AMF picture",
+         [] { return CTexture().LoadAMFTexture("tall.amf", 0, 1); },
+         {"ERROR! Can't create texture.", "Can't Load AMF[tall.amf]!"}},
+        {"frame set",
+         [] { return CFrames().LoadFrame("tall.amf"); },
+         {"ERROR! Can't create texture.", "Can't Load AMF[tall.amf]!"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.load(), c.errors.empty());
+        EXPECT_EQ(Errors(), c.errors);
+    }
+    // Refused from its header, before its 16 MiB of pixels are decoded.
+    WritePng("big.png", Picture{2048, 2048, Pixels(2048 * 2048, 0xFF336699)});
+    const LoadCost cost = MeasureLoad([] { return CTexture().LoadTexture("big.png", 1); });
+    ASSERT_TRUE(cost.finished);
+    EXPECT_FALSE(cost.loaded);
+    EXPECT_LT(cost.megabytes, 8);
 }
 
 TEST_F(TextureManagerTest, CopiesShareTheDirect3DTexture) {

@@ -109,6 +109,33 @@ inline void WriteAmf(const std::string& path, const std::vector<Picture>& pictur
     WriteFile(path, AmfBytes(width, height, pictures, delay, uniform ? AMF_UNIFORM : AMF_VARIABLE));
 }
 
+// Transparent-fill tokens for `pixels` pixels, each covering as many as a token can.
+inline Pixels TransparentRuns(uint64_t pixels) {
+    Pixels words;
+    for (; pixels > 0; pixels -= std::min<uint64_t>(pixels, 0xFFFFFF))
+        words.push_back(0x11000000 | DWORD(std::min<uint64_t>(pixels, 0xFFFFFF)));
+    return words;
+}
+
+// An AMF file of `count` pictures of one size whose index entries all point at the one
+// block `words`: pictures that take no room in the file.
+inline std::string SharedBlockAmf(LONG width, LONG height, DWORD count, const Pixels& words) {
+    std::string bytes(24 + 16 * count, '\0');
+    PutWord(&bytes, 0, CAniFile::AMF_MAGIC);
+    PutWord(&bytes, 4, DWORD(width));
+    PutWord(&bytes, 8, DWORD(height));
+    PutWord(&bytes, 12, count | 100u << 16);
+    PutWord(&bytes, 16, DWORD(AMF_UNIFORM) | DWORD(CAniFile::AMF_VERSION) << 16);
+    for (DWORD i = 0; i < count; ++i) {
+        PutWord(&bytes, 24 + 16 * i, DWORD(bytes.size()));
+        PutWord(&bytes, 28 + 16 * i, DWORD(words.size() * 4));
+        PutWord(&bytes, 32 + 16 * i, DWORD(width));
+        PutWord(&bytes, 36 + 16 * i, DWORD(height));
+    }
+    bytes.append(reinterpret_cast<const char*>(words.data()), words.size() * 4);
+    return bytes;
+}
+
 // Level 0 of a texture, `width` x `height` from its top-left corner, row after row.
 inline Pixels ReadLevel0(IDirect3DTexture9* texture, LONG width, LONG height) {
     Pixels out;

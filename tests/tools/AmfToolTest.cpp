@@ -87,6 +87,8 @@ TEST(AmfToolTest, BadInputGetsAMessageAndAFailingStatus) {
     // Cut short: the picture's data lies past the end of the file.
     std::string bytes = ReadFile("good.amf");
     WriteFile("short.amf", bytes.substr(0, bytes.size() - 4));
+    // 140 bytes claiming four pictures of 16384 x 13311 from the same 13 run-length tokens.
+    WriteFile("tiny.amf", SharedBlockAmf(16384, 13311, 4, TransparentRuns(16384 * 13311)));
 
     struct Case {
         const char* args;
@@ -106,6 +108,8 @@ TEST(AmfToolTest, BadInputGetsAMessageAndAFailingStatus) {
         {"unpack good.amf", 2, "unpack: needs IN.amf and DIR"},
         {"unpack missing.amf dir", 1, "missing.amf: cannot be opened"},
         {"unpack short.amf dir", 1, "short.amf: has a damaged index"},
+        {"unpack tiny.amf dir", 1, "tiny.amf: claims more pixels than a file of its size can hold"},
+        {"info tiny.amf", 0, "the engine refuses the set"},
         {"info", 2, "info: needs one IN.amf"},
         {"info text.png", 1, "text.png: not an AMF file"},
     };

@@ -47,6 +47,16 @@ bool Readable(const std::string& file) {
     return fp != nullptr;
 }
 
+// What the engine lets one load of `file` decode (velmora::DecodeBudget): a few bytes of runs
+// could otherwise claim gigabytes of pictures.
+uint64_t LoadBudget(const std::string& file) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    return velmora::DecodeBudget(error ? 0 : uint64_t(size));
+}
+
+uint64_t PictureBytes(const AMFIndex& entry) { return uint64_t(entry.nWidth) * uint64_t(entry.nHeight) * 4; }
+
 // "packing 37/120": about ten lines for a long run, none for a short one.
 void Progress(const char* verb, size_t done, size_t total) {
     if (total <= kQuietCount) return;
@@ -147,10 +157,14 @@ int Unpack(const std::vector<std::string>& args) {
     // Wide enough numbers that the names sort in picture order.
     const int digits = std::max<int>(3, int(std::to_string(header.wCount ? header.wCount - 1 : 0).size()));
     const CAniFile reader;
+    const uint64_t budget = LoadBudget(in);
+    uint64_t decoded = 0;
     for (DWORD i = 0; i < header.wCount; ++i) {
         AMFIndex entry;
         velmora::DecodedImage image;
         if (!reader.ReadIndex(in.c_str(), i, &entry)) return FileError(in, "has a damaged index");
+        decoded += PictureBytes(entry);
+        if (decoded > budget) return FileError(in, "claims more pixels than a file of its size can hold");
         image.width = uint32_t(entry.nWidth);
         image.height = uint32_t(entry.nHeight);
         image.pixels.resize(size_t(image.width) * image.height);
@@ -183,7 +197,7 @@ int Info(const std::vector<std::string>& args) {
     for (DWORD i = 0; i < header.wCount; ++i) {
         AMFIndex entry;
         if (!reader.ReadIndex(in.c_str(), i, &entry)) return FileError(in, "has a damaged index");
-        const uint64_t pictureBytes = uint64_t(entry.nWidth) * uint64_t(entry.nHeight) * 4;
+        const uint64_t pictureBytes = PictureBytes(entry);
         raw += pictureBytes;
         packed += entry.dwSize;
         std::printf("%7u %10u %10u %6d %6d %6.1f%%\n", i, entry.dwOffset, entry.dwSize, entry.nWidth, entry.nHeight,
@@ -191,6 +205,10 @@ int Info(const std::vector<std::string>& args) {
     }
     std::printf("pixels %llu bytes, compressed %llu bytes: %.1f%% of the pixels\n", (unsigned long long)raw,
                 (unsigned long long)packed, 100.0 * double(packed) / double(raw));
+    const uint64_t budget = LoadBudget(in);
+    if (raw > budget)
+        std::printf("more pixels than the %llu bytes a file of this size may load: the engine refuses the set\n",
+                    (unsigned long long)budget);
     return kDone;
 }
 

@@ -73,10 +73,15 @@ bool CFrames::ReLoadAMF(const char* file) {
     m_Type = header.wType == AMF_UNIFORM ? AMF_UNIFORM : AMF_VARIABLE;
 
     const size_t held = m_Textures.size();
+    // The pictures of the set share one budget: entries may all point at the same few bytes.
+    const uint64_t budget = vlm_engine::AmfLoadBudget(fp.get());
+    uint64_t decoded = 0;
     for (DWORD i = 0; i < header.wCount; ++i) {
         AMFIndex entry;
         std::unique_ptr<CTexture> texture(new (std::nothrow) CTexture());
-        if (!texture || !reader.ReadIndex(fp.get(), i, &entry) ||
+        bool ok = texture && reader.ReadIndex(fp.get(), i, &entry);
+        if (ok) decoded += vlm_engine::PictureBytes(entry);
+        if (!ok || decoded > budget ||
             !texture->CreateTexture(entry.nWidth, entry.nHeight, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED) ||
             !vlm_engine::ReadAmfPicture(fp.get(), i, entry, texture->GetTexture())) {
             // Frames of a half-read file would be appended again by the next reload.

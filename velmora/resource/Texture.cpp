@@ -105,8 +105,11 @@ bool CTexture::ReLoadAMFTexture(const char* file, DWORD index, int mipLevels) {
     }
     vlm_engine::FilePtr fp = vlm_engine::OpenBinary(file);
     AMFIndex entry;
-    // ReadIndex checks the header and that the picture exists.
-    if (!fp || !CAniFile().ReadIndex(fp.get(), index, &entry)) return false;
+    // ReadIndex checks the header and that the picture exists; the file must also pay for
+    // the picture before its texture is made.
+    if (!fp || !CAniFile().ReadIndex(fp.get(), index, &entry) ||
+        vlm_engine::PictureBytes(entry) > vlm_engine::AmfLoadBudget(fp.get()))
+        return false;
     vlm_engine::ComRef<IDirect3DTexture9> texture;
     if (FAILED(D3DXCreateTexture(vlm_engine::Engine().device, UINT(entry.nWidth), UINT(entry.nHeight), UINT(mipLevels),
                                  0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Receive()))) {

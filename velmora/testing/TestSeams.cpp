@@ -46,6 +46,7 @@ unsigned GetDeviceResetCount() { return vlm_hooks::GetDeviceResetCount(); }
 void SetMultisampleSupport(bool windowed, bool fullScreen) { vlm_hooks::SetMultisampleSupport(windowed, fullScreen); }
 void SetSixteenBitModeFormat(DWORD d3dFormat) { vlm_hooks::SetSixteenBitModeFormat(d3dFormat); }
 void AllowFlatBackBuffers(bool allow) { vlm_hooks::AllowFlatBackBuffers(allow); }
+void SetMaxTextureSize(UINT size) { vlm_hooks::SetMaxTextureSize(size); }
 bool IsBackBufferFlat(IDirect3DDevice9* device) { return vlm_hooks::IsBackBufferFlat(device); }
 void ResetGraphicsConditions() { vlm_hooks::ResetGraphicsConditions(); }
 int CountInputDevices() { return vlm_hooks::CountInputDevices(); }

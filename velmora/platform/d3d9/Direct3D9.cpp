@@ -75,7 +75,7 @@ public:
         caps->PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
         caps->DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION;
         caps->TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
-        caps->MaxTextureWidth = caps->MaxTextureHeight = 16384;
+        caps->MaxTextureWidth = caps->MaxTextureHeight = Conditions().maxTextureSize;
         caps->MaxTextureRepeat = 8192;
         caps->MaxTextureAspectRatio = 16384;
         caps->MaxAnisotropy = 1;

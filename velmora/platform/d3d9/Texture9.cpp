@@ -4,14 +4,11 @@
 #include <new>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/DeviceConditions.h>
 #include <velmora/platform/d3d9/detail/PixelFormats.h>
 #include <velmora/platform/d3d9/detail/Surface9Impl.h>
 
 namespace vlm_platform {
-
-namespace {
-constexpr UINT kMaxTextureSize = 16384;
-}
 
 Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage)
     : m_device(device), m_format(format), m_pool(pool), m_usage(usage) {
@@ -36,7 +33,8 @@ void Texture9Impl::DetachDevice() {
 Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height, UINT levels, D3DFORMAT format,
                                    D3DPOOL pool, DWORD usage) {
     UINT bpp = TexelBytes(format);
-    if (!bpp || width == 0 || height == 0 || width > kMaxTextureSize || height > kMaxTextureSize) return nullptr;
+    const UINT maxSize = Conditions().maxTextureSize;  // what the caps report
+    if (!bpp || width == 0 || height == 0 || width > maxSize || height > maxSize) return nullptr;
     UINT fullChain = 1;
     for (UINT w = width, h = height; w > 1 || h > 1; w = w > 1 ? w / 2 : 1, h = h > 1 ? h / 2 : 1) ++fullChain;
     if (levels == 0 || levels > fullChain) levels = fullChain;

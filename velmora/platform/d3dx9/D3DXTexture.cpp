@@ -76,20 +76,24 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
     if (!device || !file) return D3DERR_INVALIDCALL;
-    DecodedImage image;
-    std::string error;
-    std::string path = ResolveFilePath(file);
-    if (!velmora::DecodeImageFile(path, &image, &error)) return D3DXERR_INVALIDDATA;
-    if (srcInfo && FAILED(D3DXGetImageInfoFromFileA(file, srcInfo))) return D3DXERR_INVALIDDATA;
-
+    // The header first: a picture the device cannot hold is refused before it is decoded.
+    D3DXIMAGE_INFO header{};
+    if (FAILED(D3DXGetImageInfoFromFileA(file, &header))) return D3DXERR_INVALIDDATA;
     auto own = [](UINT requested, UINT imageSize) {
         return requested == 0 || requested == D3DX_DEFAULT || requested == D3DX_DEFAULT_NONPOW2 ||
                        requested == D3DX_FROM_FILE
                    ? imageSize
                    : requested;
     };
-    width = own(width, image.width);
-    height = own(height, image.height);
+    width = own(width, header.Width);
+    height = own(height, header.Height);
+    D3DCAPS9 caps{};
+    if (FAILED(device->GetDeviceCaps(&caps)) || width > caps.MaxTextureWidth || height > caps.MaxTextureHeight)
+        return D3DERR_INVALIDCALL;
+    DecodedImage image;
+    std::string error;
+    if (!velmora::DecodeImageFile(ResolveFilePath(file), &image, &error)) return D3DXERR_INVALIDDATA;
+    if (srcInfo) *srcInfo = header;
     if (format == D3DFMT_UNKNOWN || static_cast<UINT>(format) == D3DX_DEFAULT) format = D3DFMT_A8R8G8B8;
     if (mipLevels == D3DX_DEFAULT || mipLevels == D3DX_FROM_FILE) mipLevels = 0;
 

@@ -1,10 +1,12 @@
 // D3DX 9 stand-in: image codecs. PNG through libpng and JPEG through libjpeg, both read
 // from memory under their setjmp error handling; BMP and TGA parsed here. Every read is
-// bounded by the data and every size is checked before anything is allocated.
+// bounded by the data, and every size is checked against the data and the budget of the load
+// (DecodeBudget) before anything is allocated.
 #include <velmora/platform/d3dx9/ImageCodec.h>
 
 #include <strings.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -48,6 +50,15 @@ bool SizeOk(uint64_t width, uint64_t height) {
 }
 
 std::string SizeText(uint64_t width, uint64_t height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+// Whether the file `b` pays for a picture of this size (DecodeBudget).
+bool WithinBudget(const Bytes& b, uint64_t width, uint64_t height) {
+    return width * height * 4 <= DecodeBudget(b.size);
+}
+
+std::string OverBudgetText(const Bytes& b, uint64_t width, uint64_t height) {
+    return SizeText(width, height) + " is too large for a file of " + std::to_string(b.size) + " bytes";
+}
 
 // Sizes the picture, zero-filled; false when memory is short.
 bool Allocate(DecodedImage* image, uint32_t width, uint32_t height) {
@@ -150,6 +161,7 @@ bool DecodeBmp(const Bytes& b, DecodedImage* out, std::string* error) {
         return Fail(error, "BMP: truncated palette");
     const uint64_t stride = (uint64_t(h.width) * h.bitCount + 31) / 32 * 4;
     if (!b.Has(h.dataOffset, stride * h.height)) return Fail(error, "BMP: truncated pixel data");
+    if (!WithinBudget(b, h.width, h.height)) return Fail(error, "BMP: " + OverBudgetText(b, h.width, h.height));
     if (!Allocate(out, h.width, h.height)) return Fail(error, "BMP: out of memory");
 
     auto paletteColour = [&](uint32_t index) {
@@ -262,6 +274,7 @@ bool DecodeTga(const Bytes& b, DecodedImage* out, std::string* error) {
     // Checked before allocating: a packet gives at most 128 pixels.
     const uint64_t leastData = rle ? (total + 127) / 128 * (1 + pixelBytes) : total * pixelBytes;
     if (!b.Has(h.dataOffset, leastData)) return Fail(error, "TGA: truncated pixel data");
+    if (!WithinBudget(b, h.width, h.height)) return Fail(error, "TGA: " + OverBudgetText(b, h.width, h.height));
     if (!Allocate(out, h.width, h.height)) return Fail(error, "TGA: out of memory");
     uint64_t at = h.dataOffset;
     if (!rle) {
@@ -334,6 +347,9 @@ bool RunPngDecode(PngJob* job) {
     }
     png_set_read_fn(png, job, PngRead);
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    // Only the pixels and their transparency matter here: text and profile chunks, which may
+    // hold compressed bombs of their own, are skipped unread.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     // Every colour type and depth becomes 8-bit B, G, R, A bytes: 0xAARRGGBB in memory.
     png_set_expand(png);  // palette and grey below 8 bits to 8 bits, tRNS to alpha
@@ -345,6 +361,8 @@ bool RunPngDecode(PngJob* job) {
     png_read_update_info(png, info);
     const uint32_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     if (png_get_rowbytes(png, info) != size_t(width) * 4) png_error(png, "unexpected row layout");
+    // DecodePng has checked the budget from its own reading of the header; this is libpng's.
+    if (!WithinBudget(job->input, width, height)) png_error(png, "too large for its file");
     if (!Allocate(&job->image, width, height) || !AllocateRows(job, height)) png_error(png, "out of memory");
     for (uint32_t y = 0; y < height; ++y)
         job->rows[y] = reinterpret_cast<png_bytep>(&job->image.pixels[size_t(y) * width]);
@@ -354,7 +372,53 @@ bool RunPngDecode(PngJob* job) {
     return true;
 }
 
+// The IHDR chunk, which a PNG file must start with after its signature.
+bool ParsePngHeader(const Bytes& b, ImageFileInfo* info) {
+    if (!b.Has(0, 33) || b.U32BigEndian(8) != 13 || std::memcmp(b.data + 12, "IHDR", 4) != 0) return false;
+    if (crc32(crc32(0, nullptr, 0), b.data + 12, 17) != b.U32BigEndian(29)) return false;
+    const uint32_t width = b.U32BigEndian(16), height = b.U32BigEndian(20), bits = b.U8(24), type = b.U8(25);
+    uint32_t channels;
+    switch (type) {
+        case 0: channels = 1; break;
+        case 2: channels = 3; break;
+        case 3: channels = 1; break;
+        case 4: channels = 2; break;
+        case 6: channels = 4; break;
+        default: return false;
+    }
+    const bool bitsOk =
+        bits == 8 || (bits == 16 && type != 3) || ((bits == 1 || bits == 2 || bits == 4) && (type == 0 || type == 3));
+    if (!bitsOk || !SizeOk(width, height)) return false;
+    *info = {width, height, bits * channels, ImageFileFormat::Png};
+    return true;
+}
+
+// The bytes of all IDAT chunks, as far as the data goes.
+uint64_t PngImageDataBytes(const Bytes& b) {
+    uint64_t total = 0;
+    for (uint64_t at = 8; b.Has(at, 8);) {
+        const uint64_t length = b.U32BigEndian(at);
+        const uint8_t* type = b.data + at + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0) total += std::min<uint64_t>(length, b.size - at - 8);
+        if (std::memcmp(type, "IEND", 4) == 0) break;
+        at += 12 + length;
+    }
+    return total;
+}
+
+// Deflate gives at most 1032 bytes for one: two bits for a match of 258 bytes.
+constexpr uint64_t kDeflateRatio = 1032;
+
 bool DecodePng(const Bytes& b, DecodedImage* out, std::string* error) {
+    // Sized before libpng starts; a header this cannot read, libpng names what is wrong with.
+    ImageFileInfo header;
+    if (ParsePngHeader(b, &header)) {
+        const uint64_t width = header.width, height = header.height;
+        if (!WithinBudget(b, width, height)) return Fail(error, "PNG: " + OverBudgetText(b, width, height));
+        // However interlaced and filtered, the rows hold at least every pixel's bits.
+        if ((width * height * header.depth + 7) / 8 > kDeflateRatio * (PngImageDataBytes(b) + 1))
+            return Fail(error, "PNG: too little image data for " + SizeText(width, height));
+    }
     PngJob job;
     job.input = b;
     if (!RunPngDecode(&job)) return Fail(error, std::string("PNG: ") + job.message);
@@ -388,32 +452,12 @@ bool RunPngWrite(PngJob* job) {
     return true;
 }
 
-// The IHDR chunk, which a PNG file must start with after its signature.
-bool ParsePngHeader(const Bytes& b, ImageFileInfo* info) {
-    if (!b.Has(0, 33) || b.U32BigEndian(8) != 13 || std::memcmp(b.data + 12, "IHDR", 4) != 0) return false;
-    if (crc32(crc32(0, nullptr, 0), b.data + 12, 17) != b.U32BigEndian(29)) return false;
-    const uint32_t width = b.U32BigEndian(16), height = b.U32BigEndian(20), bits = b.U8(24), type = b.U8(25);
-    uint32_t channels;
-    switch (type) {
-        case 0: channels = 1; break;
-        case 2: channels = 3; break;
-        case 3: channels = 1; break;
-        case 4: channels = 2; break;
-        case 6: channels = 4; break;
-        default: return false;
-    }
-    const bool bitsOk =
-        bits == 8 || (bits == 16 && type != 3) || ((bits == 1 || bits == 2 || bits == 4) && (type == 0 || type == 3));
-    if (!bitsOk || !SizeOk(width, height)) return false;
-    *info = {width, height, bits * channels, ImageFileFormat::Png};
-    return true;
-}
-
 // --- JPEG ---------------------------------------------------------------------------
 
 struct JpegJob {
     jpeg_decompress_struct cinfo;
     jpeg_error_mgr errors;
+    jpeg_progress_mgr progress;
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     DecodedImage image;
@@ -422,6 +466,17 @@ struct JpegJob {
 [[noreturn]] void JpegFail(j_common_ptr cinfo) {
     JpegJob* job = static_cast<JpegJob*>(cinfo->client_data);
     (*cinfo->err->format_message)(cinfo, job->message);
+    std::longjmp(job->jump, 1);
+}
+
+// Every scan of a progressive file is a pass over the whole picture, and one may take a few
+// bytes: thousands of them would keep the decoder busy for minutes. Encoders write about ten.
+constexpr int kMaxJpegScans = 500;
+
+void JpegProgress(j_common_ptr cinfo) {
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= kMaxJpegScans) return;
+    JpegJob* job = static_cast<JpegJob*>(cinfo->client_data);
+    std::snprintf(job->message, sizeof job->message, "more than %d scans", kMaxJpegScans);
     std::longjmp(job->jump, 1);
 }
 
@@ -479,18 +534,35 @@ bool RunJpeg(JpegJob* job, const Bytes& b, FILE* file, bool headerOnly, ImageFil
         jpeg_destroy_decompress(cinfo);
         return !refusal;
     }
+    // JPEG's compression has no useful bound (a progressive scan skips 32767 blocks in a few
+    // bits), so the budget alone decides. It also bounds what libjpeg takes for itself: its
+    // largest need, the coefficients of a progressive file, is at most 6 bytes a pixel.
+    if (!WithinBudget(b, width, height)) {
+        std::snprintf(job->message, sizeof job->message, "%s", OverBudgetText(b, width, height).c_str());
+        jpeg_destroy_decompress(cinfo);
+        return false;
+    }
+    job->progress.progress_monitor = JpegProgress;
+    cinfo->progress = &job->progress;
     jpeg_start_decompress(cinfo);
-    if (!Allocate(&job->image, width, height)) {
+    // Rows are added as they are decoded, so a file cut short fails having touched little.
+    try {
+        job->image.pixels.reserve(size_t(width) * height);
+    } catch (const std::bad_alloc&) {
         std::snprintf(job->message, sizeof job->message, "out of memory");
         jpeg_destroy_decompress(cinfo);
         return false;
     }
+    job->image.width = width;
+    job->image.height = height;
     const int components = cinfo->output_components;
     JSAMPARRAY line =
         (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, width * components, 1);
     while (cinfo->output_scanline < height) {
-        uint32_t* dest = &job->image.pixels[size_t(cinfo->output_scanline) * width];
         jpeg_read_scanlines(cinfo, line, 1);
+        const size_t at = job->image.pixels.size();
+        job->image.pixels.resize(at + width);  // within the reserve
+        uint32_t* dest = &job->image.pixels[at];
         const JSAMPLE* p = line[0];
         for (uint32_t x = 0; x < width; ++x, p += components)
             dest[x] = components == 1 ? Argb(255, p[0], p[0], p[0]) : Argb(255, p[0], p[1], p[2]);

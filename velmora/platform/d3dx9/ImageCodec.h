@@ -15,6 +15,17 @@ namespace velmora {
 // Larger sides are taken as damage rather than attempted.
 constexpr uint32_t kMaxImageSide = 16384;
 
+// The budget of one load: the most bytes of 32-bit pixels that a file of `fileBytes` bytes
+// may decode to. Up to 16 MiB (a 2048 x 2048 picture) whatever the file; beyond that the
+// file must be at least 1/128 of the pixels. Art is never compressed that far, but a few
+// bytes claiming a huge picture are, and are refused before anything is allocated. The
+// decoders here and the engine's AMF loads (all pictures of one load together) keep it.
+constexpr uint64_t kDecodeAllowance = uint64_t(16) << 20;
+constexpr uint64_t kDecodeRatio = 128;
+constexpr uint64_t DecodeBudget(uint64_t fileBytes) {
+    return kDecodeAllowance + kDecodeRatio * (fileBytes < (uint64_t(1) << 48) ? fileBytes : uint64_t(1) << 48);
+}
+
 enum class ImageFileFormat { Unknown, Bmp, Jpeg, Tga, Png };
 
 struct ImageFileInfo {

@@ -190,6 +190,8 @@ void SetSixteenBitModeFormat(DWORD d3dFormat) {
 
 void AllowFlatBackBuffers(bool allow) { vlm_platform::Conditions().flatBackBuffers = allow; }
 
+void SetMaxTextureSize(UINT size) { vlm_platform::Conditions().maxTextureSize = size; }
+
 bool IsBackBufferFlat(IDirect3DDevice9* device) {
     if (!device) return false;
     auto* impl = static_cast<vlm_platform::Device9Impl*>(device);

@@ -5,9 +5,11 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
+#include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/platform/win32/FileSystem.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
@@ -341,11 +343,18 @@ HICON LoadIconA(HINSTANCE, LPCSTR name) {
     // Predefined icons are small integers cast to pointers; none has an image here.
     if (!name || reinterpret_cast<uintptr_t>(name) < 0x10000) return nullptr;
     const std::string base(name);
-    for (const char* suffix : {"", ".bmp", ".BMP"}) {
-        std::string path = ResolveFilePath((base + suffix).c_str());
+    for (const char* suffix : {"", ".png", ".bmp"}) {  // names are matched without regard to case
+        // Our decoders rather than SDL_LoadBMP, which takes a picture as large as the header
+        // claims before it finds whether the file holds it.
+        velmora::DecodedImage image;
+        if (!velmora::DecodeImageFile(ResolveFilePath((base + suffix).c_str()), &image, nullptr)) continue;
         if (!vlm_platform::EnsureVideo()) return nullptr;
-        SDL_Surface* surface = SDL_LoadBMP(path.c_str());
-        if (!surface) continue;
+        SDL_Surface* surface =
+            SDL_CreateRGBSurfaceWithFormat(0, int(image.width), int(image.height), 32, SDL_PIXELFORMAT_ARGB8888);
+        if (!surface) return nullptr;
+        for (uint32_t y = 0; y < image.height; ++y)
+            std::memcpy(static_cast<char*>(surface->pixels) + size_t(y) * size_t(surface->pitch),
+                        &image.pixels[size_t(y) * image.width], size_t(image.width) * 4);
         auto icon = std::make_unique<HICON__>();
         icon->surface = surface;
         HICON handle = icon.get();

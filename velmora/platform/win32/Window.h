@@ -33,8 +33,8 @@ VLM_API HWND GetForegroundWindow();
 VLM_API int GetSystemMetrics(int index);
 
 VLM_API HMODULE GetModuleHandleA(LPCSTR moduleName);
-// Loads the image file `name` (as given, or with ".png" or ".bmp" added) as a window icon;
-// null when there is none.
+// Loads the image file `name` (as given, or with ".png" or ".bmp" added), in any format the
+// image codecs read, as a window icon; null when there is none or it cannot be decoded.
 VLM_API HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 VLM_API BOOL DestroyIcon(HICON icon);
 VLM_API HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);

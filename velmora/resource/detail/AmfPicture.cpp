@@ -1,15 +1,22 @@
-// One AMF picture decoded into level 0 of a texture.
+// One AMF picture decoded into level 0 of a texture, and the budget of a load.
 #include <velmora/resource/detail/AmfPicture.h>
 
 #include <cstring>
 #include <memory>
 #include <new>
 
+#include <velmora/platform/d3dx9/ImageCodec.h>
+#include <velmora/platform/win32/CRuntime.h>
 #include <velmora/platform/win32/FileSystem.h>
 
 namespace vlm_engine {
 
 FilePtr OpenBinary(const char* file) { return FilePtr(file ? OpenFileA(file, "rb") : nullptr); }
+
+uint64_t AmfLoadBudget(FILE* fp) {
+    const int64_t size = fp ? _filelengthi64(_fileno(fp)) : 0;
+    return velmora::DecodeBudget(size > 0 ? uint64_t(size) : 0);
+}
 
 bool ReadAmfPicture(FILE* fp, DWORD index, const AMFIndex& entry, IDirect3DTexture9* texture) {
     D3DSURFACE_DESC desc{};

@@ -1,5 +1,6 @@
 // Conditions of the simulated adapter that tests can change: device loss, multisampling
-// support, the format of 16-bit display modes and whether back buffers may be kept flat.
+// support, the format of 16-bit display modes, whether back buffers may be kept flat and the
+// largest texture side.
 #pragma once
 
 #include <velmora/platform/d3d9/D3D9Types.h>
@@ -14,6 +15,7 @@ struct DeviceConditions {
     bool multisampleFullScreen = true;
     D3DFORMAT sixteenBitFormat = D3DFMT_R5G6B5;
     bool flatBackBuffers = true;  // read at each whole clear
+    UINT maxTextureSize = 16384;  // reported in the caps and kept by CreateTexture
 };
 
 DeviceConditions& Conditions();
