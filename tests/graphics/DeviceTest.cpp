@@ -239,6 +239,49 @@ TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
     }
 }
 
+// A 16-bit back buffer holds each colour rounded to its format, whether it is multisampled and
+// depth-buffered or not. OpenGL 3.3 promises no 16-bit colour-renderable format: CTest runs this
+// suite a second time on a context limited to 3.3 (graphics_gl33).
+TEST_F(DeviceTest, SixteenBitBackBuffersHoldColoursRoundedToTheirFormat) {
+    struct Case {
+        D3DFORMAT format;
+        WORD background;  // 0xFF0F8FF0 rounded to the format
+        WORD quad;        // 0xFF207F10
+    };
+    const Case cases[] = {
+        {D3DFMT_R5G6B5, 0x147D, 0x23E2}, {D3DFMT_X1R5G5B5, 0x0A3D, 0x11E2},  // the unused top bit is not compared
+    };
+    for (const Case& c : cases) {
+        for (bool multisampled : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "format " << c.format << (multisampled ? ", 4 samples and depth" : ""));
+            ASSERT_NO_FATAL_FAILURE(
+                CreateDevice(multisampled ? D3DMULTISAMPLE_4_SAMPLES : D3DMULTISAMPLE_NONE, multisampled, c.format));
+            device->SetTexture(0, nullptr);
+            ClearTo(0xFF0F8FF0);
+            DrawQuad(8, 4, 24, 12, 0xFF207F10);
+            IDirect3DSurface9* surface = nullptr;
+            ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface), D3D_OK);
+            D3DSURFACE_DESC desc{};
+            surface->GetDesc(&desc);
+            EXPECT_EQ(desc.Format, c.format);
+            D3DLOCKED_RECT lr{};
+            ASSERT_EQ(surface->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+            auto at = [&](int x, int y) {
+                const WORD* row = reinterpret_cast<const WORD*>(static_cast<const char*>(lr.pBits) + y * lr.Pitch);
+                return static_cast<WORD>(c.format == D3DFMT_X1R5G5B5 ? row[x] & 0x7FFF : row[x]);
+            };
+            EXPECT_EQ(lr.Pitch, kWidth * 2);
+            EXPECT_EQ(at(0, 0), c.background);
+            EXPECT_EQ(at(kWidth - 1, kHeight - 1), c.background);
+            EXPECT_EQ(at(8, 4), c.quad);
+            EXPECT_EQ(at(23, 11), c.quad);
+            EXPECT_EQ(at(24, 11), c.background);
+            surface->UnlockRect();
+            surface->Release();
+        }
+    }
+}
+
 // Each texture-stage set-up is drawn with its own shader program; draws that switch between
 // them in one frame must each get their own operations and the current uniform values.
 TEST_F(DeviceTest, TextureStageSetUpsAndAlphaTestInOneFrame) {
