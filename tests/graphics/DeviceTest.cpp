@@ -282,6 +282,48 @@ TEST_F(DeviceTest, SixteenBitBackBuffersHoldColoursRoundedToTheirFormat) {
     }
 }
 
+// A window larger than the back buffer shows the picture scaled with its aspect kept and
+// centred; the pointer is reported where it lies on that picture (beyond its edges over the
+// bars), so that what the game hits is what the player points at.
+TEST_F(DeviceTest, PointerMapsOntoThePictureAsShownInTheWindow) {
+    struct Case {
+        int windowWidth, windowHeight;  // the back buffer is 64 × 48
+        POINT window, picture;
+    };
+    const Case cases[] = {
+        {128, 96, {0, 0}, {0, 0}},    {128, 96, {127, 95}, {63, 47}}, {128, 96, {65, 33}, {32, 16}},
+        {128, 48, {32, 0}, {0, 0}},   {128, 48, {95, 47}, {63, 47}},  {128, 48, {10, 5}, {-22, 5}},
+        {64, 120, {20, 36}, {20, 0}},  // bars above and below
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.windowWidth << "x" << c.windowHeight << " at " << c.window.x << ","
+                                        << c.window.y);
+        HWND big = CreateWindowExA(0, "device-fixture", "big", WS_POPUP, 0, 0, c.windowWidth, c.windowHeight, nullptr,
+                                   nullptr, nullptr, nullptr);
+        ASSERT_NE(big, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = kWidth;
+        pp.BackBufferHeight = kHeight;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.Windowed = TRUE;
+        IDirect3DDevice9* shown = nullptr;
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, big, 0, &pp, &shown), D3D_OK);
+        shown->Present(nullptr, nullptr, nullptr, nullptr);
+        VelmoraTest::InjectMouseMove(big, c.window.x, c.window.y);
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        POINT p{};
+        ASSERT_TRUE(GetCursorPos(&p));
+        ScreenToClient(big, &p);
+        EXPECT_EQ(p.x, c.picture.x);
+        EXPECT_EQ(p.y, c.picture.y);
+        shown->Release();
+        DestroyWindow(big);
+    }
+}
+
 // Each texture-stage set-up is drawn with its own shader program; draws that switch between
 // them in one frame must each get their own operations and the current uniform values.
 TEST_F(DeviceTest, TextureStageSetUpsAndAlphaTestInOneFrame) {
