@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev
+  libsdl2-dev libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev libx11-dev
   libfreetype-dev libfontconfig-dev fonts-arphic-uming fonts-dejavu-core
   libpng-dev libjpeg-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev
-  xvfb xauth
+  xvfb xauth libxtst-dev  # an X server for the display tests, which press keys through XTest
   clang-format  # version 14 on Debian 12: the format check
   libsfml-dev  # a peer of the sprite benchmark
 )

@@ -260,6 +260,25 @@ TEST_F(GameAppTest, FileLogRecordsStartUp) {
     EXPECT_EQ(log.substr(log.size() - 15), "</body></html>\n");
 }
 
+// A session that ends (the display going away) ends the process without Destroy: the window
+// hears it first and closes the log file, which then ends complete. A session that goes on
+// (wParam FALSE) changes nothing.
+TEST_F(GameAppTest, EndingSessionClosesTheLogFile) {
+    std::remove("VLMLog.html");
+    game.SetDLLFileLog(true);
+    Start();
+    SendMessageA(game.GetWndHandle(), WM_ENDSESSION, FALSE, 0);
+    ASSERT_NE(GetLog(), nullptr);
+    EXPECT_EQ(ReadFile("VLMLog.html").find("</body></html>"), std::string::npos);
+    SendMessageA(game.GetWndHandle(), WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF));
+    EXPECT_EQ(GetLog(), nullptr);
+    std::string log = ReadFile("VLMLog.html");
+    EXPECT_EQ(log.substr(log.size() - 54), "]Processing User's code...</font><br>\r\n</body></html>\n");
+    WriteLog(INFO_NORMAL, "after the session");  // nowhere to go any more
+    EXPECT_EQ(ReadFile("VLMLog.html"), log);
+    EXPECT_EQ(game.Destroy(), 1);
+}
+
 TEST_F(GameAppTest, DestroyIsSafeAnyTimeAndTheRegistrationFollowsTheObject) {
     EXPECT_EQ(game.Destroy(), 1);  // before any start-up
     Start();

@@ -239,6 +239,91 @@ TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
     }
 }
 
+// A 16-bit back buffer holds each colour rounded to its format, whether it is multisampled and
+// depth-buffered or not. OpenGL 3.3 promises no 16-bit colour-renderable format: CTest runs this
+// suite a second time on a context limited to 3.3 (graphics_gl33).
+TEST_F(DeviceTest, SixteenBitBackBuffersHoldColoursRoundedToTheirFormat) {
+    struct Case {
+        D3DFORMAT format;
+        WORD background;  // 0xFF0F8FF0 rounded to the format
+        WORD quad;        // 0xFF207F10
+    };
+    const Case cases[] = {
+        {D3DFMT_R5G6B5, 0x147D, 0x23E2}, {D3DFMT_X1R5G5B5, 0x0A3D, 0x11E2},  // the unused top bit is not compared
+    };
+    for (const Case& c : cases) {
+        for (bool multisampled : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "format " << c.format << (multisampled ? ", 4 samples and depth" : ""));
+            ASSERT_NO_FATAL_FAILURE(
+                CreateDevice(multisampled ? D3DMULTISAMPLE_4_SAMPLES : D3DMULTISAMPLE_NONE, multisampled, c.format));
+            device->SetTexture(0, nullptr);
+            ClearTo(0xFF0F8FF0);
+            DrawQuad(8, 4, 24, 12, 0xFF207F10);
+            IDirect3DSurface9* surface = nullptr;
+            ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface), D3D_OK);
+            D3DSURFACE_DESC desc{};
+            surface->GetDesc(&desc);
+            EXPECT_EQ(desc.Format, c.format);
+            D3DLOCKED_RECT lr{};
+            ASSERT_EQ(surface->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+            auto at = [&](int x, int y) {
+                const WORD* row = reinterpret_cast<const WORD*>(static_cast<const char*>(lr.pBits) + y * lr.Pitch);
+                return static_cast<WORD>(c.format == D3DFMT_X1R5G5B5 ? row[x] & 0x7FFF : row[x]);
+            };
+            EXPECT_EQ(lr.Pitch, kWidth * 2);
+            EXPECT_EQ(at(0, 0), c.background);
+            EXPECT_EQ(at(kWidth - 1, kHeight - 1), c.background);
+            EXPECT_EQ(at(8, 4), c.quad);
+            EXPECT_EQ(at(23, 11), c.quad);
+            EXPECT_EQ(at(24, 11), c.background);
+            surface->UnlockRect();
+            surface->Release();
+        }
+    }
+}
+
+// A window larger than the back buffer shows the picture scaled with its aspect kept and
+// centred; the pointer is reported where it lies on that picture (beyond its edges over the
+// bars), so that what the game hits is what the player points at.
+TEST_F(DeviceTest, PointerMapsOntoThePictureAsShownInTheWindow) {
+    struct Case {
+        int windowWidth, windowHeight;  // the back buffer is 64 × 48
+        POINT window, picture;
+    };
+    const Case cases[] = {
+        {128, 96, {0, 0}, {0, 0}},    {128, 96, {127, 95}, {63, 47}}, {128, 96, {65, 33}, {32, 16}},
+        {128, 48, {32, 0}, {0, 0}},   {128, 48, {95, 47}, {63, 47}},  {128, 48, {10, 5}, {-22, 5}},
+        {64, 120, {20, 36}, {20, 0}},  // bars above and below
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.windowWidth << "x" << c.windowHeight << " at " << c.window.x << ","
+                                        << c.window.y);
+        HWND big = CreateWindowExA(0, "device-fixture", "big", WS_POPUP, 0, 0, c.windowWidth, c.windowHeight, nullptr,
+                                   nullptr, nullptr, nullptr);
+        ASSERT_NE(big, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = kWidth;
+        pp.BackBufferHeight = kHeight;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.Windowed = TRUE;
+        IDirect3DDevice9* shown = nullptr;
+        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, big, 0, &pp, &shown), D3D_OK);
+        shown->Present(nullptr, nullptr, nullptr, nullptr);
+        VelmoraTest::InjectMouseMove(big, c.window.x, c.window.y);
+        MSG msg{};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        POINT p{};
+        ASSERT_TRUE(GetCursorPos(&p));
+        ScreenToClient(big, &p);
+        EXPECT_EQ(p.x, c.picture.x);
+        EXPECT_EQ(p.y, c.picture.y);
+        shown->Release();
+        DestroyWindow(big);
+    }
+}
+
 // Each texture-stage set-up is drawn with its own shader program; draws that switch between
 // them in one frame must each get their own operations and the current uniform values.
 TEST_F(DeviceTest, TextureStageSetUpsAndAlphaTestInOneFrame) {

@@ -43,13 +43,13 @@ protected:
         EngineTest::TearDown();
     }
 
-    void CreateDevice(D3DMULTISAMPLE_TYPE samples, bool depth) {
+    void CreateDevice(D3DMULTISAMPLE_TYPE samples, bool depth, D3DFORMAT format = D3DFMT_X8R8G8B8) {
         if (device) device->Release();
         device = nullptr;
         D3DPRESENT_PARAMETERS pp{};
         pp.BackBufferWidth = kWidth;
         pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.BackBufferFormat = format;
         pp.BackBufferCount = 1;
         pp.MultiSampleType = samples;
         pp.SwapEffect = D3DSWAPEFFECT_DISCARD;

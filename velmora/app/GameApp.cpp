@@ -15,6 +15,15 @@ namespace {
 
 const char kWindowClassName[] = "morvalen's game engine";
 
+// Deletes the engine log, which closes its file with the document's end.
+void CloseEngineLog() {
+    vlm_engine::EngineObjects& g = vlm_engine::Engine();
+    if (!g.log) return;
+    CLog* log = g.log;
+    g.log = nullptr;
+    delete log;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CGameApp* app = GetMainApp();
     switch (message) {
@@ -24,6 +33,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         case WM_CLOSE:
             // Quit the loop but keep the window: Destroy and the game decide its end.
             PostQuitMessage(0);
+            return 0;
+        case WM_ENDSESSION:
+            // The session ends (the display went away) and the process right after, without
+            // Destroy: the log file is closed now, so that it ends complete.
+            if (wParam) CloseEngineLog();
             return 0;
         case WM_SYSKEYDOWN:
             if (wParam == VK_RETURN) {
@@ -195,11 +209,7 @@ void CGameApp::Run() {
 
 int CGameApp::Destroy() {
     vlm_engine::EngineObjects& g = vlm_engine::Engine();
-    if (g.log) {
-        CLog* log = g.log;
-        g.log = nullptr;
-        delete log;
-    }
+    CloseEngineLog();
     if (g.guiManager) {
         // Unregistered first: the windows being deleted must not reach the manager.
         GUIManager* guiManager = g.guiManager;

@@ -51,7 +51,7 @@ bool BackBuffer::Create(const BackBufferDesc& desc) {
 bool BackBuffer::CreateFramebuffers() {
     const BackBufferDesc& bb = m_desc;
     GLsizei samples = bb.samples > 1 ? static_cast<GLsizei>(bb.samples) : 0;
-    GLenum colorFormat = RenderbufferFormat(bb.format);
+    const GLenum colorFormat = kBackBufferStorage;
     glGenFramebuffers(1, &m_fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     glGenRenderbuffers(1, &m_colorRb);

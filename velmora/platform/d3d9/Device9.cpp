@@ -55,6 +55,10 @@ Device9Impl::~Device9Impl() {
     for (Texture9Impl* texture : m_liveTextures) texture->DetachDevice();
     m_liveTextures.clear();
     m_renderer.reset();
+    if (IsLiveWindow(m_window) && m_window->pictureOwner == this) {
+        m_window->pictureOwner = nullptr;
+        m_window->pictureWidth = m_window->pictureHeight = 0;
+    }
     m_d3d->Release();
 }
 
@@ -107,7 +111,19 @@ bool Device9Impl::ApplyParameters(const D3DPRESENT_PARAMETERS& requested) {
                                                       : m_renderer->ResizeBackBuffer(bb);
     if (!ok) return false;
     m_params = p;
+    // The window shows this back buffer now; pointer positions map into it.
+    m_window->pictureOwner = this;
+    m_window->pictureWidth = bb.width;
+    m_window->pictureHeight = bb.height;
+    MeasureWindow();
     return true;
+}
+
+void Device9Impl::MeasureWindow() {
+    int width = 0, height = 0;
+    m_renderer->DrawableSize(&width, &height);
+    m_window->drawableWidth = width;
+    m_window->drawableHeight = height;
 }
 
 void Device9Impl::SetDefaultState() {
@@ -194,7 +210,11 @@ HRESULT Device9Impl::Present(const RECT*, const RECT*, HWND, const void*) {
         return D3DERR_DEVICELOST;
     }
     Flush();
-    m_renderer->Present(m_params.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE);
+    if (!IsLiveWindow(m_window)) return D3D_OK;  // nowhere to show it
+    // Measured every time: the window system may have done anything with the window.
+    MeasureWindow();
+    m_renderer->Present(m_params.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE, m_window->drawableWidth,
+                        m_window->drawableHeight, PictureArea(m_window));
     return D3D_OK;
 }
 

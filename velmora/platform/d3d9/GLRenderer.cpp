@@ -2,6 +2,7 @@
 #include <velmora/platform/d3d9/detail/GLRenderer.h>
 
 #include <SDL.h>
+#include <epoxy/egl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,7 +11,9 @@
 #include <velmora/platform/d3d9/detail/DrawAnalysis.h>
 #include <velmora/platform/d3d9/detail/GLCheck.h>
 #include <velmora/platform/d3d9/detail/GLFormats.h>
+#include <velmora/platform/d3d9/detail/PixelFormats.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
+#include <velmora/platform/win32/detail/X11Connection.h>
 
 namespace vlm_platform {
 
@@ -21,7 +24,8 @@ constexpr size_t kVertexBufferBytes = 8 << 20;
 }  // namespace
 
 GLRenderer::~GLRenderer() {
-    if (!m_context) return;
+    // After the display went away the driver would wait on the dead connection.
+    if (!m_context || DisplayLost()) return;
     ForeignAllocations driver;
     MakeCurrent();
     m_backBuffer.Release();
@@ -256,34 +260,47 @@ void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const Rend
     m_vboOffset += bytes;
 }
 
-void GLRenderer::Present(bool vsync) {
+void GLRenderer::DrawableSize(int* width, int* height) {
     ForeignAllocations driver;
-    if (!m_backBuffer.Exists()) return;
+    *width = *height = 0;
+    if (!m_context || DisplayLost()) return;
+    if (X11WindowSize(m_window, width, height)) return;
+    const char* driverName = SDL_GetCurrentVideoDriver();
+    if (driverName && std::strcmp(driverName, "offscreen") == 0) {
+        // An EGL surface made once at the window's first size.
+        MakeCurrent();
+        EGLint w = 0, h = 0;
+        EGLDisplay display = eglGetCurrentDisplay();
+        EGLSurface surface = eglGetCurrentSurface(EGL_DRAW);
+        if (surface != EGL_NO_SURFACE && eglQuerySurface(display, surface, EGL_WIDTH, &w) &&
+            eglQuerySurface(display, surface, EGL_HEIGHT, &h)) {
+            *width = w;
+            *height = h;
+            return;
+        }
+    }
+    SDL_GL_GetDrawableSize(m_window, width, height);
+}
+
+void GLRenderer::Present(bool vsync, int drawableWidth, int drawableHeight, const RECT& area) {
+    ForeignAllocations driver;
+    if (!m_backBuffer.Exists() || DisplayLost() || drawableWidth <= 0 || drawableHeight <= 0) return;
     MakeCurrent();
     const GLuint source = m_backBuffer.Picture();
     const BackBufferDesc& bb = m_backBuffer.Desc();
-    int dw = 0, dh = 0;
-    SDL_GL_GetDrawableSize(m_window, &dw, &dh);
-    GLint w = static_cast<GLint>(bb.width), h = static_cast<GLint>(bb.height);
+    const GLint w = static_cast<GLint>(bb.width), h = static_cast<GLint>(bb.height);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDisable(GL_SCISSOR_TEST);
-    GLint x0 = 0, y0 = 0, x1 = dw, y1 = dh;
-    if (dw != w || dh != h) {
-        // Keep the picture's aspect: fit it and centre it on black.
+    if (area.left > 0 || area.top > 0 || area.right < drawableWidth || area.bottom < drawableHeight) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
-        double scale = std::min(static_cast<double>(dw) / w, static_cast<double>(dh) / h);
-        GLint sw = static_cast<GLint>(w * scale), sh = static_cast<GLint>(h * scale);
-        x0 = (dw - sw) / 2;
-        y0 = (dh - sh) / 2;
-        x1 = x0 + sw;
-        y1 = y0 + sh;
     }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
     // Rows are stored top first; the window's row 0 is its bottom.
-    glBlitFramebuffer(0, 0, w, h, x0, y1, x1, y0, GL_COLOR_BUFFER_BIT,
-                      (x1 - x0 == w && y1 - y0 == h) ? GL_NEAREST : GL_LINEAR);
+    const bool oneToOne = area.right - area.left == w && area.bottom - area.top == h;
+    glBlitFramebuffer(0, 0, w, h, area.left, drawableHeight - area.top, area.right, drawableHeight - area.bottom,
+                      GL_COLOR_BUFFER_BIT, oneToOne ? GL_NEAREST : GL_LINEAR);
     // Asked of the window system only when it changes: it may cost a round trip.
     const int interval = vsync ? 1 : 0;
     if (interval != m_swapInterval) {
@@ -303,15 +320,26 @@ bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
     const GLuint source = m_backBuffer.Picture();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
     const BackBufferDesc& bb = m_backBuffer.Desc();
-    UploadFormat f = UploadFormatOf(bb.format == D3DFMT_X8R8G8B8 ? D3DFMT_A8R8G8B8 : bb.format);
-    *pitch = static_cast<INT>(bb.width) * f.bytesPerPixel;
-    bytes->resize(static_cast<size_t>(*pitch) * bb.height);
-    glReadPixels(0, 0, static_cast<GLsizei>(bb.width), static_cast<GLsizei>(bb.height), f.format, f.type,
+    const size_t pixels = static_cast<size_t>(bb.width) * bb.height;
+    bytes->resize(pixels * 4);
+    glReadPixels(0, 0, static_cast<GLsizei>(bb.width), static_cast<GLsizei>(bb.height), GL_BGRA, GL_UNSIGNED_BYTE,
                  bytes->data());
     VLM_GL_CHECK("reading the back buffer");
     glBindFramebuffer(GL_FRAMEBUFFER, m_backBuffer.Framebuffer());
+    *pitch = static_cast<INT>(bb.width * 4);
     if (bb.format == D3DFMT_X8R8G8B8)
         for (size_t i = 3; i < bytes->size(); i += 4) (*bytes)[i] = 0xFF;
+    if (TexelBytes(bb.format) == 2) {
+        // Kept in RGBA8 (see kBackBufferStorage): rounded to the format here, in place, each
+        // 16-bit pixel written behind the 32-bit ones still to be read.
+        for (size_t i = 0; i < pixels; ++i) {
+            uint32_t argb;
+            std::memcpy(&argb, bytes->data() + i * 4, 4);
+            WriteRoundedTexel(bb.format, bytes->data(), static_cast<UINT>(i), argb);
+        }
+        bytes->resize(pixels * 2);
+        *pitch = static_cast<INT>(bb.width * 2);
+    }
     return true;
 }
 
@@ -326,7 +354,7 @@ GLuint GLRenderer::CreateTexture() {
 
 void GLRenderer::DeleteTexture(GLuint texture) {
     ForeignAllocations driver;
-    if (!texture || !m_context) return;
+    if (!texture || !m_context || DisplayLost()) return;
     MakeCurrent();
     glDeleteTextures(1, &texture);
     m_haveApplied = false;

@@ -13,6 +13,9 @@ uint32_t Widen(uint32_t v, int bits) {
     return v | (v >> bits);
 }
 
+// Rounds an 8-bit channel to the nearest of the `bits`-bit levels.
+uint32_t Round(uint32_t v, int bits) { return (v * ((1u << bits) - 1) + 127) / 255; }
+
 }  // namespace
 
 UINT TexelBytes(D3DFORMAT format) {
@@ -62,6 +65,25 @@ void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb) {
             v = static_cast<uint16_t>((a >> 4) << 12 | (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4));
             break;
         default: v = static_cast<uint16_t>((a >= 0x80 ? 0x8000 : 0) | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)); break;
+    }
+    std::memcpy(static_cast<uint8_t*>(row) + x * 2, &v, 2);
+}
+
+void WriteRoundedTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb) {
+    if (TexelBytes(format) == 4) {
+        std::memcpy(static_cast<uint8_t*>(row) + x * 4, &argb, 4);
+        return;
+    }
+    const uint32_t a = argb >> 24, r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+    uint16_t v = 0;
+    switch (format) {
+        case D3DFMT_R5G6B5: v = static_cast<uint16_t>(Round(r, 5) << 11 | Round(g, 6) << 5 | Round(b, 5)); break;
+        case D3DFMT_A4R4G4B4:
+            v = static_cast<uint16_t>(Round(a, 4) << 12 | Round(r, 4) << 8 | Round(g, 4) << 4 | Round(b, 4));
+            break;
+        default:
+            v = static_cast<uint16_t>(Round(a, 1) << 15 | Round(r, 5) << 10 | Round(g, 5) << 5 | Round(b, 5));
+            break;
     }
     std::memcpy(static_cast<uint8_t*>(row) + x * 2, &v, 2);
 }

@@ -105,20 +105,22 @@ void TranslateEvent(const SDL_Event& e) {
         case SDL_KEYUP: TranslateKey(e.key); break;
         case SDL_MOUSEMOTION: {
             HWND hwnd = MouseWindow(e.motion.windowID);
-            TrackPointer(hwnd, e.motion.x, e.motion.y);
-            Post(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(e.motion.x, e.motion.y));
+            const POINT p = WindowToPicture(hwnd, e.motion.x, e.motion.y);
+            TrackPointer(hwnd, p.x, p.y);
+            Post(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             HWND hwnd = MouseWindow(e.button.windowID);
-            TrackPointer(hwnd, e.button.x, e.button.y);
+            const POINT p = WindowToPicture(hwnd, e.button.x, e.button.y);
+            TrackPointer(hwnd, p.x, p.y);
             bool down = e.type == SDL_MOUSEBUTTONDOWN;
             UINT message = 0;
             if (e.button.button == SDL_BUTTON_LEFT) message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
             if (e.button.button == SDL_BUTTON_RIGHT) message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
             if (e.button.button == SDL_BUTTON_MIDDLE) message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-            if (message) Post(hwnd, message, 0, MAKELPARAM(e.button.x, e.button.y));
+            if (message) Post(hwnd, message, 0, MAKELPARAM(p.x, p.y));
             break;
         }
         case SDL_MOUSEWHEEL: {

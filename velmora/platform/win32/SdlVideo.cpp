@@ -2,6 +2,7 @@
 #include <velmora/platform/win32/detail/SdlVideo.h>
 
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
+#include <velmora/platform/win32/detail/X11Connection.h>
 
 #include <SDL.h>
 
@@ -47,12 +48,13 @@ bool EnsureVideo() {
         std::fprintf(stderr, "velmora: SDL video start-up failed: %s\n", SDL_GetError());
         return false;
     }
+    WatchX11Connection();
     v.ready = true;
     return true;
 }
 
 bool HasRealDisplay() {
-    if (!EnsureVideo()) return false;
+    if (!EnsureVideo() || DisplayLost()) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }

@@ -143,6 +143,7 @@ union LARGE_INTEGER {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_ENDSESSION 0x0016
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -158,6 +159,9 @@ union LARGE_INTEGER {
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
 #define WM_USER 0x0400
+
+// lParam of WM_ENDSESSION: the user's session ends (here: the display went away).
+#define ENDSESSION_LOGOFF 0x80000000
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1

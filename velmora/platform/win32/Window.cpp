@@ -5,15 +5,18 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/platform/win32/FileSystem.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
+#include <velmora/platform/win32/detail/X11Connection.h>
 
 struct HICON__ {
     SDL_Surface* surface = nullptr;
@@ -40,8 +43,9 @@ struct WindowSystem {
     POINT pointerScreen{};
 
     ~WindowSystem() {
-        // SDL_Quit may already have run at exit and taken the windows with it.
-        if (SDL_WasInit(SDL_INIT_VIDEO))
+        // SDL_Quit may already have run at exit and taken the windows with it; after the
+        // display went away, SDL would wait on the dead connection for ever.
+        if (SDL_WasInit(SDL_INIT_VIDEO) && !DisplayLost())
             for (auto& w : windows)
                 if (w->sdl) SDL_DestroyWindow(w->sdl);
         for (auto& icon : icons)
@@ -113,6 +117,58 @@ RECT FrameInsets(LONG style) {
 POINT ClientOrigin(HWND hwnd) {
     RECT in = FrameInsets(hwnd->style);
     return POINT{hwnd->outer.left + in.left, hwnd->outer.top + in.top};
+}
+
+namespace {
+
+// Rounds towards minus infinity, for pointers left of or above the picture.
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+}  // namespace
+
+RECT FitPicture(int drawableWidth, int drawableHeight, UINT pictureWidth, UINT pictureHeight) {
+    if (drawableWidth <= 0 || drawableHeight <= 0 || pictureWidth == 0 || pictureHeight == 0)
+        return RECT{0, 0, std::max(drawableWidth, 0), std::max(drawableHeight, 0)};
+    // Exact integers: 800 × 600 in 1024 × 768 is 1024 × 768, not 1023 × 767.
+    int64_t w = drawableWidth, h = drawableHeight;
+    if (w * pictureHeight <= h * pictureWidth)
+        h = std::max<int64_t>(w * pictureHeight / pictureWidth, 1);
+    else
+        w = std::max<int64_t>(h * pictureWidth / pictureHeight, 1);
+    const LONG left = static_cast<LONG>((drawableWidth - w) / 2), top = static_cast<LONG>((drawableHeight - h) / 2);
+    return RECT{left, top, left + static_cast<LONG>(w), top + static_cast<LONG>(h)};
+}
+
+RECT PictureArea(HWND hwnd) {
+    return FitPicture(hwnd->drawableWidth, hwnd->drawableHeight, hwnd->pictureWidth, hwnd->pictureHeight);
+}
+
+POINT WindowToPicture(HWND hwnd, int x, int y) {
+    if (!hwnd || !hwnd->pictureWidth || !hwnd->pictureHeight || hwnd->drawableWidth <= 0 || hwnd->drawableHeight <= 0)
+        return POINT{x, y};
+    const RECT a = PictureArea(hwnd);
+    // The picture pixel under the window pixel's centre.
+    return POINT{static_cast<LONG>(
+                     FloorDiv((2 * (int64_t{x} - a.left) + 1) * hwnd->pictureWidth, 2 * int64_t{a.right - a.left})),
+                 static_cast<LONG>(
+                     FloorDiv((2 * (int64_t{y} - a.top) + 1) * hwnd->pictureHeight, 2 * int64_t{a.bottom - a.top}))};
+}
+
+POINT PictureToWindow(HWND hwnd, int x, int y) {
+    if (!hwnd || !hwnd->pictureWidth || !hwnd->pictureHeight || hwnd->drawableWidth <= 0 || hwnd->drawableHeight <= 0)
+        return POINT{x, y};
+    const RECT a = PictureArea(hwnd);
+    return POINT{a.left + static_cast<LONG>(
+                              FloorDiv((2 * int64_t{x} + 1) * (a.right - a.left), 2 * int64_t{hwnd->pictureWidth})),
+                 a.top + static_cast<LONG>(
+                             FloorDiv((2 * int64_t{y} + 1) * (a.bottom - a.top), 2 * int64_t{hwnd->pictureHeight}))};
+}
+
+void EndSession() {
+    // Copied: a window procedure may destroy windows.
+    std::vector<HWND> windows;
+    for (auto& w : System().windows) windows.push_back(w.get());
+    for (HWND hwnd : windows) SendMessageA(hwnd, WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF));
 }
 
 void TrackPointer(HWND hwnd, int clientX, int clientY) {
@@ -398,7 +454,8 @@ BOOL SetCursorPos(int x, int y) {
     if (s.pointerWindow) {
         POINT origin = vlm_platform::ClientOrigin(s.pointerWindow);
         s.pointerClient = POINT{x - origin.x, y - origin.y};
-        SDL_WarpMouseInWindow(s.pointerWindow->sdl, s.pointerClient.x, s.pointerClient.y);
+        const POINT w = vlm_platform::PictureToWindow(s.pointerWindow, s.pointerClient.x, s.pointerClient.y);
+        SDL_WarpMouseInWindow(s.pointerWindow->sdl, w.x, w.y);
     }
     return TRUE;
 }

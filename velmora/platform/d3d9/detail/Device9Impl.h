@@ -78,6 +78,8 @@ private:
     ~Device9Impl() override;
 
     bool ApplyParameters(const D3DPRESENT_PARAMETERS& params);
+    // Asks the window system for the window's drawable size, which Present fits the picture into.
+    void MeasureWindow();
     void SetDefaultState();
     void StateChanging();
     void BuildDrawState(DrawState* state);

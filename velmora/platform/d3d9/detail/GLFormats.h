@@ -17,14 +17,10 @@ inline void ColorToFloats(DWORD c, float out[4]) {
 
 inline bool HasAlpha(D3DFORMAT f) { return f == D3DFMT_A8R8G8B8 || f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4; }
 
-inline GLenum RenderbufferFormat(D3DFORMAT f) {
-    switch (f) {
-        case D3DFMT_R5G6B5: return GL_RGB565;
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_A1R5G5B5: return GL_RGB5_A1;
-        default: return GL_RGBA8;
-    }
-}
+// Every back buffer is kept in RGBA8, 16-bit ones too: GL_RGB565 is core only from OpenGL 4.1
+// and GL_RGB5_A1 need not be colour-renderable on 3.3. A 16-bit back buffer is rounded to its
+// format when read back (ReadBackBuffer).
+constexpr GLenum kBackBufferStorage = GL_RGBA8;
 
 // How pixels of a Direct3D format travel to and from GL.
 struct UploadFormat {

@@ -46,8 +46,13 @@ public:
     // Clears inside the viewport: the whole of it, or the given rectangles within it.
     void Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount, const D3DVIEWPORT9& viewport);
     void Draw(const DrawState& state, const RenderVertex* vertices, size_t count);
-    // Shows the back buffer in the window, scaled with its aspect kept when sizes differ.
-    void Present(bool vsync);
+    // The size in pixels of the window's drawable as the window system has it, which is not
+    // always what SDL believes: a full screen that no window manager granted leaves an X
+    // window as it was, and the off-screen driver's surface keeps its first size.
+    void DrawableSize(int* width, int* height);
+    // Shows the back buffer in `area` (pixels of the window, top row first) of a drawable of
+    // the given size, scaled when the sizes differ; the rest is black.
+    void Present(bool vsync, int drawableWidth, int drawableHeight, const RECT& area);
     // The back buffer's pixels, top row first, in the back buffer's Direct3D format.
     bool ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch);
 

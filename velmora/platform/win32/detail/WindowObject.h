@@ -19,6 +19,14 @@ struct HWND__ {
     RECT outer{};  // screen coordinates of the whole window, frame included
     bool focused = false;
     bool minimized = false;
+    // What a Direct3D device shows in the window: its back buffer, fitted into the drawable
+    // (its size in pixels as the device last measured it) with its aspect kept. Pointer
+    // positions follow the same mapping. No picture (0): window pixels are the client's.
+    const void* pictureOwner = nullptr;
+    UINT pictureWidth = 0;
+    UINT pictureHeight = 0;
+    int drawableWidth = 0;
+    int drawableHeight = 0;
 };
 
 namespace vlm_platform {
@@ -32,7 +40,23 @@ RECT FrameInsets(LONG style);
 // Screen position of the client area's top-left corner.
 POINT ClientOrigin(HWND hwnd);
 
-// Pointer tracking fed by mouse events.
+// Pointer tracking fed by mouse events, in the client's (the picture's) coordinates.
 void TrackPointer(HWND hwnd, int clientX, int clientY);
+
+// Where a picture of `pictureWidth` × `pictureHeight` goes in a drawable of `drawableWidth` ×
+// `drawableHeight`: as large as fits with its aspect kept, centred (the whole drawable when
+// either size is empty).
+RECT FitPicture(int drawableWidth, int drawableHeight, UINT pictureWidth, UINT pictureHeight);
+// FitPicture for what the window shows now.
+RECT PictureArea(HWND hwnd);
+// A window pixel (as the window system reports the pointer) to the picture pixel shown there,
+// which may lie outside the picture over the bars around it; and back. The same pixel while
+// the window shows no picture.
+POINT WindowToPicture(HWND hwnd, int x, int y);
+POINT PictureToWindow(HWND hwnd, int x, int y);
+
+// The session ends (the display went away): every window is sent WM_ENDSESSION, so that
+// what must be finished before the process ends gets done.
+void EndSession();
 
 }  // namespace vlm_platform

@@ -1,0 +1,67 @@
+// The X11 connection under SDL's x11 video driver: window sizes from the server, and an end of
+// the process that cannot hang when the server goes away.
+#include <velmora/platform/win32/detail/X11Connection.h>
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include <velmora/platform/win32/detail/WindowObject.h>
+
+namespace vlm_platform {
+
+namespace {
+
+std::atomic<bool> g_lost{false};
+
+// Seconds that the work at exit (static destructors, other libraries' exit handlers) may take
+// once the display is gone.
+constexpr unsigned kExitGraceSeconds = 3;
+
+int OnConnectionBroken(Display*) {
+    // A second break while exiting: end now.
+    if (g_lost.exchange(true)) _exit(1);
+    std::fputs("velmora: the connection to the display was lost; ending\n", stderr);
+    // Like a logout on Windows: the windows hear that the session ends before the process does.
+    EndSession();
+    // Xlib would now call exit() and leave anything at exit that touches the connection
+    // spinning on it for ever. Ours skips it; the alarm covers what is not ours.
+    sigset_t alarm;
+    sigemptyset(&alarm);
+    sigaddset(&alarm, SIGALRM);
+    sigprocmask(SIG_UNBLOCK, &alarm, nullptr);
+    signal(SIGALRM, SIG_DFL);
+    ::alarm(kExitGraceSeconds);
+    std::exit(1);
+}
+
+}  // namespace
+
+void WatchX11Connection() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && SDL_strcmp(driver, "x11") == 0) XSetIOErrorHandler(OnConnectionBroken);
+}
+
+bool DisplayLost() { return g_lost.load(); }
+
+bool X11WindowSize(SDL_Window* window, int* width, int* height) {
+    if (!window || DisplayLost()) return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    ::Window root = 0;
+    int x = 0, y = 0;
+    unsigned int w = 0, h = 0, border = 0, depth = 0;
+    if (!XGetGeometry(info.info.x11.display, info.info.x11.window, &root, &x, &y, &w, &h, &border, &depth))
+        return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+}  // namespace vlm_platform
