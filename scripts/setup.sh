@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   xvfb xauth libxtst-dev  # an X server for the display tests, which press keys through XTest
   clang-format  # version 14 on Debian 12: the format check
+  clang libclang-rt-14-dev llvm  # the clang test build and the fuzz targets: sanitizers, libFuzzer, symbolizer
   libsfml-dev  # a peer of the sprite benchmark
 )
 

@@ -11,7 +11,7 @@ class CFrameManager;
 class CMessageManager;
 class GUIManager;
 class CLog;
-struct IDirect3DDevice9;
+class IDirect3DDevice9;
 
 VLM_API CGameApp* GetMainApp();
 VLM_API CGraphics* GetGraphics();

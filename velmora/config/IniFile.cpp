@@ -30,7 +30,8 @@ bool IsGbkPair(const char* p, const char* end) {
 }
 
 // Whether a name could be cut back out of a line: no line break, none of the bytes that end
-// a field and no "//".
+// a field, no "//", and no lead byte left without its trail byte at the end, which would take
+// the byte after the text (the "]" closing a header) as its trail.
 bool HoldsAsName(const char* text) {
     const char* end = text + std::strlen(text);
     for (const char* p = text; p < end; ++p) {
@@ -38,6 +39,8 @@ bool HoldsAsName(const char* text) {
             ++p;
             continue;
         }
+        const unsigned char byte = static_cast<unsigned char>(*p);
+        if (p + 1 == end && byte >= 0x81 && byte <= 0xFE) return false;
         char c = *p;
         if (c == '\r' || c == '\n' || c == ';' || c == '=' || c == ']' || (c == '/' && p[1] == '/')) return false;
     }
@@ -548,7 +551,13 @@ bool CIniFile::AddData(int32_t pos, const char* name, const char* value) {
 bool CIniFile::ModifyData(int32_t pos, const char* value) {
     int32_t next = pos;
     Field old = GetString(next);
-    if (old.end > old.begin && m_pData[old.end - 1] == '\n') --old.end;
+    if (old.end > old.begin && m_pData[old.end - 1] == '\n') {
+        // A value before a bare LF would read back with the LF (WriteBOOL false would read
+        // true): the line gets the CR LF that every line written here ends with.
+        --old.end;
+        const std::string line = std::string(value) + "\r";
+        return Splice(pos, old.end - old.begin, line.data(), static_cast<int32_t>(line.size()));
+    }
     return Splice(pos, old.end - old.begin, value, static_cast<int32_t>(std::strlen(value)));
 }
 

@@ -17,7 +17,7 @@
 #define VLM_TESTING_API
 #endif
 
-struct IDirect3DDevice9;
+class IDirect3DDevice9;
 
 class CLog;
 

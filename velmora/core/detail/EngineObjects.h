@@ -12,7 +12,7 @@ class CFrameManager;
 class CMessageManager;
 class GUIManager;
 class CLog;
-struct IDirect3DDevice9;
+class IDirect3DDevice9;
 
 namespace vlm_engine {
 

@@ -5,6 +5,7 @@
 #include <epoxy/egl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +19,10 @@
 namespace vlm_platform {
 
 namespace {
+
+// GL takes a buffer offset in a pointer argument. Made from the integer itself: adding the
+// offset to a null pointer would be undefined behaviour.
+const void* BufferOffset(size_t bytes) { return reinterpret_cast<const void*>(static_cast<uintptr_t>(bytes)); }
 
 constexpr size_t kVertexBufferBytes = 8 << 20;
 
@@ -248,10 +253,10 @@ void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const Rend
     glUnmapBuffer(GL_ARRAY_BUFFER);
 
     const GLsizei stride = sizeof(RenderVertex);
-    const char* base = reinterpret_cast<const char*>(m_vboOffset);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, base);
-    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, base + offsetof(RenderVertex, color));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, base + offsetof(RenderVertex, u));
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, BufferOffset(m_vboOffset));
+    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          BufferOffset(m_vboOffset + offsetof(RenderVertex, color)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, BufferOffset(m_vboOffset + offsetof(RenderVertex, u)));
     GLenum mode = state.kind == PrimitiveKind::Points  ? GL_POINTS
                   : state.kind == PrimitiveKind::Lines ? GL_LINES
                                                        : GL_TRIANGLES;

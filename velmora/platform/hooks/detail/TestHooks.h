@@ -10,7 +10,7 @@
 #include <velmora/Export.h>
 #include <velmora/platform/win32/Types.h>
 
-struct IDirect3DDevice9;
+class IDirect3DDevice9;
 
 namespace vlm_hooks {
 

@@ -4,7 +4,16 @@
 // it does nothing.
 #pragma once
 
+// gcc says so with a macro, clang through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define VLM_LEAK_CHECKER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VLM_LEAK_CHECKER 1
+#endif
+#endif
+
+#if defined(VLM_LEAK_CHECKER)
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -12,7 +21,7 @@ namespace vlm_platform {
 
 class ForeignAllocations {
 public:
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VLM_LEAK_CHECKER)
     ForeignAllocations() { __lsan_disable(); }
     ~ForeignAllocations() { __lsan_enable(); }
 #else
