@@ -281,6 +281,7 @@ void Match::Render() {
     if (m_State == STATE_OVER)
         m_BigFont.DrawSingleLine(Court::kCenterX, 380, 0xFFFF8080, true, "%s", m_Text.Get(TEXT_GAME_OVER));
     RenderHud();
+    m_Hud.Update();  // lets go of the textures of texts no longer shown
 }
 
 void Match::RenderCourt() const {
@@ -291,11 +292,11 @@ void Match::RenderCourt() const {
     graphics->Line(Court::kRight, Court::kTop, Court::kRight, Court::kBottom, edge);
 }
 
-void Match::RenderHud() const {
+void Match::RenderHud() {
     m_Hud.DrawSingleLine(Court::kLeft, 20, 0xFFFFFFFF, false, "%s %d    %s %d    %s %d", m_Text.Get(TEXT_SCORE),
                          m_nScore, m_Text.Get(TEXT_LIVES), m_nLives, m_Text.Get(TEXT_LEVEL), m_nLevel);
     // The power-ups on, with the seconds they have left.
-    int x = 360;
+    int x = 320;
     const TextId names[POWER_COUNT] = {TEXT_WIDE_PADDLE, TEXT_SLOW_BALL};
     for (int kind = 0; kind < POWER_COUNT; ++kind) {
         if (!m_bPowerOn[kind]) continue;

@@ -80,7 +80,7 @@ private:
     // Keeps the ball's direction at the speed of now, after a change from `before`.
     void RescaleBall(float before);
     void RenderCourt() const;
-    void RenderHud() const;
+    void RenderHud();
 
     const GameText& m_Text;
     Effects& m_Effects;
@@ -106,5 +106,5 @@ private:
     bool m_bPowerOn[POWER_COUNT] = {};
     DWORD m_PowerEnd[POWER_COUNT] = {};
     DWORD m_PowerSerial[POWER_COUNT] = {};
-    mutable GFont m_Hud;  // drawing updates its cache of string textures
+    GFont m_Hud;
 };

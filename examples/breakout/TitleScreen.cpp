@@ -25,11 +25,6 @@ bool TitleScreen::Load() {
         m_pMenu = m_pPanel = nullptr;
         return false;
     }
-    // The help paragraph's panel is narrower than the 70 bytes a line that MLStatic starts with.
-    if (auto* help = dynamic_cast<MLStatic*>(m_pMenu->GetSubWindow(kHelp))) {
-        help->GetFont()->SetLineCount(40);
-        help->GetFont()->SetLineHeight(16);
-    }
     Translate();
     return true;
 }
@@ -50,7 +45,9 @@ void TitleScreen::Enable(bool enable) {
 
 void TitleScreen::Translate() {
     if (!m_pMenu) return;
-    if (auto* help = dynamic_cast<MLStatic*>(m_pMenu->GetSubWindow(kHelp))) help->SetCaption(m_Text.Get(TEXT_HELP));
+    for (int line = 0; line < 3; ++line)
+        if (auto* help = dynamic_cast<GStatic*>(m_pMenu->GetSubWindow(kHelp + line)))
+            help->SetCaption(m_Text.Get(TextId(TEXT_HELP_1 + line)));
     if (auto* heading = dynamic_cast<GStatic*>(m_pPanel->GetSubWindow(kHeading)))
         heading->SetCaption(m_Text.Get(TEXT_HIGH_SCORES));
 }

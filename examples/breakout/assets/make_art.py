@@ -198,12 +198,11 @@ def gui_pictures():
         ox = n * 16
 
         def cover(x, y, col=col, row=row, ox=ox):
-            fx = {0: x - ox, 1: 8.0, 2: x - ox + 32}[col]
-            fy = {0: y, 1: 8.0, 2: y + 32}[row]
-            if col == 1:
-                fx = 24.0
-            if row == 1:
-                fy = 24.0
+            if not ox <= x < ox + 16:
+                return 0.0
+            # The cell's place in a 48 x 48 frame; an edge cell is the same all along.
+            fx = {0: x - ox, 1: 24.0, 2: x - ox + 32}[col]
+            fy = {0: y, 1: 24.0, 2: y + 32}[row]
             d = round_rect(1, 1, 47, 47, 8)(fx, fy)
             return edge(abs(d + 2.5) - 2)
 
@@ -258,7 +257,7 @@ def gui_pictures():
     c.save("gui/thumb.png")
 
     # 8: the list's face (stretched over it), 9: behind its lines, 10: a selected line.
-    for name, rgb, alpha in (("listface", ink, 0.0), ("listback", ink, 0.85), ("highlight", blue, 1.0)):
+    for name, rgb, alpha in (("listface", hexrgb(0x5A8CF0), 0.15), ("listback", ink, 0.85), ("highlight", blue, 1.0)):
         c = Canvas(8, 8)
         c.shape(lambda x, y, a=alpha: a, flat(rgb))
         c.save("gui/%s.png" % name)
