@@ -1,7 +1,8 @@
 // The breakout's test, on Velmora's testing component: the high-score table and the save
-// file, then a session on a manual clock in which the test plays: it clicks Play, leaves the
-// match during its countdown and starts another, follows the ball with the pointer, starts a
-// power-up twice, and reads the last picture back from the device.
+// file, then a session on a manual clock in which the test plays: it picks Chinese in the
+// settings, clicks Play, leaves the match during its countdown and starts another, follows the
+// ball with the pointer, starts a power-up twice, and reads the last picture back from the
+// device.
 #include <velmora/testing/TestSeams.h>
 
 #include <unistd.h>
@@ -104,6 +105,12 @@ DWORD PixelAt(int x, int y) {
     return pixel;
 }
 
+bool ChineseInSaveFile(const std::string& file) {
+    Preferences preferences;
+    preferences.Load(file);
+    return preferences.language == LANGUAGE_CHINESE;
+}
+
 int Brightness(DWORD pixel) { return int((pixel >> 16) & 0xFF) + int((pixel >> 8) & 0xFF) + int(pixel & 0xFF); }
 
 // The game with a script of timed steps, run after each frame.
@@ -152,25 +159,38 @@ void PlayedSession() {
     Check(game.Load(), "the game's files load");
     game.GetMatch().SetCapsuleChance(0);  // no capsules: the test starts the power-ups itself
     const HWND window = game.GetWndHandle();
-    auto clickPlay = [window] {
-        VelmoraTest::InjectMouseMove(window, 210, 250);  // the middle of the Play button
-        VelmoraTest::InjectMouseButton(window, 0, true);
+    auto click = [window](int x, int y) {
+        return [window, x, y] {
+            VelmoraTest::InjectMouseMove(window, x, y);
+            VelmoraTest::InjectMouseButton(window, 0, true);
+        };
     };
+    const auto clickPlay = click(210, 250);  // the middle of the Play button
     auto release = [window] { VelmoraTest::InjectMouseButton(window, 0, false); };
     const Match& match = game.GetMatch();
-    bool countdownHeld = false, served = false, wideAfterFirstEnd = false, narrowAfterSecondEnd = false;
+    bool listShown = false, chineseSaved = false, countdownHeld = false, served = false, wideAfterFirstEnd = false,
+         narrowAfterSecondEnd = false;
     int paddleAfterEnd = 0;
 
     game.Play({
-        {300, clickPlay},
+        // The settings: Chinese, then OK, which closes the window and saves the choice.
+        {100, click(210, 298)},  // the title's Settings button
+        {200, release},
+        {300, [&] { listShown = Brightness(PixelAt(250, 350)) > 200 && (PixelAt(250, 350) & 0xFF) > 0xA0; }},
+        {300, click(398, 158)},  // the second radio box
         {400, release},
-        {1000, [] { VelmoraTest::InjectKey(VK_ESCAPE, true); }},  // back to the title in the countdown
-        {1100, [] { VelmoraTest::InjectKey(VK_ESCAPE, false); }},
-        {1500, clickPlay},
-        {1600, release},
+        {500, click(400, 506)},  // OK
+        {600, release},
+        {700, [&] { chineseSaved = ChineseInSaveFile(game.SaveFilePath()); }},
+        {1300, clickPlay},
+        {1400, release},
+        {2000, [] { VelmoraTest::InjectKey(VK_ESCAPE, true); }},  // back to the title in the countdown
+        {2100, [] { VelmoraTest::InjectKey(VK_ESCAPE, false); }},
+        {2500, clickPlay},
+        {2600, release},
         // The first countdown would have served by now, had it outlived its match.
-        {3300, [&] { countdownHeld = match.GetState() == Match::STATE_COUNTDOWN; }},
-        {4500,
+        {4300, [&] { countdownHeld = match.GetState() == Match::STATE_COUNTDOWN; }},
+        {5500,
          [&] {
              served = match.GetState() == Match::STATE_PLAYING;
              // From here the test plays: the pointer follows the ball.
@@ -179,10 +199,10 @@ void PlayedSession() {
              };
              game.GetMatch().StartPowerUp(Match::POWER_WIDE);
          }},
-        {10500, [&] { game.GetMatch().StartPowerUp(Match::POWER_WIDE); }},
-        // The first start's end arrives at 14500 and must not end the second start.
-        {16000, [&] { wideAfterFirstEnd = match.PaddleWidth() == Match::kWidePaddleWidth; }},
-        {21000,
+        {11500, [&] { game.GetMatch().StartPowerUp(Match::POWER_WIDE); }},
+        // The first start's end arrives at 15500 and must not end the second start.
+        {17000, [&] { wideAfterFirstEnd = match.PaddleWidth() == Match::kWidePaddleWidth; }},
+        {22000,
          [&] {
              narrowAfterSecondEnd = !match.IsPowerUpOn(Match::POWER_WIDE);
              paddleAfterEnd = match.PaddleWidth();
@@ -193,6 +213,8 @@ void PlayedSession() {
              };
          }},
     });
+    Check(listShown, "the settings open with the player's name selected in the list");
+    Check(chineseSaved, "the language picked in the settings is saved when they close");
     Check(countdownHeld, "a match left in its countdown does not serve the next one early");
     Check(served, "the countdown serves the ball");
     Check(wideAfterFirstEnd, "a power-up started again outlasts its first start's end");
