@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "Court.h"
 #include "GameMessages.h"
 #include "SaveFile.h"
 

@@ -2,7 +2,6 @@
 #include "HighScoreTable.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include <velmora/Velmora.h>
 
