@@ -2,7 +2,8 @@
 # Installs the library into a prefix under the build folder, then builds the minimal example
 # game and its test from outside the tree twice: with pkg-config and g++ (velmora and
 # velmora-testing), and with CMake's find_package (Velmora::velmora and Velmora::testing);
-# and the starter project the same two ways.
+# and the starter project the same two ways; and the example game with find_package, its art
+# packed by the installed amftool, run by its own tests (headless, on its autopilot).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$1
@@ -47,4 +48,11 @@ cmake --build cmake_build >/dev/null
 ./cmake_build/minimal 3
 (cd cmake_build && ctest --output-on-failure >/dev/null)
 bash "$here/starter_build.sh" "$prefix" "$work/starter" "$extra"
+
+breakout=$(cd "$here/../../examples/breakout" && pwd)
+cmake -S "$breakout" -B breakout_build -DCMAKE_PREFIX_PATH="$prefix" \
+      -DCMAKE_CXX_FLAGS="$extra" -DCMAKE_EXE_LINKER_FLAGS="$extra" >/dev/null
+cmake --build breakout_build -j 2 >/dev/null
+[ -x breakout_build/breakout_test ] || { echo "the breakout's test was not built against the install"; exit 1; }
+(cd breakout_build && ctest --output-on-failure >/dev/null)
 echo "install consumer: OK"
