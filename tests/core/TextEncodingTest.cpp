@@ -79,6 +79,7 @@ TEST(TextEncodingTest, BadBytesAreOneCharacterEachAndOnlyCutShortCharactersAreDr
          3},                                              // a sequence broken off inside the text
         {TEXT_ENCODING_UTF8, "A\xE4\xB8", {1, 1, 1}, 1},  // ... and at its end: a cut
         {TEXT_ENCODING_UTF8, "\xF0\x9F\x98", {1, 1, 1}, 0},
+        {TEXT_ENCODING_UTF8, "\xE4\xB8\xE4\xB8", {1, 1, 1, 1}, 2},
         {TEXT_ENCODING_UTF8, "\xF0\x9F\x98\x80", {4}, 4},           // four bytes, beyond the plane GBK covers
         {TEXT_ENCODING_UTF8, "\xD6\xD0\xCE\xC4", {1, 1, 1, 1}, 3},  // GBK read as UTF-8
         {TEXT_ENCODING_GBK, "\xE4\xB8\xAD", {2, 1}, 2},             // UTF-8 read as GBK

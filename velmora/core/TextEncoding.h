@@ -24,4 +24,5 @@ VLM_API TextEncoding GetTextEncoding();
 VLM_API size_t TextCharLength(const char* text, size_t length);
 // The longest prefix of text[0, length) that does not end inside a character: a last
 // character cut short (a GBK lead byte, a UTF-8 sequence missing its last bytes) is left out.
+// The cut ends between two characters of any longer text that starts with text[0, length).
 VLM_API size_t TextCutLength(const char* text, size_t length);

@@ -134,21 +134,22 @@ size_t vlm_CharLength(UINT codePage, const char* text, size_t length, uint32_t* 
 
 size_t vlm_CutLength(UINT codePage, const char* text, size_t length) {
     if (!text) return 0;
-    const UINT cp = Resolve(codePage);
     const auto* s = reinterpret_cast<const unsigned char*>(text);
+    if (Resolve(codePage) == CP_UTF8) {
+        // Every lead byte starts a character (the bytes of a valid sequence are continuation
+        // bytes), so only the last three bytes can hold the start of a character cut short.
+        size_t back = 1;
+        while (back <= 3 && back <= length && (s[length - back] & 0xC0) == 0x80) ++back;
+        if (back > 3 || back > length) return length;
+        const Utf8Lead lead = Utf8LeadOf(s[length - back]);
+        const bool cutShort = lead.bytes > back && Utf8Continuations(lead, s + length - back, back - 1) == back - 1;
+        return cutShort ? length - back : length;
+    }
+    // GBK: which byte is a lead byte depends on every pair before it.
     size_t i = 0;
     while (i < length) {
-        const size_t n = vlm_CharLength(cp, text + i, length - i);
-        if (n == 1 && s[i] >= 0x80) {
-            // A byte read on its own: the start of a character whose end was cut off?
-            const size_t left = length - i - 1;
-            if (cp == CP_UTF8) {
-                const Utf8Lead lead = Utf8LeadOf(s[i]);
-                if (lead.bytes > left + 1 && Utf8Continuations(lead, s + i, left) == left) break;
-            } else if (left == 0 && IsGbkLead(s[i])) {
-                break;
-            }
-        }
+        const size_t n = GbkCharLength(s + i, length - i, nullptr);
+        if (n == 1 && i + 1 == length && IsGbkLead(s[i])) break;
         i += n;
     }
     return i;

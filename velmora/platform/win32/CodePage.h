@@ -29,4 +29,5 @@ VLM_API BOOL vlm_SetACP(UINT codePage);
 VLM_API size_t vlm_CharLength(UINT codePage, const char* text, size_t length, uint32_t* codePoint = nullptr);
 // The longest prefix of text[0, length) that does not end inside a character: a last
 // character cut short (a GBK lead byte, a UTF-8 sequence missing its last bytes) is left out.
+// The cut ends between two characters of any longer text that starts with text[0, length).
 VLM_API size_t vlm_CutLength(UINT codePage, const char* text, size_t length);
