@@ -1,7 +1,7 @@
-// Fuzz target: INI files. Every read form over the sections and keys the file has (by key, by
-// line, into buffers of several sizes), then typed writes to those keys and to new ones, with
-// names and values taken from the file's own lines. A write that succeeds must read back as
-// written, at once and after Save and a fresh Open.
+// Fuzz target: INI files, read as GBK text and as UTF-8. Every read form over the sections and
+// keys the file has (by key, by line, into buffers of several sizes), then typed writes to
+// those keys and to new ones, with names and values taken from the file's own lines. A write
+// that succeeds must read back as written, at once and after Save and a fresh Open.
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -43,7 +43,7 @@ void CheckCut(const std::string& whole, const char* cut, size_t bufferSize) {
     if (whole.size() < bufferSize)
         FUZZ_CHECK(whole == cut);
     else
-        FUZZ_CHECK(GbkCutLength(whole.data(), length) == length);
+        FUZZ_CHECK(EndsOnCharacter(whole, length));
 }
 
 // The string forms of one key: the new string and buffers large and small.
@@ -179,15 +179,8 @@ void WriteKey(CIniFile& ini, const std::string& section, const std::string& key,
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    Prepare(argc, argv);
-    CaptureReports();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// Reads and writes the file under the current text encoding.
+void Exercise(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     g_hasNul = text.find('\0') != std::string::npos;
     const std::string path = WriteScratch("input.ini", data, size);
@@ -216,6 +209,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(Text(ini.ReadString(where.first.c_str(), where.second.c_str())) == value);
         FUZZ_CHECK(Text(again.ReadString(where.first.c_str(), where.second.c_str())) == value);
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    Prepare(argc, argv);
+    CaptureReports();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The same file as a game reading GBK text and as one reading UTF-8 reads it.
+    for (TextEncoding encoding : {TEXT_ENCODING_GBK, TEXT_ENCODING_UTF8}) {
+        SetTextEncoding(encoding);
+        Exercise(data, size);
+    }
+    SetTextEncoding(TEXT_ENCODING_GBK);
     EndInput();
     return 0;
 }

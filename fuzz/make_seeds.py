@@ -150,14 +150,19 @@ def ini_seeds():
     put("ini", "unix-lines.ini", "[A]\nx=5\ny=false\n[B]\nk=v\n")
     put("ini", "gbk-names.ini", crlf("[\xc3\xfb\x5d]\n\xbc\xfc=\xd6\xb5\n[S\x81]\nk=1]2\n"))
     put("ini", "no-end.ini", "[S]\r\na=1")
+    # UTF-8: read as GBK, the last byte of the section name would take its "]".
+    put("ini", "utf8-names.ini", crlf("[\u4e2d]\n\u540d=\u503c\n").encode("utf-8") + b"[S\xe4\xb8]\r\nk=\xe4\xb8]2\r\n")
 
 
-# --- GBK text: the text, then the choices taken from its end --------------------------------
+# --- Text (GBK or UTF-8): the text, then the choices taken from its end -------------------
 def text_seeds():
     put("text", "ascii", "Hello, world! The quick brown fox.\n" + "\x01\x02\x7f\x00\x40\x10\x05\x02")
     put("text", "gbk", "\xc4\xe3\xba\xc3\xa3\xac\xca\xc0\xbd\xe7 \xb2\xe2\xca\xd4\xce\xc4\xd7\xd6" + "\x20\x30\x40\x50\x02\x01")
     put("text", "lead-byte-ends", "abc\xb2\xe2\xca\x81" + "\xff\x00\x00\x10\x80")
     put("text", "long-lines", ("\xd2\xbb\xb6\xfe\xc8\xfd ABC " * 30) + "\n\n" + "\x08\x00\x00\x20\x46")
+    # UTF-8 (the 18th byte from the end chooses it), with sequences cut short and overlong.
+    put("text", "utf8", "\u4f60\u597d, \u4e16\u754c \U0001f600".encode("utf-8") + b"\xe4\xb8 \xc0\xaf \xed\xa0\x80 \xe4"
+        + bytes([1, 0, 255, 255, 255, 255, 0, 40, 0, 30, 0, 12, 0, 20, 0, 10, 0, 0]))
 
 
 # --- GUI description files: the file, then a NUL and pointer steps --------------------------

@@ -1,7 +1,8 @@
-// Fuzz target: GBK text. The bounded formatting of TextFormat (a cut never passes the buffer
-// nor splits a character), GDI's extents and drawing into a DIB section, and the engine's
-// fonts: GFont's extents, line breaking and drawing, CSimFont and the system font, drawn in a
-// frame. The last bytes of the input choose sizes, places and alignments; the rest is the text.
+// Fuzz target: text in GBK or UTF-8. The bounded formatting of TextFormat (a cut never passes
+// the buffer nor splits a character), GDI's extents and drawing into a DIB section, and the
+// engine's fonts: GFont's extents, line breaking and drawing, CSimFont and the system font,
+// drawn in a frame. The last bytes of the input choose the encoding, sizes, places and
+// alignments; the rest is the text.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdarg>
@@ -62,9 +63,15 @@ void Formats(const std::string& text, size_t size, size_t maxChars) {
     if (text.size() < size)
         FUZZ_CHECK(buffer == text);
     else
-        FUZZ_CHECK(text.compare(0, length, buffer) == 0 && GbkCutLength(buffer, length) == length);
-    const size_t cut = GbkCutLength(text.c_str(), text.size());
-    FUZZ_CHECK(cut <= text.size() && GbkCutLength(text.c_str(), cut) == cut);
+        FUZZ_CHECK(text.compare(0, length, buffer) == 0 && EndsOnCharacter(text, length));
+    const size_t cut = TextCutLength(text.c_str(), text.size());
+    FUZZ_CHECK(cut <= text.size() && EndsOnCharacter(text, cut));
+    // Every step through the text is a whole character inside it.
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = TextCharLength(text.c_str() + i, text.size() - i);
+        FUZZ_CHECK(n >= 1 && n <= 4 && n <= text.size() - i);
+        i += n;
+    }
 
     FormatText(buffer, size, "[%d] %s|%c%5.2f", int(size), text.c_str(), text.empty() ? 'x' : text[0], 1.5);
     FUZZ_CHECK(std::strlen(buffer) < size);
@@ -133,6 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t maxChars = input.ConsumeIntegralInRange<size_t>(0, 300);
     const DWORD color = input.ConsumeIntegral<DWORD>();
     const bool center = input.ConsumeBool();
+    SetTextEncoding(input.ConsumeBool() ? TEXT_ENCODING_UTF8 : TEXT_ENCODING_GBK);
     const std::string bytes = input.ConsumeRemainingBytesAsString();
     const std::string text = bytes.substr(0, bytes.find('\0'));
 

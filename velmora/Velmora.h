@@ -15,6 +15,7 @@
 #include <velmora/core/GRect.h>
 #include <velmora/core/Log.h>
 #include <velmora/core/MathHelpers.h>
+#include <velmora/core/TextEncoding.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/core/Timer.h>
 #include <velmora/core/VecRecords.h>

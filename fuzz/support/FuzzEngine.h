@@ -51,6 +51,13 @@ void BeginInput();
 // events and engine messages, which would otherwise pile up from input to input.
 void EndInput();
 
+// Whether `length` falls between two characters of `text`, in the current text encoding.
+inline bool EndsOnCharacter(const std::string& text, size_t length) {
+    size_t i = 0;
+    while (i < length) i += TextCharLength(text.data() + i, text.size() - i);
+    return i == length;
+}
+
 // A promise of the engine that an input broke: reported as a crash, so that libFuzzer keeps
 // the input.
 #define FUZZ_CHECK(condition) ((condition) ? (void)0 : VelmoraFuzz::Broken(#condition, __FILE__, __LINE__))

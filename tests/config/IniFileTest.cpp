@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "support/Encodings.h"
 #include "support/EngineTest.h"
 
 namespace {
@@ -250,6 +251,29 @@ TEST_F(IniTest, BufferFormsNeverPassTheirBuffer) {
     // A missing key gives the default text; a null default an empty text.
     ini->ReadString("S", "none", buffer.data(), nullptr);
     EXPECT_STREQ(buffer.data(), "");
+}
+
+TEST_F(IniTest, NamesValuesAndCutsFollowTheTextEncoding) {
+    // The same file in each encoding. In UTF-8 the last byte of 中 read as GBK would pair
+    // with the "]" after it and swallow the end of the section name.
+    const Chars section{{kCharZhong}};
+    const Chars key{{kCharWen, Ascii("k")}};
+    const Chars value = Repeat({Ascii("v")}, kCharKao, 5);
+    for (TextEncoding encoding : kEncodings) {
+        EncodingScope scope(encoding);
+        SCOPED_TRACE(NameOf(encoding));
+        auto ini = Load("[" + section.In(encoding) + "]\r\n" + key.In(encoding) + "=" + value.In(encoding) +
+                        "]x\r\n[B]\r\nk=1\r\n");
+        EXPECT_EQ(Take(ini->ReadString(section.In(encoding).c_str(), key.In(encoding).c_str())), value.In(encoding));
+        EXPECT_EQ(ini->ReadInt("B", "k", 0), 1);
+        for (int size : {2, 5, 8, 9}) {
+            std::vector<char> buffer(size_t(size), 'x');
+            ini->ReadString(section.In(encoding).c_str(), key.In(encoding).c_str(), buffer.data(), size, "");
+            EXPECT_EQ(std::string(buffer.data()), value.Fitting(encoding, size_t(size - 1))) << size;
+            ini->ReadString("B", "none", buffer.data(), size, value.In(encoding).c_str());
+            EXPECT_EQ(std::string(buffer.data()), value.Fitting(encoding, size_t(size - 1))) << size;
+        }
+    }
 }
 
 // --- Reading by line number ------------------------------------------------------------

@@ -2,6 +2,7 @@
 // and multiple selection with Left Shift and Left Ctrl through the real main loop, walking
 // the selection, SelectItem, the drawn lines and their highlight, the skinned variant's
 // geometry, and the load failures.
+#include "support/Encodings.h"
 #include "support/GuiFixture.h"
 #include "support/TextFixture.h"
 
@@ -138,6 +139,21 @@ TEST_F(ListBoxTest, ItemsAndTheScrollRange) {
     EXPECT_EQ(std::string(list->GetItem(0)->szText), std::string(254, 'a'));
     EXPECT_TRUE(list->AddItem(std::string(300, 'b').c_str(), nullptr));
     EXPECT_EQ(std::string(list->GetItem(1)->szText), std::string(255, 'b'));
+}
+
+TEST_F(ListBoxTest, ItemTextsInBothEncodingsAreCutBetweenCharacters) {
+    const Chars texts[] = {
+        Repeat({Ascii("a")}, kCharZhong, 200),
+        Repeat({}, kCharKao, 200),
+        Repeat({Ascii("a"), Ascii("b")}, kCharWen, 2),
+    };
+    for (TextEncoding encoding : kEncodings) {
+        EncodingScope scope(encoding);
+        GListBox list;
+        for (const Chars& text : texts) EXPECT_TRUE(list.AddItem(text.In(encoding).c_str(), nullptr));
+        for (int i = 0; i < list.GetSize(); ++i)
+            EXPECT_EQ(std::string(list.GetItem(i)->szText), texts[i].Fitting(encoding, 255)) << NameOf(encoding) << i;
+    }
 }
 
 TEST_F(ListBoxTest, ShiftCtrlAndCtrlShiftSelection) {

@@ -3,6 +3,7 @@
 // float's bits, SetValue, and the blinking cursor's phase on the real device.
 #include <cstring>
 
+#include "support/Encodings.h"
 #include "support/GuiFixture.h"
 
 namespace {
@@ -119,6 +120,34 @@ TEST_F(NumberInputBoxTest, SetValueFormatsTheText) {
     EXPECT_STREQ(box->GetText(), "");
     EXPECT_EQ(box->GetValue(), 0.0f);
     EXPECT_EQ(box->GetCursorOffset(), 0);
+}
+
+TEST_F(NumberInputBoxTest, BackspaceTakesAWholeCharacterInBothEncodings) {
+    // Typing gives digits only; a derived box may hold any text.
+    class TextBox : public CNumberInputBox {
+    public:
+        void Put(const std::string& text) {
+            std::snprintf(m_szCaption, sizeof(m_szCaption), "%s", text.c_str());
+            UpdateCursor();
+        }
+        using CNumberInputBox::BackSpace;
+    };
+    const Chars text{{Ascii("1"), kCharZhong, kCharKao, Ascii("2"), kCharWen}};
+    for (TextEncoding encoding : kEncodings) {
+        EncodingScope scope(encoding);
+        TextBox edited;
+        edited.Put(text.In(encoding));
+        for (size_t left = text.chars.size(); left > 0; --left) {
+            const std::string shown = text.Prefix(encoding, left);
+            EXPECT_EQ(edited.GetText(), shown) << NameOf(encoding);
+            const RECT extent = GetFontRect(shown.c_str());
+            EXPECT_EQ(edited.GetCursorOffset(), extent.right - extent.left) << NameOf(encoding) << " " << shown;
+            edited.BackSpace();
+        }
+        EXPECT_STREQ(edited.GetText(), "");
+        edited.BackSpace();
+        EXPECT_STREQ(edited.GetText(), "");
+    }
 }
 
 TEST_F(NumberInputBoxTest, BackspaceRepeatsAfter330MsThenEvery50) {

@@ -1,5 +1,7 @@
 // Static texts: where GStatic draws its caption (left-aligned or centred, Chinese included)
-// and answers a press, caption limits, and MLStatic's lines through its font.
+// and answers a press, caption limits, captions in GBK and UTF-8, and MLStatic's lines through
+// its font.
+#include "support/Encodings.h"
 #include "support/GuiFixture.h"
 #include "support/TextFixture.h"
 
@@ -88,6 +90,28 @@ TEST_F(StaticTest, MultiLineTextBreaksIntoLinesOfTheFontsLength) {
     char back[4096];
     label.GetCaption(back);
     EXPECT_EQ(std::string(back), std::string(49, 'q') + kStart);
+}
+
+TEST_F(StaticTest, CaptionsInBothEncodingsDrawAlikeAndAreCutBetweenCharacters) {
+    const Chars title{{Ascii("G"), Ascii("o"), Ascii(" "), kCharZhong, kCharWen}};
+    const Chars longCaption = Repeat({Ascii("a")}, kCharZhong, 200);  // past the 255-byte field either way
+    std::vector<DWORD> frames[2];
+    for (TextEncoding encoding : kEncodings) {
+        EncodingScope scope(encoding);
+        SCOPED_TRACE(NameOf(encoding));
+        WriteIni("s.ini",
+                 "[L]\nt=Title\nl=Long\n[Title]\nGUIType=3\nID=30\nPosition=20,40\nCaption=" + title.In(encoding) +
+                     "\nFontSize=16\n[Long]\nGUIType=3\nID=31\nPosition=0,100\nCaption=" + longCaption.In(encoding) +
+                     "\n");
+        ASSERT_TRUE(manager->LoadFromFile("s.ini"));
+        char caption[256];
+        static_cast<GStatic*>(manager->GetElement(31))->GetCaption(caption);
+        EXPECT_EQ(std::string(caption), longCaption.Fitting(encoding, 255));
+        frames[encoding] = Frame([&] { manager->GetElement(30)->Render(); });
+        manager->Reset();
+    }
+    EXPECT_EQ(frames[TEXT_ENCODING_UTF8], frames[TEXT_ENCODING_GBK]);
+    EXPECT_TRUE(ShowsText(frames[TEXT_ENCODING_GBK], MaskOf(title.In(TEXT_ENCODING_GBK), 16), 20, 40, 0xFFFFFFFF));
 }
 
 TEST_F(StaticTest, MultiLineTextNeverReportsAPress) {

@@ -1,5 +1,5 @@
-// The GDI stand-in: faces, heights, extents, GBK conversion, drawing into DIB sections and
-// failure on bad handles and arguments.
+// The GDI stand-in: faces, heights, extents, GBK and UTF-8 text, drawing into DIB sections
+// and failure on bad handles and arguments.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include <velmora/Velmora.h>
+
+#include "support/Encodings.h"
 
 namespace {
 
@@ -54,6 +56,7 @@ protected:
         Clear();
     }
     void TearDown() override {
+        vlm_SetACP(936);  // whatever a failed test left
         SelectObject(dc, firstFont);
         SelectObject(dc, firstBitmap);
         EXPECT_TRUE(DeleteDC(dc));
@@ -200,6 +203,50 @@ TEST_F(GdiTest, BytesThatAreNoCharacterBecomeAQuestionMark) {
     SIZE size{};
     EXPECT_TRUE(GetTextExtentPoint32A(dc, kSongGbk, 3, &size));
     EXPECT_EQ(size.cx, Extent(std::string(kSong) + "?").cx);
+}
+
+TEST_F(GdiTest, Utf8TextDrawsAndMeasuresAsItsGbkForm) {
+    const Chars texts[] = {
+        {{kCharZhong, kCharWen}},
+        {{Ascii("A"), kCharZhong, Ascii("b"), kCharWen, kCharKao, Ascii("!")}},
+        {{kCharSong, kCharTi, Ascii("A"), Ascii("g")}},
+    };
+    for (const Chars& text : texts) {
+        SCOPED_TRACE(text.In(TEXT_ENCODING_UTF8));
+        ASSERT_TRUE(vlm_SetACP(936));
+        const SIZE gbkSize = Extent(text.In(TEXT_ENCODING_GBK));
+        const std::vector<uint32_t> gbk = Draw(4, 4, text.In(TEXT_ENCODING_GBK));
+        EXPECT_GT(Changed().count, 20);
+        ASSERT_TRUE(vlm_SetACP(CP_UTF8));
+        const SIZE utf8Size = Extent(text.In(TEXT_ENCODING_UTF8));
+        EXPECT_EQ(utf8Size.cx, gbkSize.cx);
+        EXPECT_EQ(utf8Size.cy, gbkSize.cy);
+        EXPECT_EQ(Draw(4, 4, text.In(TEXT_ENCODING_UTF8)), gbk);
+    }
+    // Under UTF-8 a byte that starts no character is a '?' of its own, GBK text included.
+    const struct {
+        std::string bytes, same;
+    } bad[] = {
+        {"\xE4\xB8"
+         "A",
+         "??A"},
+        {"\xC0\xAF\xFF", "???"},
+        {"\xED\xA0\x80", "???"},
+        {"\xD6\xD0\xCE\xC4", "????"},
+    };
+    for (const auto& c : bad) {
+        EXPECT_EQ(Extent(c.bytes).cx, Extent(c.same).cx) << c.same;
+        const std::vector<uint32_t> expected = Draw(4, 4, c.same);
+        EXPECT_EQ(Draw(4, 4, c.bytes), expected) << c.same;
+    }
+    // A count that ends inside a character never draws half of it; the face keeps its name.
+    const std::string chinese = Chars{{kCharZhong, kCharWen}}.In(TEXT_ENCODING_UTF8);
+    SIZE size{};
+    EXPECT_TRUE(GetTextExtentPoint32A(dc, chinese.data(), 4, &size));
+    EXPECT_EQ(size.cx, Extent(kCharZhong.utf8 + std::string("?")).cx);
+    Use(Font(-12, (std::string(kCharSong.utf8) + kCharTi.utf8).c_str()));
+    EXPECT_EQ(Face(), kSongFamily);
+    ASSERT_TRUE(vlm_SetACP(936));
 }
 
 TEST_F(GdiTest, TextIsDrawnInTheTextColourInsideItsCell) {

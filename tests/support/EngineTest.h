@@ -42,6 +42,7 @@ protected:
         VelmoraTest::UseManualClock(false);
         VelmoraTest::CaptureMessageBoxes(false);
         VelmoraTest::CaptureDebugOutput(false);
+        SetTextEncoding(TEXT_ENCODING_GBK);  // whatever a failed test left
     }
 };
 

@@ -1,7 +1,9 @@
 // GFont and the system font on the real device: what reaches the back buffer, the string
-// texture sizes, the cache and its aging, line breaking of single- and double-byte text.
+// texture sizes, the cache and its aging, line breaking of single- and multi-byte text in
+// GBK and UTF-8.
 #include <set>
 
+#include "support/Encodings.h"
 #include "support/TextFixture.h"
 
 namespace {
@@ -173,6 +175,92 @@ TEST_F(FontTest, LineBreakingNeverSplitsADoubleByteCharacter) {
         for (const std::string& line : c.lines) EXPECT_NE(font.Find(line), nullptr) << line;
         EXPECT_EQ(font.m_TextureCache.size(), std::set<std::string>(c.lines.begin(), c.lines.end()).size());
     }
+}
+
+TEST_F(FontTest, LineBreakingNeverSplitsACharacterInEitherEncoding) {
+    const Chars aZhongZhong{{Ascii("a"), kCharZhong, kCharZhong}};
+    const Chars zhongAbZhong{{kCharZhong, Ascii("a"), Ascii("b"), kCharZhong}};
+    const Chars aZhongB{{Ascii("a"), kCharZhong, Ascii("b")}};
+    struct Case {
+        TextEncoding encoding;
+        DWORD lineCount;
+        Chars text;
+        std::vector<size_t> lineChars;  // characters on each line
+    };
+    const Case cases[] = {
+        {TEXT_ENCODING_GBK, 4, aZhongZhong, {2, 1}},
+        {TEXT_ENCODING_UTF8, 4, aZhongZhong, {2, 1}},
+        {TEXT_ENCODING_GBK, 4, zhongAbZhong, {3, 1}},
+        {TEXT_ENCODING_UTF8, 4, zhongAbZhong, {2, 2}},
+        // A UTF-8 character longer than the line still takes a line of its own.
+        {TEXT_ENCODING_GBK, 2, aZhongB, {1, 1, 1}},
+        {TEXT_ENCODING_UTF8, 2, aZhongB, {1, 1, 1}},
+        {TEXT_ENCODING_UTF8, 2, Chars{{kCharZhong, kCharWen}}, {1, 1}},
+        // 丂's GBK trail byte is '@'; in UTF-8 it is three bytes like any other.
+        {TEXT_ENCODING_GBK, 6, Repeat({Ascii("x")}, kCharKao, 4), {3, 2}},
+        {TEXT_ENCODING_UTF8, 6, Repeat({Ascii("x")}, kCharKao, 4), {2, 2, 1}},
+    };
+    for (const Case& c : cases) {
+        EncodingScope scope(c.encoding);
+        const std::string text = c.text.In(c.encoding);
+        SCOPED_TRACE(std::string(NameOf(c.encoding)) + " " + text);
+        std::vector<std::string> lines;
+        size_t first = 0;
+        for (size_t n : c.lineChars) {
+            lines.push_back(
+                Chars{{c.text.chars.begin() + long(first), c.text.chars.begin() + long(first + n)}}.In(c.encoding));
+            first += n;
+        }
+        ProbeFont font;
+        ASSERT_TRUE(font.CreateFontA(kSongGbk, 12, 0, 400));
+        font.SetLineCount(c.lineCount);
+        int count = -1;
+        Frame([&] { count = font.DrawTextA(0, 0, 0xFFFFFFFF, "%s", text.c_str()); });
+        EXPECT_EQ(count, int(lines.size()));
+        for (const std::string& line : lines) EXPECT_NE(font.Find(line), nullptr) << line;
+    }
+    // Broken UTF-8: the bytes before 'A' are two characters of their own; the cut-short
+    // sequence at the limit is kept whole for the next line.
+    EncodingScope scope(TEXT_ENCODING_UTF8);
+    ProbeFont font;
+    ASSERT_TRUE(font.CreateFontA(kSongGbk, 12, 0, 400));
+    font.SetLineCount(4);
+    int count = -1;
+    Frame([&] {
+        count = font.DrawTextA(0, 0, 0xFFFFFFFF, "%s",
+                               "\xE4\xB8"
+                               "A\xE4\xB8\xAD");
+    });
+    EXPECT_EQ(count, 2);
+    EXPECT_NE(font.Find("\xE4\xB8"
+                        "A"),
+              nullptr);
+    EXPECT_NE(font.Find("\xE4\xB8\xAD"), nullptr);
+}
+
+TEST_F(FontTest, TheSameTextDrawsTheSamePixelsInBothEncodings) {
+    const Chars text{{Ascii("A"), kCharZhong, Ascii("b"), kCharWen, kCharKao, Ascii("!")}};
+    std::vector<DWORD> frames[2];
+    LONG widths[2] = {};
+    for (TextEncoding encoding : kEncodings) {
+        EncodingScope scope(encoding);
+        const std::string bytes = text.In(encoding);
+        GFont font;
+        ASSERT_TRUE(font.CreateFontA(kSongGbk, 12, 0, 400));
+        widths[encoding] = GetFontRect(bytes.c_str()).right;
+        frames[encoding] = Frame([&] {
+            DrawSingleLine(160, 20, 0xFFFFFF00, true, "%s", bytes.c_str());
+            font.DrawTextA(10, 50, 0xFF00FFFF, "%s!", bytes.c_str());
+        });
+    }
+    EXPECT_EQ(Diff(frames[TEXT_ENCODING_UTF8], frames[TEXT_ENCODING_GBK]), "");
+    const TextMask mask = MaskOf(text.In(TEXT_ENCODING_GBK));
+    EXPECT_EQ(widths[TEXT_ENCODING_GBK], mask.width);
+    EXPECT_EQ(widths[TEXT_ENCODING_UTF8], mask.width);
+    const TextMask twice = MaskOf(text.In(TEXT_ENCODING_GBK) + "!");
+    EXPECT_EQ(Diff(frames[TEXT_ENCODING_GBK], Expected({{mask, 160 - mask.width / 2, 20 - mask.height / 2, 0xFFFFFF00},
+                                                        {twice, 10, 50, 0xFF00FFFF}})),
+              "");
 }
 
 TEST_F(FontTest, MultiLineRectangle) {

@@ -162,10 +162,13 @@ TEST(GuiViewProgramTest, RunsHeadlessAndAnswersBadInput) {
         const char* says;
     };
     WriteIni("bad.ini", "[L]\nx=Nothing\n");
+    // In UTF-8 the section name's last byte would pair with its "]" when read as GBK.
+    WriteIni("utf8.ini", "[L]\nx=中\n[中]\nGUIType=3\nID=1\nCaption=中文\n");
     for (const Case& c :
          {Case{"", 2, "no description file"}, Case{"missing.ini", 2, "cannot read the file"},
           Case{"view.ini --frames", 2, "--frames needs a count"}, Case{"view.ini --size 10x10", 2, "--size needs"},
-          Case{"view.ini --bogus", 2, "unknown option"}, Case{"bad.ini --frames 1", 3, "bad.ini has errors"}}) {
+          Case{"view.ini --bogus", 2, "unknown option"}, Case{"bad.ini --frames 1", 3, "bad.ini has errors"},
+          Case{"utf8.ini --frames 1", 3, "utf8.ini has errors"}, Case{"utf8.ini --frames 1 --utf8", 0, "1 frames"}}) {
         Outcome r = RunProgram(GUIVIEW, c.args);
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;
         EXPECT_NE(r.output.find(c.says), std::string::npos) << c.args << "\n" << r.output;

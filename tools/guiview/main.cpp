@@ -1,6 +1,6 @@
 // guiview: shows a GUI description file as a game would, for checking a screen without
 // writing code.
-//   guiview FILE.ini [--snap OUT.bmp] [--frames N] [--size WxH]
+//   guiview FILE.ini [--snap OUT.bmp] [--frames N] [--size WxH] [--utf8]
 // Each GUI message is printed on standard output as one line; the file is loaded again when
 // it changes on disk; the error lines of a load are shown on screen and kept in VLMLog.html.
 // Without a display it runs off-screen for N frames (120 unless given).
@@ -17,10 +17,11 @@
 namespace {
 
 const char kUsage[] =
-    "usage: guiview FILE.ini [--snap OUT.bmp] [--frames N] [--size WxH]\n"
+    "usage: guiview FILE.ini [--snap OUT.bmp] [--frames N] [--size WxH] [--utf8]\n"
     "Shows the windows the GUI description file lists, prints every GUI message and reloads\n"
     "the file when it changes. --frames stops after N frames, --snap saves the last one as BMP,\n"
-    "--size sets the screen (800x600 unless given).\n";
+    "--size sets the screen (800x600 unless given), --utf8 reads the file's text as UTF-8, as a\n"
+    "game that chose UTF-8 text does (GBK unless given).\n";
 
 int Usage(const char* message) {
     std::fprintf(stderr, "guiview: %s\n%s", message, kUsage);
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
                 return Usage("--size needs WIDTHxHEIGHT, each 64 to 8192");
             options.width = w;
             options.height = h;
+        } else if (std::strcmp(arg, "--utf8") == 0) {
+            SetTextEncoding(TEXT_ENCODING_UTF8);
         } else if (arg[0] == '-' && arg[1] == '-') {
             return Usage((std::string("unknown option ") + arg).c_str());
         } else if (options.file.empty()) {

@@ -9,6 +9,7 @@
 #include <new>
 
 #include <velmora/core/Log.h>
+#include <velmora/core/TextEncoding.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/platform/win32/FileSystem.h>
 
@@ -20,29 +21,31 @@ constexpr int kValueBuffer = 256;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// A GBK lead byte and a valid trail byte form one character; a trail byte may be "]", which
-// must not end a field in the middle of a character.
-bool IsGbkPair(const char* p, const char* end) {
-    unsigned char lead = static_cast<unsigned char>(p[0]);
-    if (lead < 0x81 || lead > 0xFE || p + 1 >= end) return false;
-    unsigned char trail = static_cast<unsigned char>(p[1]);
-    return trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+// Text is walked a character at a time: a GBK trail byte may be "]", which must not end a
+// field in the middle of a character.
+size_t CharAt(const char* p, const char* end) { return TextCharLength(p, static_cast<size_t>(end - p)); }
+
+// Whether a character would take the byte after it as one of its own: a GBK lead byte left
+// without its trail byte takes the "]" closing a header.
+bool JoinsWith(const char* p, size_t length, char next) {
+    char joined[5] = {};
+    if (length >= sizeof(joined)) return false;
+    std::memcpy(joined, p, length);
+    joined[length] = next;
+    return TextCharLength(joined, length + 1) > length;
 }
 
 // Whether a name could be cut back out of a line: no line break, none of the bytes that end
-// a field, no "//", and no lead byte left without its trail byte at the end, which would take
-// the byte after the text (the "]" closing a header) as its trail.
+// a field, no "//", and no last character that would take the byte after the text (the "]"
+// closing a header) as part of itself.
 bool HoldsAsName(const char* text) {
     const char* end = text + std::strlen(text);
-    for (const char* p = text; p < end; ++p) {
-        if (IsGbkPair(p, end)) {
-            ++p;
-            continue;
-        }
-        const unsigned char byte = static_cast<unsigned char>(*p);
-        if (p + 1 == end && byte >= 0x81 && byte <= 0xFE) return false;
+    for (const char* p = text; p < end;) {
+        const size_t n = CharAt(p, end);
+        if (p + n == end && JoinsWith(p, n, ']')) return false;
         char c = *p;
         if (c == '\r' || c == '\n' || c == ';' || c == '=' || c == ']' || (c == '/' && p[1] == '/')) return false;
+        p += n;
     }
     return true;
 }
@@ -207,7 +210,7 @@ CIniFile::Field CIniFile::GetString(int32_t& pos) const {
             pos = i + 1;
             return field;
         }
-        i += IsGbkPair(m_pData + i, end) ? 2 : 1;
+        i += static_cast<int32_t>(CharAt(m_pData + i, end));
     }
     pos = m_nLength;
     return field;
@@ -293,7 +296,7 @@ int32_t CIniFile::CopyField(Field field, char* buffer, int bufferSize, const cha
     size_t length = static_cast<size_t>(field.end - field.begin);
     size_t count = length;
     if (count > static_cast<size_t>(bufferSize - 1)) {
-        count = GbkCutLength(m_pData + field.begin, static_cast<size_t>(bufferSize - 1));
+        count = TextCutLength(m_pData + field.begin, static_cast<size_t>(bufferSize - 1));
         WriteLog(INFO_WARNING, "Text of %zu bytes cut to %zu, [CIniFile::%s] !", length, count, caller);
     }
     if (count > 0) std::memcpy(buffer, m_pData + field.begin, count);
@@ -374,7 +377,7 @@ char* CIniFile::ReadString(const char* index, const char* name, char* buffer, in
         const char* text = defaultText ? defaultText : "";
         size_t count = std::strlen(text);
         if (count > static_cast<size_t>(bufferSize - 1))
-            count = GbkCutLength(text, static_cast<size_t>(bufferSize - 1));
+            count = TextCutLength(text, static_cast<size_t>(bufferSize - 1));
         std::memcpy(buffer, text, count);
         buffer[count] = '\0';
     }

@@ -4,16 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-size_t GbkCutLength(const char* text, size_t length) {
-    size_t i = 0;
-    while (i < length) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t width = (c >= 0x81 && c <= 0xFE) ? 2 : 1;
-        if (i + width > length) break;
-        i += width;
-    }
-    return i;
-}
+#include <velmora/core/TextEncoding.h>
+#include <velmora/platform/win32/CodePage.h>
+
+size_t GbkCutLength(const char* text, size_t length) { return vlm_CutLength(936, text, length); }
 
 size_t FormatTextV(char* buffer, size_t size, size_t maxChars, const char* format, va_list args) {
     if (!buffer || size == 0) return 0;
@@ -37,7 +31,7 @@ size_t FormatTextV(char* buffer, size_t size, size_t maxChars, const char* forma
     }
     size_t limit = maxChars < size - 1 ? maxChars : size - 1;
     if (length > limit) {
-        length = GbkCutLength(buffer, limit);
+        length = TextCutLength(buffer, limit);
         buffer[length] = '\0';
     }
     return length;

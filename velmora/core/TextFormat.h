@@ -1,5 +1,6 @@
 // Bounded printf formatting into the engine's fixed text buffers. Text that does not fit is
-// cut, never overrun, and a cut never splits a double-byte GBK character.
+// cut, never overrun, and a cut never splits a character of the text encoding
+// (core/TextEncoding.h).
 #pragma once
 
 #include <cstdarg>
@@ -11,6 +12,5 @@
 // size - 1). Returns the length written.
 VLM_API size_t FormatTextV(char* buffer, size_t size, size_t maxChars, const char* format, va_list args);
 VLM_API size_t FormatText(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
-// The longest prefix of text[0, length) that ends on a character boundary: a GBK lead byte
-// (0x81-0xFE) and the byte after it form one character.
+// TextCutLength in GBK, whatever the text encoding: a last lead byte (0x81-0xFE) is left out.
 VLM_API size_t GbkCutLength(const char* text, size_t length);

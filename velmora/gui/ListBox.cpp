@@ -37,7 +37,7 @@ GListBox::~GListBox() {
 ListBoxItem* GListBox::NewItem(const char* text, void* data) {
     ListBoxItem* item = new (std::nothrow) ListBoxItem{};
     if (!item) return nullptr;
-    // Cut to the field, never inside a double-byte character.
+    // Cut to the field, never inside a character.
     FormatText(item->szText, sizeof(item->szText), "%s", text);
     item->pData = data;
     return item;

@@ -8,6 +8,7 @@
 
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
+#include <velmora/core/TextEncoding.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/input/Input.h>
@@ -98,8 +99,12 @@ void CNumberInputBox::PostValue() {
 }
 
 void CNumberInputBox::BackSpace() {
+    // Typing gives ASCII only, but a derived box may hold other text: the whole last
+    // character goes.
     const size_t length = std::strlen(m_szCaption);
-    if (length > 0) m_szCaption[length - 1] = 0;
+    size_t last = 0;
+    for (size_t i = 0; i < length; i += TextCharLength(m_szCaption + i, length - i)) last = i;
+    m_szCaption[last] = 0;
     UpdateCursor();
 }
 

@@ -40,6 +40,7 @@ public:
     int GetCursorOffset() const { return m_nCursorOffset; }
 
 protected:
+    // Removes the last character.
     void BackSpace();
     // The cursor stands after the text.
     void UpdateCursor();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <velmora/core/Log.h>
+#include <velmora/core/TextEncoding.h>
 #include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/d3dx9/D3DXTexture.h>
 #include <velmora/platform/win32/Time.h>
@@ -14,15 +15,14 @@ using vlm_engine::CallerLoadValid;
 
 namespace {
 
-// Lower-cases the ASCII letters of a GBK name; the two bytes of a double-byte character
-// are left alone, since a trail byte may look like a capital letter.
+// Lower-cases the ASCII letters of a name; the bytes of a longer character are left alone,
+// since a GBK trail byte may look like a capital letter.
 void LowerCaseName(char* name) {
-    for (unsigned char* p = reinterpret_cast<unsigned char*>(name); *p; ++p) {
-        if (*p >= 0x81 && *p <= 0xFE && p[1]) {
-            ++p;
-        } else if (*p >= 'A' && *p <= 'Z') {
-            *p = static_cast<unsigned char>(*p - 'A' + 'a');
-        }
+    const size_t length = std::strlen(name);
+    for (size_t i = 0; i < length;) {
+        const size_t n = TextCharLength(name + i, length - i);
+        if (n == 1 && name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');
+        i += n;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <new>
 
 #include <velmora/core/Log.h>
+#include <velmora/core/TextEncoding.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/core/detail/EngineObjects.h>
 #include <velmora/graphics/Render.h>
@@ -90,9 +91,12 @@ std::vector<std::string> GFont::BreakLines(const char* text) const {
     size_t left = std::strlen(text);
     while (left > 0) {
         size_t take = std::min<size_t>(m_dwLineCount, left);
-        // A line that does not end the text ends on a character boundary; the line length
-        // is even, so at least one character fits.
-        if (take < left) take = GbkCutLength(text, take);
+        // A line that does not end the text ends on a character boundary. The even length
+        // holds a GBK character, but a UTF-8 one may be longer: a line takes at least one.
+        if (take < left) {
+            take = TextCutLength(text, take);
+            if (take == 0) take = TextCharLength(text, left);
+        }
         lines.emplace_back(text, take);
         text += take;
         left -= take;

@@ -1,6 +1,6 @@
 // GFont: a GDI font that draws text through a cache of up to 33 string textures, reused
 // least recently used first and aged out after 2 s without use; it also breaks long texts
-// into lines of a fixed number of bytes, never inside a double-byte character.
+// into lines of a fixed number of bytes, never inside a character (core/TextEncoding.h).
 // The engine's system font, behind the free DrawSingleLine and GetFontRect, is one of these.
 #pragma once
 
@@ -24,8 +24,9 @@ public:
     bool CreateFontA(const char* face, DWORD height, DWORD width, DWORD weight);
     // Deletes the GDI font and destroys every cached texture.
     void Release();
-    // Rounded down to an even number and kept within 254, so a line can always end on a
-    // character boundary. 0 (also the value before CreateFontA) breaks a text into no lines.
+    // Rounded down to an even number and kept within 254, so a line can always end on a GBK
+    // character boundary; a UTF-8 character longer than the line still takes a line of its
+    // own. 0 (also the value before CreateFontA) breaks a text into no lines.
     void SetLineCount(DWORD count);
     void SetLineHeight(DWORD height) { m_dwLineHeight = height; }
     DWORD GetLineCount() const { return m_dwLineCount; }

@@ -6,23 +6,13 @@
 
 #include <velmora/platform/gdi/detail/FontObject.h>
 #include <velmora/platform/gdi/detail/GdiState.h>
+#include <velmora/platform/win32/CodePage.h>
 
 using vlm_platform::DcObject;
 using vlm_platform::FontObject;
 using vlm_platform::GdiState;
 
 namespace {
-
-// The longest prefix of text[0, length) that ends on a GBK character boundary.
-size_t WholeCharacters(const char* text, size_t length) {
-    size_t i = 0;
-    while (i < length) {
-        size_t n = static_cast<unsigned char>(text[i]) >= 0x81 && static_cast<unsigned char>(text[i]) <= 0xFE ? 2 : 1;
-        if (i + n > length) break;
-        i += n;
-    }
-    return i;
-}
 
 FontObject* SelectedFont(HDC hdc, GdiState*& state) {
     state = GdiState::Get();
@@ -37,7 +27,7 @@ HFONT CreateFontIndirectA(const LOGFONTA* logFont) {
     if (!state || !logFont) return nullptr;
     LOGFONTA kept = *logFont;
     // At most 31 bytes of name, cut between characters.
-    const size_t length = WholeCharacters(kept.lfFaceName, strnlen(kept.lfFaceName, LF_FACESIZE - 1));
+    const size_t length = vlm_CutLength(CP_ACP, kept.lfFaceName, strnlen(kept.lfFaceName, LF_FACESIZE - 1));
     std::fill(kept.lfFaceName + length, kept.lfFaceName + LF_FACESIZE, '\0');
     const std::string face = state->Codec().FaceNameToUtf8(std::string(kept.lfFaceName, length));
     std::unique_ptr<FontObject> font = FontObject::Create(state->Fonts(), kept, face);
@@ -77,10 +67,10 @@ int GetTextFaceA(HDC hdc, int count, LPSTR faceName) {
     GdiState* state = nullptr;
     FontObject* font = SelectedFont(hdc, state);
     if (!font) return 0;
-    const std::string name = state->Codec().Utf8ToGbk(font->Family());
+    const std::string name = GetACP() == CP_UTF8 ? font->Family() : state->Codec().Utf8ToGbk(font->Family());
     if (!faceName) return static_cast<int>(name.size() + 1);
     if (count <= 0) return 0;
-    const size_t length = WholeCharacters(name.data(), std::min(name.size(), static_cast<size_t>(count) - 1));
+    const size_t length = vlm_CutLength(CP_ACP, name.data(), std::min(name.size(), static_cast<size_t>(count) - 1));
     std::memcpy(faceName, name.data(), length);
     faceName[length] = '\0';
     return static_cast<int>(length);

@@ -1,6 +1,6 @@
 // GDI stand-in: logical fonts and text. Carried by fontconfig (which installed face a name
 // stands for), FreeType (metrics and glyphs, rendered without anti-aliasing as GDI renders
-// Song faces) and iconv (text arrives in code page 936, GBK).
+// Song faces) and iconv (text arrives in the active code page, GBK or UTF-8: CodePage.h).
 //
 // Face names: "宋体" (SimSun), its usual aliases and an empty name give the installed Song
 // face (AR PL UMing CN where present); another name gives that family when it is installed,
@@ -115,7 +115,8 @@ struct TEXTMETRICA {
 };
 
 // Null when no face can be found, or when the height or width asks for more than 2048
-// pixels. The face name is read up to 31 bytes; a null name is the empty name.
+// pixels. The face name is read up to 31 bytes; a null name is the empty name. A name in
+// valid UTF-8 is read as UTF-8, any other as GBK, whatever the active code page.
 VLM_API HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                           DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
                           DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
@@ -123,6 +124,7 @@ VLM_API HFONT CreateFontIndirectA(const LOGFONTA* logFont);
 
 // Metrics of the font selected into the device context.
 VLM_API BOOL GetTextMetricsA(HDC hdc, TEXTMETRICA* metrics);
-// The family name of the face behind the selected font (in GBK), cut to count - 1 bytes.
+// The family name of the face behind the selected font (in the active code page), cut to
+// count - 1 bytes between characters.
 // Returns the bytes copied without the terminating zero; with a null buffer, the size needed.
 VLM_API int GetTextFaceA(HDC hdc, int count, LPSTR faceName);

@@ -1,4 +1,4 @@
-// GDI stand-in: code page 936 through iconv.
+// GDI stand-in: text in the active code page, and face names through iconv.
 #include <velmora/platform/gdi/detail/GbkCodec.h>
 
 #include <algorithm>
@@ -11,35 +11,21 @@ namespace {
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
 // glibc knows code page 936 as "GBK"; other iconv implementations may only know "CP936".
-iconv_t OpenCodePage936(bool toGbk) {
+iconv_t OpenToCodePage936() {
     for (const char* name : {"GBK", "CP936"}) {
-        iconv_t cd = toGbk ? iconv_open(name, "UTF-8") : iconv_open("UTF-32LE", name);
+        iconv_t cd = iconv_open(name, "UTF-8");
         if (cd != kNoIconv) return cd;
     }
     return kNoIconv;
 }
 
-bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
+// In UTF-8 every byte from 0x80 up belongs to a sequence of two bytes or more.
 bool IsValidUtf8(const std::string& s) {
     size_t i = 0;
     while (i < s.size()) {
-        unsigned char b = static_cast<unsigned char>(s[i]);
-        size_t extra = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            extra = 1;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            extra = 2;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            extra = 3;
-        } else if (b >= 0x80) {
-            return false;
-        }
-        if (extra > s.size() - i - 1) return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += extra + 1;
+        const size_t n = vlm_CharLength(CP_UTF8, s.data() + i, s.size() - i);
+        if (n == 1 && static_cast<unsigned char>(s[i]) >= 0x80) return false;
+        i += n;
     }
     return true;
 }
@@ -64,42 +50,20 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 
 }  // namespace
 
-GbkCodec::GbkCodec() : toUnicode_(OpenCodePage936(false)), toGbk_(OpenCodePage936(true)) {}
+GbkCodec::GbkCodec() : toGbk_(OpenToCodePage936()) {}
 
 GbkCodec::~GbkCodec() {
-    if (toUnicode_ != kNoIconv) iconv_close(toUnicode_);
     if (toGbk_ != kNoIconv) iconv_close(toGbk_);
 }
 
-int64_t GbkCodec::Convert(const char* bytes, size_t length) {
-    if (toUnicode_ == kNoIconv) return -1;
-    char in[2] = {bytes[0], length > 1 ? bytes[1] : '\0'};
-    unsigned char out[8];
-    char* inPtr = in;
-    char* outPtr = reinterpret_cast<char*>(out);
-    size_t inLeft = length;
-    size_t outLeft = sizeof(out);
-    size_t result = iconv(toUnicode_, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv(toUnicode_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-    if (result == static_cast<size_t>(-1) || inLeft != 0 || sizeof(out) - outLeft != 4) return -1;
-    return static_cast<int64_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<uint32_t>(out[3]) << 24));
-}
-
-std::vector<uint32_t> GbkCodec::Decode(const char* text, size_t length) {
+std::vector<uint32_t> GbkCodec::Decode(const char* text, size_t length, UINT codePage) {
     std::vector<uint32_t> chars;
     chars.reserve(std::min<size_t>(length, 4096));
     size_t i = 0;
     while (i < length) {
-        unsigned char b = static_cast<unsigned char>(text[i]);
-        if (b < 0x80) {
-            chars.push_back(b);
-            i += 1;
-            continue;
-        }
-        size_t n = IsLead(b) && i + 1 < length && IsTrail(static_cast<unsigned char>(text[i + 1])) ? 2 : 1;
-        int64_t cp = Convert(text + i, n);
-        chars.push_back(cp < 0 ? uint32_t{'?'} : static_cast<uint32_t>(cp));
-        i += n;
+        uint32_t cp = 0;
+        i += vlm_CharLength(codePage, text + i, length - i, &cp);
+        chars.push_back(cp);
     }
     return chars;
 }
@@ -107,7 +71,7 @@ std::vector<uint32_t> GbkCodec::Decode(const char* text, size_t length) {
 std::string GbkCodec::FaceNameToUtf8(const std::string& name) {
     if (IsValidUtf8(name)) return name;
     std::string utf8;
-    for (uint32_t cp : Decode(name.data(), name.size())) AppendUtf8(utf8, cp);
+    for (uint32_t cp : Decode(name.data(), name.size(), 936)) AppendUtf8(utf8, cp);
     return utf8;
 }
 

@@ -1,7 +1,8 @@
 // GDI stand-in: text output and measurement in the font selected into a device context.
-// Text is `count` bytes of code page 936 (GBK), converted by iconv; a byte pair that is no
-// character, and a lead byte without its trail byte, become '?'. A double-byte character is
-// never split. Glyphs come from FreeType (see Font.h).
+// Text is `count` bytes in the active code page (GBK unless the program chose UTF-8, see
+// win32/CodePage.h), read with vlm_CharLength: a byte that starts no character, and a GBK
+// pair without a Unicode form, become '?'. A character is never split. Glyphs come from
+// FreeType (see Font.h).
 #pragma once
 
 #include <velmora/platform/win32/Types.h>

@@ -4,6 +4,7 @@
 
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/CRuntime.h>
+#include <velmora/platform/win32/CodePage.h>
 #include <velmora/platform/win32/ConsoleApi.h>
 #include <velmora/platform/win32/Dialogs.h>
 #include <velmora/platform/win32/FileSystem.h>
