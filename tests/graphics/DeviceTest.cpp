@@ -197,6 +197,34 @@ TEST_F(DeviceTest, BatchedDrawsMatchDrawsFlushedOneByOne) {
     texture->Release();
 }
 
+// A frame of one-pixel quads, each its own colour, is one batch far longer than the renderer
+// draws at once; frames enough to wrap the vertex stream several times follow. Every quad
+// must land, in every frame, on every kind of back buffer.
+TEST_F(DeviceTest, EveryQuadOfLongBatchesLands) {
+    const auto colorOf = [](int pixel, int frame) {
+        return 0xFF000000u |
+               ((static_cast<DWORD>(pixel) * 2654435761u + static_cast<DWORD>(frame) * 40503u) & 0xFFFFFF);
+    };
+    for (D3DMULTISAMPLE_TYPE samples : {D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_4_SAMPLES})
+        for (bool depth : {false, true}) {
+            CreateDevice(samples, depth);
+            device->SetTexture(0, nullptr);
+            for (int frame = 0; frame < 32; ++frame) {
+                ClearTo(0xFF000000);
+                for (int y = 0; y < kHeight; ++y)
+                    for (int x = 0; x < kWidth; ++x) {
+                        const float l = static_cast<float>(x), t = static_cast<float>(y);
+                        DrawQuad(l, t, l + 1, t + 1, colorOf(y * kWidth + x, frame));
+                    }
+                const auto pixels = ReadBack();
+                ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth * kHeight));
+                for (int i = 0; i < kWidth * kHeight; ++i)
+                    ASSERT_EQ(pixels[i], colorOf(i, frame))
+                        << "pixel " << i << ", frame " << frame << ", samples " << samples << ", depth " << depth;
+            }
+        }
+}
+
 TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
     struct Case {
         D3DFORMAT format;

@@ -1,9 +1,11 @@
 // D3DX 9 stand-in: the sprite object, on the device's own batching.
 #include <velmora/platform/d3dx9/D3DXSprite.h>
 
+#include <cmath>
 #include <new>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/Texture9Impl.h>
 #include <velmora/platform/win32/detail/ComObject.h>
 
 namespace {
@@ -85,7 +87,15 @@ public:
                  const D3DXVECTOR2* rotationCenter, float rotation, const D3DXVECTOR2* translation,
                  D3DCOLOR color) override {
         D3DXMATRIX m;
-        D3DXMatrixTransformation2D(&m, nullptr, 0.0f, scaling, rotationCenter, rotation, translation);
+        if (rotation == 0.0f && Finite(scaling) && Finite(translation)) {
+            // Scaling and translation alone: the matrix the full composition gives, element
+            // for element, without its six products.
+            D3DXMatrixIdentity(&m);
+            if (scaling) m._11 = scaling->x, m._22 = scaling->y;
+            if (translation) m._41 = translation->x, m._42 = translation->y;
+        } else {
+            D3DXMatrixTransformation2D(&m, nullptr, 0.0f, scaling, rotationCenter, rotation, translation);
+        }
         return DrawQuad(texture, sourceRect, m, D3DXVECTOR2(0, 0), color);
     }
 
@@ -119,13 +129,13 @@ private:
 
     vlm_platform::Device9Impl* Device() { return static_cast<vlm_platform::Device9Impl*>(m_device); }
 
+    static bool Finite(const D3DXVECTOR2* v) { return !v || (std::isfinite(v->x) && std::isfinite(v->y)); }
+
     DWORD Get(const StateSetting& s) {
-        DWORD v = 0;
-        if (s.kind == StateSetting::Render) m_device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(s.type), &v);
-        if (s.kind == StateSetting::Stage)
-            m_device->GetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s.type), &v);
-        if (s.kind == StateSetting::Sampler) m_device->GetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.type), &v);
-        return v;
+        const vlm_platform::Device9Impl& device = *Device();
+        if (s.kind == StateSetting::Render) return device.RenderStateValue(static_cast<D3DRENDERSTATETYPE>(s.type));
+        if (s.kind == StateSetting::Stage) return device.StageStateValue(static_cast<D3DTEXTURESTAGESTATETYPE>(s.type));
+        return device.SamplerStateValue(static_cast<D3DSAMPLERSTATETYPE>(s.type));
     }
 
     void Set(const StateSetting& s, DWORD value) {
@@ -139,12 +149,13 @@ private:
     HRESULT DrawQuad(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXMATRIX& m, D3DXVECTOR2,
                      D3DCOLOR color) {
         if (!texture) return D3DERR_INVALIDCALL;
-        D3DSURFACE_DESC desc{};
-        if (FAILED(texture->GetLevelDesc(0, &desc)) || desc.Width == 0 || desc.Height == 0) return D3DERR_INVALIDCALL;
-        RECT src = sourceRect ? *sourceRect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+        // Every texture is the device's own: its size is read directly.
+        const vlm_platform::Texture9Impl& level0 = *static_cast<const vlm_platform::Texture9Impl*>(texture);
+        const UINT width = level0.Width(), height = level0.Height();
+        RECT src = sourceRect ? *sourceRect : RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
         float w = static_cast<float>(src.right - src.left), h = static_cast<float>(src.bottom - src.top);
-        float u0 = src.left / static_cast<float>(desc.Width), u1 = src.right / static_cast<float>(desc.Width);
-        float v0 = src.top / static_cast<float>(desc.Height), v1 = src.bottom / static_cast<float>(desc.Height);
+        float u0 = src.left / static_cast<float>(width), u1 = src.right / static_cast<float>(width);
+        float v0 = src.top / static_cast<float>(height), v1 = src.bottom / static_cast<float>(height);
 
         bool standalone = !m_begun;
         if (standalone) Begin(0);

@@ -64,6 +64,11 @@ public:
     // Appends vertices already in the renderer's form (the sprite object's quads).
     void Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count);
     GLRenderer& Renderer() { return *m_renderer; }
+    // Stage 0's state as set, read without the Get calls' checks, for the sprite object that
+    // compares its state around every draw.
+    DWORD RenderStateValue(D3DRENDERSTATETYPE state) const { return m_renderStates[state]; }
+    DWORD StageStateValue(D3DTEXTURESTAGESTATETYPE type) const { return m_stageStates[0][type]; }
+    DWORD SamplerStateValue(D3DSAMPLERSTATETYPE type) const { return m_samplerStates[0][type]; }
     void AttachTexture(Texture9Impl* texture) { m_liveTextures.push_back(texture); }
     void DetachTexture(Texture9Impl* texture);
     const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }

@@ -38,6 +38,9 @@ public:
     // The GL texture with every changed level uploaded; created on first use.
     GLuint Prepare(GLRenderer& renderer);
     D3DFORMAT Format() const { return m_format; }
+    // Level 0's size, for the per-draw paths that would otherwise ask GetLevelDesc.
+    UINT Width() const { return m_levels.front().width; }
+    UINT Height() const { return m_levels.front().height; }
     // The device is going away: its GL texture goes with it and the pixels stay readable.
     void DetachDevice();
 
