@@ -381,7 +381,21 @@ void GLRenderer::UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT level
                  static_cast<GLsizei>(height), 0, f.format, f.type, bytes);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     VLM_GL_CHECK("uploading a texture level");
-    m_haveApplied = false;  // the binding changed behind the cache
+    m_applied.texture = texture;  // the binding the cache knows of
+}
+
+void GLRenderer::UploadTextureRegion(GLuint texture, D3DFORMAT format, UINT level, const RECT& rect, INT pitch,
+                                     const void* bytes) {
+    ForeignAllocations driver;
+    MakeCurrent();
+    UploadFormat f = UploadFormatOf(format);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / f.bytesPerPixel);
+    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, f.format, f.type, bytes);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    VLM_GL_CHECK("uploading part of a texture level");
+    m_applied.texture = texture;  // the binding the cache knows of
 }
 
 }  // namespace vlm_platform

@@ -64,6 +64,9 @@ public:
     // Uploads one level of a texture from Direct3D-format bytes.
     void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width, UINT height,
                             INT pitch, const void* bytes);
+    // Uploads a rectangle of a level already uploaded whole; `bytes` point at its first texel.
+    void UploadTextureRegion(GLuint texture, D3DFORMAT format, UINT level, const RECT& rect, INT pitch,
+                             const void* bytes);
 
 private:
     struct Program {

@@ -19,8 +19,12 @@ public:
         INT pitch = 0;
         std::vector<uint8_t> bytes;
         bool dirty = true;
+        // What changed since the last upload; the whole level until GL holds it.
+        RECT dirtyRect{};
+        bool uploaded = false;  // GL holds the level at its size
         bool locked = false;
         bool lockedReadOnly = false;
+        RECT lockedRect{};
     };
 
     // Null when the size, format or memory does not allow the texture.
