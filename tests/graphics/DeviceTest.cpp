@@ -389,6 +389,20 @@ TEST_F(DeviceTest, LockedRectanglesOfADrawnTextureReachTheNextDraw) {
     ASSERT_EQ(texture->LockRect(0, &lr, nullptr, D3DLOCK_READONLY), D3D_OK);  // changes nothing
     texture->UnlockRect(0);
     check("read");
+
+    // Changed between two draws of one frame: each draw shows the pixels it was given.
+    const std::vector<DWORD> before = expected;
+    ClearTo(0xFF000000);
+    device->SetTexture(0, texture);
+    DrawQuad(5, 7, 21, 15, 0xFFFFFFFF);
+    fill(RECT{4, 0, 12, 8}, 0xFFFF00);
+    DrawQuad(30, 20, 46, 28, 0xFFFFFFFF);
+    const auto pixels = ReadBack();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            ASSERT_EQ(At(pixels, 5 + x, 7 + y), before[y * 16 + x]) << x << "," << y;
+            ASSERT_EQ(At(pixels, 30 + x, 20 + y), expected[y * 16 + x]) << x << "," << y;
+        }
     device->SetTexture(0, nullptr);
     texture->Release();
 }

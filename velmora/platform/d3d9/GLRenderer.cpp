@@ -317,6 +317,7 @@ void GLRenderer::Present(bool vsync, int drawableWidth, int drawableHeight, cons
     SDL_GL_SwapWindow(m_window);
     glBindFramebuffer(GL_FRAMEBUFFER, m_backBuffer.Framebuffer());
     m_haveApplied = false;
+    ++m_frame;
 }
 
 bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
@@ -330,6 +331,7 @@ bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
     bytes->resize(pixels * 4);
     glReadPixels(0, 0, static_cast<GLsizei>(bb.width), static_cast<GLsizei>(bb.height), GL_BGRA, GL_UNSIGNED_BYTE,
                  bytes->data());
+    ++m_frame;  // the read waited for every draw
     VLM_GL_CHECK("reading the back buffer");
     glBindFramebuffer(GL_FRAMEBUFFER, m_backBuffer.Framebuffer());
     *pitch = static_cast<INT>(bb.width * 4);
@@ -353,8 +355,7 @@ GLuint GLRenderer::CreateTexture() {
     ForeignAllocations driver;
     MakeCurrent();
     GLuint texture = 0;
-    glGenTextures(1, &texture);
-    m_haveApplied = false;
+    glGenTextures(1, &texture);  // binds nothing
     return texture;
 }
 
@@ -363,7 +364,8 @@ void GLRenderer::DeleteTexture(GLuint texture) {
     if (!texture || !m_context || DisplayLost()) return;
     MakeCurrent();
     glDeleteTextures(1, &texture);
-    m_haveApplied = false;
+    // Deleting the bound texture unbinds it, and its name may come back for a new one.
+    if (m_applied.texture == texture) m_haveApplied = false;
 }
 
 void GLRenderer::UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width,

@@ -123,10 +123,19 @@ HRESULT Texture9Impl::UnlockRect(UINT level) {
 }
 
 GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
+    bool changed = false;
+    for (const Level& l : m_levels) changed = changed || l.dirty;
+    if (changed && m_glTexture && m_drawnInFrame == renderer.Frame()) {
+        // Drawn earlier in this frame: new pixels go into a new GL texture, so that the
+        // rasteriser need not finish the draws that read the old ones before the upload.
+        renderer.DeleteTexture(m_glTexture);
+        m_glTexture = 0;
+    }
     if (!m_glTexture) {
         m_glTexture = renderer.CreateTexture();
         for (Level& l : m_levels) l.uploaded = false, l.dirty = true;
     }
+    m_drawnInFrame = renderer.Frame();
     for (UINT i = 0; i < m_levels.size(); ++i) {
         Level& l = m_levels[i];
         if (!l.dirty) continue;

@@ -58,6 +58,7 @@ private:
     DWORD m_usage;
     std::vector<Level> m_levels;
     GLuint m_glTexture = 0;
+    uint64_t m_drawnInFrame = 0;  // the renderer's frame of the last Prepare
 };
 
 }  // namespace vlm_platform
