@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "device/Scene.h"
 
@@ -53,12 +54,12 @@ GLFloor::~GLFloor() {
         MakeCurrent();
         GLuint fbos[] = {m_fbo, m_resolveFbo};
         GLuint rbs[] = {m_colorRb, m_depthRb, m_resolveRb};
-        GLuint buffers[] = {m_vbo, m_ibo};
         glDeleteFramebuffers(2, fbos);
         glDeleteRenderbuffers(3, rbs);
-        glDeleteBuffers(2, buffers);
+        glDeleteBuffers(1, &m_vbo);
         glDeleteVertexArrays(1, &m_vao);
-        glDeleteTextures(1, &m_texture);
+        GLuint textures[] = {m_texture, m_colorTexture};
+        glDeleteTextures(2, textures);
         glDeleteProgram(m_program);
         SDL_GL_MakeCurrent(m_window, nullptr);
         SDL_GL_DeleteContext(static_cast<SDL_GLContext>(m_context));
@@ -110,27 +111,19 @@ bool GLFloor::Create(int samples, bool depth, bool nearest, int maxQuads) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 
-    // Four corners per quad; the index buffer never changes.
+    // Six corners per quad, two triangles, as the engine's device sends them: llvmpipe's draw
+    // module then hands whole quads to its rectangle path.
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
     glGenBuffers(1, &m_vbo);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(maxQuads) * 4 * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(maxQuads) * 6 * sizeof(Vertex), nullptr, GL_DYNAMIC_DRAW);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, x)));
     glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
                           reinterpret_cast<void*>(offsetof(Vertex, color)));
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, u)));
     for (GLuint i = 0; i < 3; ++i) glEnableVertexAttribArray(i);
-    std::vector<GLuint> indices(static_cast<size_t>(maxQuads) * 6);
-    for (GLuint q = 0; q < static_cast<GLuint>(maxQuads); ++q) {
-        const GLuint corner[6] = {0, 1, 2, 2, 1, 3};
-        for (int k = 0; k < 6; ++k) indices[q * 6 + k] = q * 4 + corner[k];
-    }
-    glGenBuffers(1, &m_ibo);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_ibo);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)), indices.data(),
-                 GL_STATIC_DRAW);
-    m_vertices.resize(static_cast<size_t>(maxQuads) * 4);
+    m_vertices.resize(static_cast<size_t>(maxQuads) * 6);
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -169,10 +162,21 @@ bool GLFloor::CreateFramebuffers(int samples, bool depth) {
     samples = samples > 1 ? samples : 0;  // 1 would still ask for a multisampled buffer
     glGenFramebuffers(1, &m_fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-    glGenRenderbuffers(1, &m_colorRb);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_colorRb);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, kWidth, kHeight);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorRb);
+    if (samples) {
+        glGenRenderbuffers(1, &m_colorRb);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_colorRb);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, kWidth, kHeight);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorRb);
+    } else {
+        // The fastest single-sample buffer on llvmpipe: a texture made from BGRA bytes, which
+        // Mesa stores as B8G8R8A8, the layout llvmpipe bins pixel-aligned quads for as rectangles.
+        glGenTextures(1, &m_colorTexture);
+        glBindTexture(GL_TEXTURE_2D, m_colorTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kWidth, kHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_colorTexture, 0);
+        glBindTexture(GL_TEXTURE_2D, m_texture);
+    }
     if (depth) {
         glGenRenderbuffers(1, &m_depthRb);
         glBindRenderbuffer(GL_RENDERBUFFER, m_depthRb);
@@ -211,18 +215,24 @@ void GLFloor::Draw(int quads, int frame) {
     for (int i = 0; i < quads; ++i) {
         QuadPlace p = PlaceOf(i, frame);
         const float x1 = p.x + kQuad, y1 = p.y + kQuad;
-        Vertex* v = &m_vertices[static_cast<size_t>(i) * 4];
+        Vertex* v = &m_vertices[static_cast<size_t>(i) * 6];
         v[0] = {p.x, p.y, p.color, 0.0f, 0.0f};
         v[1] = {x1, p.y, p.color, 1.0f, 0.0f};
         v[2] = {p.x, y1, p.color, 0.0f, 1.0f};
-        v[3] = {x1, y1, p.color, 1.0f, 1.0f};
+        v[3] = v[2];
+        v[4] = v[1];
+        v[5] = {x1, y1, p.color, 1.0f, 1.0f};
     }
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(quads) * 4 * sizeof(Vertex), m_vertices.data());
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(quads) * 6 * sizeof(Vertex), m_vertices.data());
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | (m_depth ? GL_DEPTH_BUFFER_BIT : 0));
-    glDrawElements(GL_TRIANGLES, quads * 6, GL_UNSIGNED_INT, nullptr);
+    // Mesa's draw module hands llvmpipe at most 4,096 vertices at a time; draws of whole quads
+    // within that keep every quad whole, so that llvmpipe bins them as rectangles.
+    constexpr int kDrawVertices = 4092;
+    for (int first = 0; first < quads * 6; first += kDrawVertices)
+        glDrawArrays(GL_TRIANGLES, first, std::min(kDrawVertices, quads * 6 - first));
 }
 
 GLuint GLFloor::Resolve() {

@@ -1,6 +1,7 @@
 // Raw OpenGL 3.3 core references for the device benchmark: the same quads drawn on a window
-// and context of their own into an off-screen back buffer, with one draw call per frame,
-// either with the least work the picture needs or with the back buffer the engine asks for.
+// and context of their own into an off-screen back buffer, from one vertex upload per frame
+// in draws of whole quads, either with the least work the picture needs (on llvmpipe's
+// fastest route) or with the back buffer the engine asks for.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -28,7 +29,7 @@ public:
     std::string Renderer() const;
 
     void MakeCurrent();
-    // Clear, one draw of `quads` quads placed for `frame`, resolve, show, swap, glFinish.
+    // Clear, draw `quads` quads placed for `frame`, resolve, show, swap, glFinish.
     void Frame(int quads, int frame);
     // Draws a frame without showing it and returns its pixels as 0xAARRGGBB, top row first.
     std::vector<uint32_t> Picture(int quads, int frame);
@@ -48,7 +49,8 @@ private:
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
     std::string m_error;
-    GLuint m_program = 0, m_vao = 0, m_vbo = 0, m_ibo = 0, m_texture = 0;
+    GLuint m_program = 0, m_vao = 0, m_vbo = 0, m_texture = 0;
+    GLuint m_colorTexture = 0;  // the single-sample colour buffer
     GLuint m_fbo = 0, m_colorRb = 0, m_depthRb = 0, m_resolveFbo = 0, m_resolveRb = 0;
     bool m_depth = false;
     std::vector<Vertex> m_vertices;

@@ -33,8 +33,9 @@ public:
         }
         m_graphics = GetGraphics();
         m_texture = LoadTexture(kTextureFile);
-        if (!m_texture) {
-            *error = std::string("the texture manager did not load ") + kTextureFile;
+        m_pixel = LoadTexture(kPixelFile);
+        if (!m_texture || !m_pixel) {
+            *error = std::string("the texture manager did not load ") + (m_texture ? kPixelFile : kTextureFile);
             return false;
         }
         if (m_plain && !UsePlainBackBuffer()) {
@@ -72,16 +73,19 @@ public:
                 "engine: CGraphics::Render(h, &dst), vertex path" + suffix};
     }
 
-    void Frame(size_t variant, int sprites, int frame) override {
+    double Frame(size_t variant, int sprites, int frame, Shape shape) override {
         m_graphics->BeginScene();
-        Draw(variant, sprites, frame);
+        const double start = ThreadCpuMilliseconds();
+        Draw(variant, sprites, frame, shape);
+        const double calls = ThreadCpuMilliseconds() - start;
         m_graphics->EndScene();
         glFinish();  // the device presented, so its context is the current one
+        return calls;
     }
 
     std::vector<uint32_t> Picture(size_t variant, int sprites, int frame) override {
         m_graphics->BeginScene();
-        Draw(variant, sprites, frame);
+        Draw(variant, sprites, frame, Shape::Sprite);
         std::vector<uint32_t> picture = VelmoraBench::ReadBackBuffer(GetD3DDevice(), kWidth, kHeight);
         m_graphics->EndScene();
         return picture;
@@ -96,24 +100,26 @@ public:
     }
 
 private:
-    void Draw(size_t variant, int sprites, int frame) {
+    void Draw(size_t variant, int sprites, int frame, Shape shape) {
+        const DWORD texture = shape == Shape::Pixel ? m_pixel : m_texture;
+        const int size = shape == Shape::Pixel ? 1 : kSprite;
         if (variant == 0) {
             for (int i = 0; i < sprites; ++i) {
-                const SpritePlace p = PlaceOf(i, frame);
-                Render(m_texture, p.x, p.y, nullptr, p.color);
+                const SpritePlace p = PlaceOf(i, frame, shape);
+                Render(texture, p.x, p.y, nullptr, p.color);
             }
         } else if (variant == 1) {
             m_graphics->BeginSprite();
             for (int i = 0; i < sprites; ++i) {
-                const SpritePlace p = PlaceOf(i, frame);
-                Render(m_texture, p.x, p.y, nullptr, p.color);
+                const SpritePlace p = PlaceOf(i, frame, shape);
+                Render(texture, p.x, p.y, nullptr, p.color);
             }
             m_graphics->EndSprite();
         } else {
             for (int i = 0; i < sprites; ++i) {
-                const SpritePlace p = PlaceOf(i, frame);
-                const RECT dst{p.x, p.y, p.x + kSprite, p.y + kSprite};
-                m_graphics->Render(m_texture, &dst, nullptr, p.color);
+                const SpritePlace p = PlaceOf(i, frame, shape);
+                const RECT dst{p.x, p.y, p.x + size, p.y + size};
+                m_graphics->Render(texture, &dst, nullptr, p.color);
             }
         }
     }
@@ -142,6 +148,7 @@ private:
     BenchGame m_game;
     CGraphics* m_graphics = nullptr;
     DWORD m_texture = 0;
+    DWORD m_pixel = 0;
 };
 
 }  // namespace

@@ -18,14 +18,17 @@ public:
 
     ~SdlGroup() override {
         if (m_texture) SDL_DestroyTexture(m_texture);
+        if (m_pixel) SDL_DestroyTexture(m_pixel);
         if (m_renderer) SDL_DestroyRenderer(m_renderer);
         if (m_window) SDL_DestroyWindow(m_window);
         SDL_Quit();
     }
 
     bool Start(std::string* error) override {
-        velmora::DecodedImage image;
-        if (!velmora::DecodeImageFile(kTextureFile, &image, error)) return false;
+        velmora::DecodedImage image, pixel;
+        if (!velmora::DecodeImageFile(kTextureFile, &image, error) ||
+            !velmora::DecodeImageFile(kPixelFile, &pixel, error))
+            return false;
         if (SDL_Init(SDL_INIT_VIDEO) != 0) return Fail(error);
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, m_batching ? "1" : "0");
@@ -40,12 +43,9 @@ public:
             *error = std::string("SDL chose the renderer ") + (info.name ? info.name : "?") + ", not opengl";
             return false;
         }
-        m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
-                                      static_cast<int>(image.width), static_cast<int>(image.height));
-        if (!m_texture || SDL_UpdateTexture(m_texture, nullptr, image.pixels.data(), static_cast<int>(image.width * 4)))
-            return Fail(error);
-        SDL_SetTextureBlendMode(m_texture, SDL_BLENDMODE_BLEND);
-        return true;
+        m_texture = MakeTexture(image);
+        m_pixel = MakeTexture(pixel);
+        return m_texture && m_pixel ? true : Fail(error);
     }
 
     std::string Describe() override {
@@ -62,14 +62,21 @@ public:
                            : "SDL2: SDL_RenderCopy, batching off (driver hint alone)"};
     }
 
-    void Frame(size_t, int sprites, int frame) override {
-        Draw(sprites, frame);
+    double Frame(size_t, int sprites, int frame, Shape shape) override {
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+        SDL_RenderClear(m_renderer);
+        const double start = ThreadCpuMilliseconds();
+        Draw(sprites, frame, shape);
+        const double calls = ThreadCpuMilliseconds() - start;
         SDL_RenderPresent(m_renderer);
         glFinish();
+        return calls;
     }
 
     std::vector<uint32_t> Picture(size_t, int sprites, int frame) override {
-        Draw(sprites, frame);
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+        SDL_RenderClear(m_renderer);
+        Draw(sprites, frame, Shape::Sprite);
         std::vector<uint32_t> picture(static_cast<size_t>(kWidth) * kHeight);
         if (SDL_RenderReadPixels(m_renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, picture.data(), kWidth * 4) != 0)
             picture.clear();
@@ -89,14 +96,26 @@ private:
         return false;
     }
 
-    void Draw(int sprites, int frame) {
-        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
-        SDL_RenderClear(m_renderer);
+    SDL_Texture* MakeTexture(const velmora::DecodedImage& image) {
+        SDL_Texture* texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                                 static_cast<int>(image.width), static_cast<int>(image.height));
+        if (!texture) return nullptr;
+        if (SDL_UpdateTexture(texture, nullptr, image.pixels.data(), static_cast<int>(image.width * 4)) != 0) {
+            SDL_DestroyTexture(texture);
+            return nullptr;
+        }
+        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+        return texture;
+    }
+
+    void Draw(int sprites, int frame, Shape shape) {
+        SDL_Texture* texture = shape == Shape::Pixel ? m_pixel : m_texture;
+        const int size = shape == Shape::Pixel ? 1 : kSprite;
         for (int i = 0; i < sprites; ++i) {
-            const SpritePlace p = PlaceOf(i, frame);
-            SDL_SetTextureColorMod(m_texture, p.color >> 16 & 0xFF, p.color >> 8 & 0xFF, p.color & 0xFF);
-            const SDL_Rect dst{p.x, p.y, kSprite, kSprite};
-            SDL_RenderCopy(m_renderer, m_texture, nullptr, &dst);
+            const SpritePlace p = PlaceOf(i, frame, shape);
+            SDL_SetTextureColorMod(texture, p.color >> 16 & 0xFF, p.color >> 8 & 0xFF, p.color & 0xFF);
+            const SDL_Rect dst{p.x, p.y, size, size};
+            SDL_RenderCopy(m_renderer, texture, nullptr, &dst);
         }
     }
 
@@ -104,6 +123,7 @@ private:
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
+    SDL_Texture* m_pixel = nullptr;
 };
 
 }  // namespace

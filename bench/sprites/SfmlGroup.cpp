@@ -25,8 +25,8 @@ public:
             *error = "SFML opened no window";
             return false;
         }
-        if (!m_texture.loadFromFile(kTextureFile)) {
-            *error = std::string("SFML did not load ") + kTextureFile;
+        if (!m_texture.loadFromFile(kTextureFile) || !m_pixel.loadFromFile(kPixelFile)) {
+            *error = std::string("SFML did not load ") + kTextureFile + " or " + kPixelFile;
             return false;
         }
         m_sprite.setTexture(m_texture, true);
@@ -47,14 +47,19 @@ public:
         return {"SFML: sf::Sprite, one draw per sprite", "SFML: one sf::VertexArray of quads"};
     }
 
-    void Frame(size_t variant, int sprites, int frame) override {
-        Draw(variant, sprites, frame);
+    double Frame(size_t variant, int sprites, int frame, Shape shape) override {
+        m_window.clear(sf::Color::Black);
+        const double start = ThreadCpuMilliseconds();
+        Draw(variant, sprites, frame, shape);
+        const double calls = ThreadCpuMilliseconds() - start;
         m_window.display();
         glFinish();
+        return calls;
     }
 
     std::vector<uint32_t> Picture(size_t variant, int sprites, int frame) override {
-        Draw(variant, sprites, frame);
+        m_window.clear(sf::Color::Black);
+        Draw(variant, sprites, frame, Shape::Sprite);
         // The back buffer, read before display() swaps it away.
         sf::Texture copy;
         std::vector<uint32_t> picture;
@@ -77,11 +82,12 @@ public:
     }
 
 private:
-    void Draw(size_t variant, int sprites, int frame) {
-        m_window.clear(sf::Color::Black);
+    void Draw(size_t variant, int sprites, int frame, Shape shape) {
+        const sf::Texture& texture = shape == Shape::Pixel ? m_pixel : m_texture;
         if (variant == 0) {
+            m_sprite.setTexture(texture, true);
             for (int i = 0; i < sprites; ++i) {
-                const SpritePlace p = PlaceOf(i, frame);
+                const SpritePlace p = PlaceOf(i, frame, shape);
                 m_sprite.setPosition(static_cast<float>(p.x), static_cast<float>(p.y));
                 m_sprite.setColor(ColorOf(p.color));
                 m_window.draw(m_sprite);
@@ -89,9 +95,9 @@ private:
             return;
         }
         m_quads.resize(static_cast<size_t>(sprites) * 4);
-        const float s = static_cast<float>(kSprite);
+        const float s = static_cast<float>(shape == Shape::Pixel ? 1 : kSprite);
         for (int i = 0; i < sprites; ++i) {
-            const SpritePlace p = PlaceOf(i, frame);
+            const SpritePlace p = PlaceOf(i, frame, shape);
             const float x = static_cast<float>(p.x), y = static_cast<float>(p.y);
             const sf::Color color = ColorOf(p.color);
             sf::Vertex* v = &m_quads[static_cast<size_t>(i) * 4];
@@ -100,11 +106,12 @@ private:
             v[2] = sf::Vertex({x + s, y + s}, color, {s, s});
             v[3] = sf::Vertex({x, y + s}, color, {0, s});
         }
-        m_window.draw(m_quads, &m_texture);
+        m_window.draw(m_quads, &texture);
     }
 
     sf::RenderWindow m_window;
     sf::Texture m_texture;
+    sf::Texture m_pixel;
     sf::Sprite m_sprite;
     sf::VertexArray m_quads;
 };

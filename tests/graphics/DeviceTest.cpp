@@ -197,6 +197,34 @@ TEST_F(DeviceTest, BatchedDrawsMatchDrawsFlushedOneByOne) {
     texture->Release();
 }
 
+// A frame of one-pixel quads, each its own colour, is one batch far longer than the renderer
+// draws at once; frames enough to wrap the vertex stream several times follow. Every quad
+// must land, in every frame, on every kind of back buffer.
+TEST_F(DeviceTest, EveryQuadOfLongBatchesLands) {
+    const auto colorOf = [](int pixel, int frame) {
+        return 0xFF000000u |
+               ((static_cast<DWORD>(pixel) * 2654435761u + static_cast<DWORD>(frame) * 40503u) & 0xFFFFFF);
+    };
+    for (D3DMULTISAMPLE_TYPE samples : {D3DMULTISAMPLE_NONE, D3DMULTISAMPLE_4_SAMPLES})
+        for (bool depth : {false, true}) {
+            CreateDevice(samples, depth);
+            device->SetTexture(0, nullptr);
+            for (int frame = 0; frame < 32; ++frame) {
+                ClearTo(0xFF000000);
+                for (int y = 0; y < kHeight; ++y)
+                    for (int x = 0; x < kWidth; ++x) {
+                        const float l = static_cast<float>(x), t = static_cast<float>(y);
+                        DrawQuad(l, t, l + 1, t + 1, colorOf(y * kWidth + x, frame));
+                    }
+                const auto pixels = ReadBack();
+                ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth * kHeight));
+                for (int i = 0; i < kWidth * kHeight; ++i)
+                    ASSERT_EQ(pixels[i], colorOf(i, frame))
+                        << "pixel " << i << ", frame " << frame << ", samples " << samples << ", depth " << depth;
+            }
+        }
+}
+
 TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
     struct Case {
         D3DFORMAT format;
@@ -322,6 +350,106 @@ TEST_F(DeviceTest, PointerMapsOntoThePictureAsShownInTheWindow) {
         shown->Release();
         DestroyWindow(big);
     }
+}
+
+// A texture drawn once, then changed through locks of parts of it, one or two between draws:
+// the draws must show every change and keep every other texel.
+TEST_F(DeviceTest, LockedRectanglesOfADrawnTextureReachTheNextDraw) {
+    IDirect3DTexture9* texture = MakeGradientTexture(16, 8);
+    ASSERT_NE(texture, nullptr);
+    std::vector<DWORD> expected(16 * 8);
+    for (UINT y = 0; y < 8; ++y)
+        for (UINT x = 0; x < 16; ++x) expected[y * 16 + x] = GradientTexel(x, y);
+    const auto fill = [&](const RECT& r, DWORD texel) {
+        D3DLOCKED_RECT lr{};
+        ASSERT_EQ(texture->LockRect(0, &lr, &r, 0), D3D_OK);
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x) {
+                reinterpret_cast<DWORD*>(static_cast<char*>(lr.pBits) + (y - r.top) * lr.Pitch)[x - r.left] =
+                    0xFF000000 | texel;
+                expected[y * 16 + x] = texel;
+            }
+        texture->UnlockRect(0);
+    };
+    const auto check = [&](const char* step) {
+        ClearTo(0xFF000000);
+        device->SetTexture(0, texture);
+        DrawQuad(5, 7, 21, 15, 0xFFFFFFFF);
+        const auto pixels = ReadBack();
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 16; ++x) ASSERT_EQ(At(pixels, 5 + x, 7 + y), expected[y * 16 + x]) << step;
+    };
+    check("whole");
+    fill(RECT{3, 2, 7, 5}, 0x00FF00);
+    check("one rectangle");
+    fill(RECT{0, 0, 2, 1}, 0xFF0000);
+    fill(RECT{14, 6, 16, 8}, 0x0000FF);  // two apart: what lies between them stays
+    check("two rectangles");
+    D3DLOCKED_RECT lr{};
+    ASSERT_EQ(texture->LockRect(0, &lr, nullptr, D3DLOCK_READONLY), D3D_OK);  // changes nothing
+    texture->UnlockRect(0);
+    check("read");
+
+    // Changed between two draws of one frame: each draw shows the pixels it was given.
+    const std::vector<DWORD> before = expected;
+    ClearTo(0xFF000000);
+    device->SetTexture(0, texture);
+    DrawQuad(5, 7, 21, 15, 0xFFFFFFFF);
+    fill(RECT{4, 0, 12, 8}, 0xFFFF00);
+    DrawQuad(30, 20, 46, 28, 0xFFFFFFFF);
+    const auto pixels = ReadBack();
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            ASSERT_EQ(At(pixels, 5 + x, 7 + y), before[y * 16 + x]) << x << "," << y;
+            ASSERT_EQ(At(pixels, 30 + x, 20 + y), expected[y * 16 + x]) << x << "," << y;
+        }
+    device->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+// Triangles wholly outside the back buffer are left out of the batch; those that reach into it
+// by a pixel or less, on either path, are drawn as before.
+TEST_F(DeviceTest, QuadsOutsideTheBackBufferDrawNothingAndThoseAtItsEdgesTheirPart) {
+    struct Case {
+        float l, t, r, b;
+        int lit;  // pixels
+    };
+    const float W = kWidth, H = kHeight;
+    const Case cases[] = {
+        {-8, 10, 0, 18, 0},
+        {-8, 10, 1, 18, 8},
+        {W, 10, W + 8, 18, 0},
+        {W - 1, 10, W + 8, 18, 8},
+        {10, -8, 18, 0, 0},
+        {10, -8, 18, 1, 8},
+        {10, H, 18, H + 8, 0},
+        {10, H - 1, 18, H + 8, 8},
+        {-1e6f, -1e6f, -9e5f, -9e5f, 0},
+        {-50, -50, W + 50, H + 50, kWidth * kHeight},
+    };
+    for (bool pretransformed : {false, true})
+        for (const Case& c : cases) {
+            ClearTo(0xFF000000);
+            device->SetTexture(0, nullptr);
+            if (pretransformed) {
+                // The sprite path's vertices: screen positions half a pixel up and left.
+                struct ScreenVertex {
+                    float x, y, z, rhw;
+                    DWORD color;
+                };
+                const ScreenVertex v[4] = {{c.l - 0.5f, c.t - 0.5f, 0, 1, 0xFFFFFFFF},
+                                           {c.r - 0.5f, c.t - 0.5f, 0, 1, 0xFFFFFFFF},
+                                           {c.l - 0.5f, c.b - 0.5f, 0, 1, 0xFFFFFFFF},
+                                           {c.r - 0.5f, c.b - 0.5f, 0, 1, 0xFFFFFFFF}};
+                device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+                device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex));
+                device->SetFVF(VLM_VERTEX_FVF);
+            } else {
+                DrawQuad(c.l, c.t, c.r, c.b, 0xFFFFFFFF);
+            }
+            EXPECT_EQ(Lit(ReadBack(), 0).size(), size_t(c.lit))
+                << c.l << "," << c.t << " " << c.r << "," << c.b << (pretransformed ? " screen" : "");
+        }
 }
 
 // Each texture-stage set-up is drawn with its own shader program; draws that switch between

@@ -2,6 +2,7 @@
 // and failure on bad handles and arguments.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -316,6 +317,67 @@ TEST_F(GdiTest, OpaqueModeFillsTheCellWithTheBackgroundColour) {
         }
     EXPECT_GT(ink, 10);
     EXPECT_GT(paper, ink);
+}
+
+// The bounds hold every pixel text output changed, clipped to the bitmap, only while they
+// are collected, until they are reset.
+TEST_F(GdiTest, BoundsHoldWhatTextOutputWrote) {
+    RECT bounds{1, 2, 3, 4};
+    EXPECT_EQ(GetBoundsRect(dc, &bounds, 0), UINT(DCB_RESET));  // empty, and not collected
+    EXPECT_EQ(bounds.right, 0);
+    Draw(10, 5, "Ag");
+    EXPECT_EQ(GetBoundsRect(dc, &bounds, 0), UINT(DCB_RESET));
+    EXPECT_EQ(SetBoundsRect(dc, nullptr, DCB_ENABLE), UINT(DCB_RESET | DCB_DISABLE));
+
+    struct Case {
+        int x, y;
+        const char* text;
+        int bkMode;
+    };
+    const Case cases[] = {
+        {10, 5, "Ag", TRANSPARENT},
+        {-4, -3, kSongGbk, TRANSPARENT},          // clipped at the top left
+        {kWidth - 9, kHeight - 7, "WW", OPAQUE},  // clipped at the bottom right, the cell filled
+    };
+    for (const Case& c : cases) {
+        SetBkMode(dc, c.bkMode);
+        SetBkColor(dc, RGB(0, 0, 255));
+        Draw(c.x, c.y, c.text);
+        const Box changed = Changed();
+        ASSERT_GT(changed.count, 0) << c.text;
+        EXPECT_EQ(GetBoundsRect(dc, &bounds, DCB_RESET), UINT(DCB_SET)) << c.text;
+        EXPECT_LE(bounds.left, changed.left) << c.text;
+        EXPECT_LE(bounds.top, changed.top) << c.text;
+        EXPECT_GE(bounds.right, changed.right) << c.text;
+        EXPECT_GE(bounds.bottom, changed.bottom) << c.text;
+        EXPECT_TRUE(bounds.left >= 0 && bounds.top >= 0 && bounds.right <= kWidth && bounds.bottom <= kHeight);
+        // Within the text's cell, where the cell lies inside the bitmap.
+        const SIZE size = Extent(c.text);
+        EXPECT_GE(bounds.left, std::max(c.x, 0)) << c.text;
+        EXPECT_LE(bounds.right, std::min<LONG>(c.x + size.cx, kWidth)) << c.text;
+        if (c.bkMode == OPAQUE) {
+            EXPECT_EQ(bounds.right - bounds.left, kWidth - c.x);
+        }
+        EXPECT_EQ(GetBoundsRect(dc, &bounds, 0), UINT(DCB_RESET));  // the reset emptied them
+    }
+    SetBkMode(dc, TRANSPARENT);
+
+    // Output outside the bitmap adds nothing; a rectangle can be added by hand; collection
+    // stops when disabled.
+    Draw(-100, -100, "A");
+    EXPECT_EQ(GetBoundsRect(dc, &bounds, 0), UINT(DCB_RESET));
+    const RECT added{3, 4, 5, 6};
+    EXPECT_EQ(SetBoundsRect(dc, &added, DCB_ACCUMULATE), UINT(DCB_RESET | DCB_ENABLE));
+    EXPECT_EQ(SetBoundsRect(dc, nullptr, DCB_DISABLE), UINT(DCB_SET | DCB_ENABLE));
+    Draw(50, 20, "A");
+    EXPECT_EQ(GetBoundsRect(dc, &bounds, 0), UINT(DCB_SET));
+    EXPECT_TRUE(bounds.left == 3 && bounds.top == 4 && bounds.right == 5 && bounds.bottom == 6);
+
+    EXPECT_EQ(SetBoundsRect(nullptr, nullptr, DCB_ENABLE), 0u);
+    EXPECT_EQ(SetBoundsRect(dc, nullptr, DCB_ENABLE | DCB_DISABLE), 0u);
+    EXPECT_EQ(SetBoundsRect(dc, nullptr, 0x100), 0u);
+    EXPECT_EQ(GetBoundsRect(dc, nullptr, 0), 0u);
+    EXPECT_EQ(GetBoundsRect(reinterpret_cast<HDC>(bitmap), &bounds, 0), 0u);
 }
 
 TEST_F(GdiTest, BottomUpDibHoldsTheSameImageRowsReversed) {

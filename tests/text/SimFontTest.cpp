@@ -11,24 +11,22 @@ public:
 
 class SimFontTest : public TextTest {
 protected:
-    // Marks the texture's last texel; a new rendering of a text clears the mark.
+    // Marks the texture's first texel, in every text's cell; a new rendering of a text clears
+    // the mark.
     static void Mark(CFontTexture* texture) {
         D3DLOCKED_RECT locked{};
         ASSERT_EQ(texture->GetTexture()->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        Last(locked, texture) = 0x1234;
+        First(locked, texture) = 0x1234;
         texture->GetTexture()->UnlockRect(0);
     }
     static bool Marked(CFontTexture* texture) {
         D3DLOCKED_RECT locked{};
         if (texture->GetTexture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY) != D3D_OK) return false;
-        const bool marked = Last(locked, texture) == 0x1234;
+        const bool marked = First(locked, texture) == 0x1234;
         texture->GetTexture()->UnlockRect(0);
         return marked;
     }
-    static WORD& Last(const D3DLOCKED_RECT& locked, CFontTexture* texture) {
-        return reinterpret_cast<WORD*>(static_cast<char*>(locked.pBits) +
-                                       (texture->GetHeight() - 1) * locked.Pitch)[texture->GetWidth() - 1];
-    }
+    static WORD& First(const D3DLOCKED_RECT& locked, CFontTexture*) { return *static_cast<WORD*>(locked.pBits); }
 };
 
 TEST_F(SimFontTest, DrawsCentredOrNotAndRendersOnlyOnAChangeOfText) {
@@ -48,6 +46,19 @@ TEST_F(SimFontTest, DrawsCentredOrNotAndRendersOnlyOnAChangeOfText) {
     Mark(font.m_pTexture);
     Frame([&] { font.DrawTextA(7, 9, 0xFF80FF80, false, "first"); });
     EXPECT_FALSE(Marked(font.m_pTexture));  // the first text again: rendered again
+}
+
+// One texture takes text after text: each new one rewrites only what the last one and it
+// lit, which must leave nothing of the last one, whether the texture keeps its size or not.
+TEST_F(SimFontTest, EachTextLeavesNothingOfTheLast) {
+    ProbeSimFont font;
+    ASSERT_TRUE(font.CreateFontA(kSongGbk, 12, 0, 400));
+    const std::string wide(70, 'W');  // over 512 pixels: the wider texture
+    const char* const texts[] = {"\xD6\xD0\xCE\xC4 a longer text, gjpqy", "i", "__", wide.c_str(), "Tj", "-"};
+    for (const char* text : texts) {
+        const auto frame = Frame([&] { font.DrawTextA(5, 20, 0xFFFFFFFF, false, "%s", text); });
+        EXPECT_EQ(Diff(frame, Expected({{MaskOf(text), 5, 20, 0xFFFFFFFF}})), "") << text;
+    }
 }
 
 TEST_F(SimFontTest, WideTextIsClippedToTheLargestTexture) {

@@ -44,8 +44,13 @@ public:
 
     // Null for handle 0 and for a handle not in the table.
     T* Find(DWORD handle) const {
+        // Draws tend to name one handle many times in a row.
+        if (handle == m_dwFoundHandle && handle) return m_pFound;
         auto it = handle ? m_Items.find(handle) : m_Items.end();
-        return it == m_Items.end() ? nullptr : it->second.get();
+        if (it == m_Items.end()) return nullptr;
+        m_dwFoundHandle = handle;
+        m_pFound = it->second.get();
+        return m_pFound;
     }
 
     // The first item under an issued handle, in ascending order, that `match` accepts, with
@@ -68,6 +73,7 @@ public:
         std::unique_ptr<T> item(new (std::nothrow) T());
         if (!item || !fill(*item)) return 0;
         if (!handle) handle = IssueHandle();
+        Forget();
         m_Items[handle] = std::move(item);
         return handle;
     }
@@ -75,6 +81,7 @@ public:
     // Takes ownership of `item` (not null) under a newly issued handle.
     DWORD Adopt(T* item) {
         DWORD handle = IssueHandle();
+        Forget();
         m_Items[handle].reset(item);
         return handle;
     }
@@ -83,18 +90,22 @@ public:
     void Release(DWORD handle) {
         auto it = handle ? m_Items.find(handle) : m_Items.end();
         if (it == m_Items.end() || it->second->Release() > 0) return;
+        Forget();
         m_Items.erase(it);
     }
 
     // Deletes the item whatever its count.
     void Erase(DWORD handle) {
+        Forget();
         if (handle) m_Items.erase(handle);
     }
 
     // Deletes every item, in ascending handle order. The numbering goes on where it was.
     void Clear() {
+        Forget();
         for (auto& entry : m_Items) entry.second.reset();
         m_Items.clear();
+        Forget();
     }
 
     // At most once every 3 s (on the millisecond clock, whose wrap-around is harmless):
@@ -112,6 +123,12 @@ public:
     }
 
 private:
+    // The item last found is no longer known to be in the table.
+    void Forget() {
+        m_dwFoundHandle = 0;
+        m_pFound = nullptr;
+    }
+
     // The next free number after the last issued one, never a caller's: after the counter
     // wraps it starts again above 5000, skipping numbers still in use.
     DWORD IssueHandle() {
@@ -126,6 +143,8 @@ private:
     std::map<DWORD, std::unique_ptr<T>> m_Items;
     DWORD m_dwLastHandle;
     DWORD m_dwLastSweep = 0;
+    mutable DWORD m_dwFoundHandle = 0;  // the last handle Find found, and its item
+    mutable T* m_pFound = nullptr;
 };
 
 }  // namespace vlm_engine

@@ -53,5 +53,10 @@ protected:
     // The size the bitmap was made at, which a later CreateTexture may have changed.
     int32_t m_nBitmapWidth;
     int32_t m_nBitmapHeight;
+    // Where the last string drew, in the bitmap and in the texture: everything outside is
+    // zero, or transparent. The texture's holds for m_pInkTexture only (compared, never used).
+    RECT m_rcBitmapInk;
+    RECT m_rcTextureInk;
+    const IDirect3DTexture9* m_pInkTexture;
     std::function<void()> m_DeleteNotice;
 };

@@ -32,8 +32,9 @@ void BackBuffer::DestroyBuffers() {
     GLuint rbs[] = {m_colorRb, m_depthRb};
     glDeleteFramebuffers(2, fbos);
     glDeleteRenderbuffers(2, rbs);
-    if (m_flatTexture) glDeleteTextures(1, &m_flatTexture);
-    m_fbo = m_flatFbo = m_colorRb = m_depthRb = m_flatTexture = 0;
+    GLuint textures[] = {m_colorTexture, m_flatTexture};
+    glDeleteTextures(2, textures);
+    m_fbo = m_flatFbo = m_colorRb = m_depthRb = m_colorTexture = m_flatTexture = 0;
     m_flat = false;
     m_depthWrites.clear();
     m_depthWriteVertices.clear();
@@ -48,16 +49,37 @@ bool BackBuffer::Create(const BackBufferDesc& desc) {
     return false;
 }
 
+namespace {
+
+// A single-sample picture texture, made from BGRA bytes so that Mesa picks that layout (see
+// kBackBufferStorage).
+GLuint CreatePictureTexture(const BackBufferDesc& bb) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(kBackBufferStorage), static_cast<GLsizei>(bb.width),
+                 static_cast<GLsizei>(bb.height), 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    return texture;
+}
+
+}  // namespace
+
 bool BackBuffer::CreateFramebuffers() {
     const BackBufferDesc& bb = m_desc;
     GLsizei samples = bb.samples > 1 ? static_cast<GLsizei>(bb.samples) : 0;
-    const GLenum colorFormat = kBackBufferStorage;
     glGenFramebuffers(1, &m_fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
-    glGenRenderbuffers(1, &m_colorRb);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_colorRb);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, colorFormat, bb.width, bb.height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorRb);
+    if (samples) {
+        glGenRenderbuffers(1, &m_colorRb);
+        glBindRenderbuffer(GL_RENDERBUFFER, m_colorRb);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, kBackBufferStorage, bb.width, bb.height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorRb);
+    } else {
+        m_colorTexture = CreatePictureTexture(bb);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_fbo);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_colorTexture, 0);
+    }
     if (bb.depth) {
         glGenRenderbuffers(1, &m_depthRb);
         glBindRenderbuffer(GL_RENDERBUFFER, m_depthRb);
@@ -67,11 +89,7 @@ bool BackBuffer::CreateFramebuffers() {
     VLM_GL_CHECK("creating the back buffer");
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
     if (samples || bb.depth) {
-        glGenTextures(1, &m_flatTexture);
-        glBindTexture(GL_TEXTURE_2D, m_flatTexture);
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(colorFormat), static_cast<GLsizei>(bb.width),
-                     static_cast<GLsizei>(bb.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        m_flatTexture = CreatePictureTexture(bb);
         glGenFramebuffers(1, &m_flatFbo);
         glBindFramebuffer(GL_FRAMEBUFFER, m_flatFbo);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_flatTexture, 0);

@@ -116,6 +116,8 @@ bool Device9Impl::ApplyParameters(const D3DPRESENT_PARAMETERS& requested) {
     m_window->pictureWidth = bb.width;
     m_window->pictureHeight = bb.height;
     MeasureWindow();
+    m_targetWidth = static_cast<float>(bb.width);
+    m_targetHeight = static_cast<float>(bb.height);
     return true;
 }
 
@@ -128,6 +130,8 @@ void Device9Impl::MeasureWindow() {
 
 void Device9Impl::SetDefaultState() {
     m_pending.clear();
+    ++m_stateVersion;
+    m_worldViewProjCurrent = false;
     m_renderStates.fill(0);
     DWORD* rs = m_renderStates.data();
     rs[D3DRS_ZENABLE] = m_params.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
@@ -265,6 +269,7 @@ HRESULT Device9Impl::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
     if (std::memcmp(target, matrix, sizeof(D3DMATRIX)) == 0) return D3D_OK;
     StateChanging();
     *target = *matrix;
+    m_worldViewProjCurrent = false;
     return D3D_OK;
 }
 
@@ -300,6 +305,7 @@ HRESULT Device9Impl::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (m_renderStates[state] == value) return D3D_OK;
     StateChanging();
     m_renderStates[state] = value;
+    ++m_stateVersion;
     return D3D_OK;
 }
 
@@ -331,6 +337,7 @@ HRESULT Device9Impl::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE 
     if (m_stageStates[stage][type] == value) return D3D_OK;
     if (stage == 0) StateChanging();
     m_stageStates[stage][type] = value;
+    ++m_stateVersion;
     return D3D_OK;
 }
 
@@ -345,6 +352,7 @@ HRESULT Device9Impl::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DW
     if (m_samplerStates[sampler][type] == value) return D3D_OK;
     if (sampler == 0) StateChanging();
     m_samplerStates[sampler][type] = value;
+    ++m_stateVersion;
     return D3D_OK;
 }
 

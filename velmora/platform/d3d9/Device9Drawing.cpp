@@ -14,7 +14,9 @@ namespace vlm_platform {
 namespace {
 
 constexpr UINT kMaxPrimitives = 1u << 22;
-constexpr size_t kFlushVertices = 1u << 16;
+// Draws up to this many vertices (a quad's strip, a few quads) are checked for lying wholly
+// outside the back buffer before they enter the batch; larger ones go to GL as they are.
+constexpr UINT kCullCheckVertices = 24;
 
 void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX* out) {
     D3DMATRIX r{};
@@ -160,11 +162,51 @@ void ExtendLineEnd(const RenderVertex& from, RenderVertex* to) {
 }  // namespace
 
 void Device9Impl::Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count) {
+    std::copy(vertices, vertices + count, Append(kind, pretransformed, count));
+    Appended();
+}
+
+RenderVertex* Device9Impl::Append(PrimitiveKind kind, bool pretransformed, size_t count) {
     if (!m_pending.empty() && (kind != m_pendingKind || pretransformed != m_pendingPretransformed)) Flush();
     m_pendingKind = kind;
     m_pendingPretransformed = pretransformed;
-    m_pending.insert(m_pending.end(), vertices, vertices + count);
-    if (m_pending.size() >= kFlushVertices) Flush();
+    if (m_pending.capacity() < kFlushVertices) m_pending.reserve(kFlushVertices);
+    const size_t at = m_pending.size();
+    m_pending.resize(at + count);
+    return m_pending.data() + at;
+}
+
+bool Device9Impl::TrianglesOutsideTarget(const uint8_t* data, UINT count, UINT stride, bool pretransformed) {
+    float left = 0, top = 0, right = 0, bottom = 0;
+    if (!pretransformed && !m_worldViewProjCurrent) {
+        D3DMATRIX wv;
+        Multiply(m_world, m_view, &wv);
+        Multiply(wv, m_projection, &m_worldViewProj);
+        m_worldViewProjCurrent = true;
+    }
+    const float(*m)[4] = m_worldViewProj.m;
+    const D3DVIEWPORT9& vp = m_viewport;
+    for (UINT i = 0; i < count; ++i) {
+        float p[3];
+        std::memcpy(p, data + static_cast<size_t>(i) * stride, sizeof(p));
+        float x = p[0], y = p[1];
+        if (!pretransformed) {
+            // Direct3D's viewport mapping of the clip position, as the vertex shader does it.
+            const float cx = p[0] * m[0][0] + p[1] * m[1][0] + p[2] * m[2][0] + m[3][0];
+            const float cy = p[0] * m[0][1] + p[1] * m[1][1] + p[2] * m[2][1] + m[3][1];
+            const float cw = p[0] * m[0][3] + p[1] * m[1][3] + p[2] * m[2][3] + m[3][3];
+            if (!(cw > 0.0f)) return false;  // behind the eye: left to the clipper
+            x = static_cast<float>(vp.X) + (cx / cw + 1.0f) * 0.5f * static_cast<float>(vp.Width);
+            y = static_cast<float>(vp.Y) + (1.0f - cy / cw) * 0.5f * static_cast<float>(vp.Height);
+        }
+        if (i == 0) {
+            left = right = x, top = bottom = y;
+        } else {
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    }
+    return OutsideTarget(left, top, right, bottom);
 }
 
 HRESULT Device9Impl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertexData,
@@ -174,60 +216,70 @@ HRESULT Device9Impl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
         vertexStride < layout.size)
         return D3DERR_INVALIDCALL;
     UINT vertexCount = 0;
+    UINT drawnCount = 0;  // vertices in the batch: lists of whole primitives
     switch (type) {
-        case D3DPT_POINTLIST: vertexCount = primitiveCount; break;
-        case D3DPT_LINELIST: vertexCount = primitiveCount * 2; break;
-        case D3DPT_LINESTRIP: vertexCount = primitiveCount + 1; break;
-        case D3DPT_TRIANGLELIST: vertexCount = primitiveCount * 3; break;
+        case D3DPT_POINTLIST: vertexCount = drawnCount = primitiveCount; break;
+        case D3DPT_LINELIST: vertexCount = drawnCount = primitiveCount * 2; break;
+        case D3DPT_LINESTRIP:
+            vertexCount = primitiveCount + 1;
+            drawnCount = primitiveCount * 2;
+            break;
+        case D3DPT_TRIANGLELIST: vertexCount = drawnCount = primitiveCount * 3; break;
         case D3DPT_TRIANGLESTRIP:
-        case D3DPT_TRIANGLEFAN: vertexCount = primitiveCount + 2; break;
+        case D3DPT_TRIANGLEFAN:
+            vertexCount = primitiveCount + 2;
+            drawnCount = primitiveCount * 3;
+            break;
         default: return D3DERR_INVALIDCALL;
     }
     const uint8_t* data = static_cast<const uint8_t*>(vertexData);
+    const bool triangles = type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP || type == D3DPT_TRIANGLEFAN;
+    // Nothing of it would reach a pixel: the batch is spared it.
+    if (triangles && vertexCount <= kCullCheckVertices && m_renderStates[D3DRS_FILLMODE] == D3DFILL_SOLID &&
+        TrianglesOutsideTarget(data, vertexCount, vertexStride, layout.pretransformed))
+        return D3D_OK;
     auto vertex = [&](UINT i) { return Decode(data + static_cast<size_t>(i) * vertexStride, layout); };
 
-    m_scratch.clear();
-    PrimitiveKind kind = PrimitiveKind::Triangles;
+    const PrimitiveKind kind = type == D3DPT_POINTLIST                             ? PrimitiveKind::Points
+                               : type == D3DPT_LINELIST || type == D3DPT_LINESTRIP ? PrimitiveKind::Lines
+                                                                                   : PrimitiveKind::Triangles;
+    RenderVertex* out = Append(kind, layout.pretransformed, drawnCount);
     switch (type) {
         case D3DPT_POINTLIST:
-            kind = PrimitiveKind::Points;
-            for (UINT i = 0; i < vertexCount; ++i) m_scratch.push_back(vertex(i));
+        case D3DPT_TRIANGLELIST:
+            for (UINT i = 0; i < vertexCount; ++i) *out++ = vertex(i);
             break;
         case D3DPT_LINELIST:
         case D3DPT_LINESTRIP: {
-            kind = PrimitiveKind::Lines;
             bool strip = type == D3DPT_LINESTRIP;
             bool lastPixel = m_renderStates[D3DRS_LASTPIXEL] != FALSE;
             for (UINT p = 0; p < primitiveCount; ++p) {
                 RenderVertex a = vertex(strip ? p : 2 * p), b = vertex(strip ? p + 1 : 2 * p + 1);
                 // In a strip only the final end is a last pixel; inner ones start the next line.
                 if (lastPixel && (!strip || p + 1 == primitiveCount)) ExtendLineEnd(a, &b);
-                m_scratch.push_back(a);
-                m_scratch.push_back(b);
+                *out++ = a;
+                *out++ = b;
             }
             break;
         }
-        case D3DPT_TRIANGLELIST:
-            for (UINT i = 0; i < vertexCount; ++i) m_scratch.push_back(vertex(i));
-            break;
         case D3DPT_TRIANGLESTRIP:
             for (UINT p = 0; p < primitiveCount; ++p) {
                 // Odd triangles swap their first two vertices to keep the strip's winding.
                 bool odd = (p & 1) != 0;
-                m_scratch.push_back(vertex(odd ? p + 1 : p));
-                m_scratch.push_back(vertex(odd ? p : p + 1));
-                m_scratch.push_back(vertex(p + 2));
+                *out++ = vertex(odd ? p + 1 : p);
+                *out++ = vertex(odd ? p : p + 1);
+                *out++ = vertex(p + 2);
             }
             break;
         default:  // fan
             for (UINT p = 0; p < primitiveCount; ++p) {
-                m_scratch.push_back(vertex(0));
-                m_scratch.push_back(vertex(p + 1));
-                m_scratch.push_back(vertex(p + 2));
+                *out++ = vertex(0);
+                *out++ = vertex(p + 1);
+                *out++ = vertex(p + 2);
             }
             break;
     }
-    Submit(kind, layout.pretransformed, m_scratch.data(), m_scratch.size());
+    Appended();
     return D3D_OK;
 }
 

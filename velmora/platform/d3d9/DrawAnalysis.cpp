@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace vlm_platform {
 
@@ -32,11 +33,14 @@ WindowVertex ToWindow(const DrawState& s, const RenderVertex& v) {
 }
 
 // Rasterisers snap positions to a fraction of a pixel far coarser than this.
+// Checked on every vertex of every draw: the nearest integer comes from a truncation, which
+// compiles inline, rather than from std::round, a library call. Halfway values, the only ones
+// where the two may differ, are far outside any tolerance.
 bool SnapToInteger(float value, float tolerance, int64_t* snapped) {
-    if (!std::isfinite(value) || std::fabs(value) > 1e7f) return false;
-    const float rounded = std::round(value);
-    if (std::fabs(value - rounded) > tolerance) return false;
-    *snapped = static_cast<int64_t>(rounded);
+    if (!(std::fabs(value) <= 1e7f)) return false;  // also NaN
+    const int64_t nearest = static_cast<int64_t>(value + (value < 0.0f ? -0.5f : 0.5f));
+    if (std::fabs(value - static_cast<float>(nearest)) > tolerance) return false;
+    *snapped = nearest;
     return true;
 }
 
@@ -95,6 +99,32 @@ bool PixelAlignedQuad(const WindowVertex* w, const RenderVertex* v, Quad* quad) 
     return true;
 }
 
+bool SameBits(const RenderVertex& a, const RenderVertex& b) { return std::memcmp(&a, &b, sizeof(RenderVertex)) == 0; }
+
+// The common case of PixelAlignedQuad, cheaper: corners 0, 1, 2 then 2, 1, 3 with the shared
+// ones repeated bit for bit, as the sprite object writes them. False when the quad is not of
+// that form (PixelAlignedQuad then judges it) or not pixel-aligned.
+bool SharedCornerQuad(const WindowVertex* w, const RenderVertex* v, Quad* quad) {
+    if (!SameBits(v[2], v[3]) || !SameBits(v[1], v[4])) return false;
+    const int unique[4] = {0, 1, 2, 5};
+    for (int k = 0; k < 4; ++k) {
+        const WindowVertex& u = w[unique[k]];
+        if (!(u.w > 0.0f) || u.w != w[0].w || !(u.depth >= 0.0f && u.depth <= 1.0f)) return false;
+    }
+    // 0 and 5 are opposite corners of an axis-aligned rectangle, 1 and 2 the other two.
+    if (w[0].y != w[1].y || w[0].x != w[2].x || w[5].x != w[1].x || w[5].y != w[2].y) return false;
+    int64_t x0, x1, y0, y1;
+    if (!SnapToInteger(w[0].x, 1.0f / 1024, &x0) || !SnapToInteger(w[1].x, 1.0f / 1024, &x1) ||
+        !SnapToInteger(w[0].y, 1.0f / 1024, &y0) || !SnapToInteger(w[2].y, 1.0f / 1024, &y1) || x0 == x1 || y0 == y1)
+        return false;
+    Quad q{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1), {}};
+    const int64_t xs[4] = {x0, x1, x0, x1}, ys[4] = {y0, y0, y1, y1};
+    for (int k = 0; k < 4; ++k) q.corner[(xs[k] == q.right ? 1 : 0) | (ys[k] == q.bottom ? 2 : 0)] = &v[unique[k]];
+    if (!Affine(q.corner)) return false;
+    *quad = q;
+    return true;
+}
+
 // One texel per pixel along each axis, in either direction, with the texel centres on the
 // pixel centres (a texture coordinate at a pixel edge is a whole number of texels) and every
 // texel read inside the texture.
@@ -147,7 +177,7 @@ DrawTraits AnalyseDraw(const DrawState& s, const RenderVertex* vertices, size_t 
         window[i % 6] = w;
         if (i % 6 != 5) continue;
         Quad quad;
-        if (!PixelAlignedQuad(window, vertices + i - 5, &quad)) {
+        if (!SharedCornerQuad(window, vertices + i - 5, &quad) && !PixelAlignedQuad(window, vertices + i - 5, &quad)) {
             traits.texelPerPixel = false;
             if (needAlignedQuads) traits.flat = false;
         } else if (traits.texelPerPixel && !TexelPerPixel(quad, textureWidth, textureHeight)) {

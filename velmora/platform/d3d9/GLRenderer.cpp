@@ -25,6 +25,11 @@ namespace {
 const void* BufferOffset(size_t bytes) { return reinterpret_cast<const void*>(static_cast<uintptr_t>(bytes)); }
 
 constexpr size_t kVertexBufferBytes = 8 << 20;
+// Mesa's draw module hands llvmpipe at most 4,096 vertices at a time and cuts a longer draw
+// at a multiple of three, splitting quads; llvmpipe bins a draw's consecutive six-vertex
+// quads as rectangles only when its count is a multiple of six. Triangle lists go in draws of
+// this many vertices, which keeps every quad whole.
+constexpr GLsizei kTriangleDrawVertices = 4092;
 
 }  // namespace
 
@@ -239,18 +244,12 @@ void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const Rend
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_vboSize), nullptr, GL_STREAM_DRAW);
         m_vboOffset = 0;
     } else if (m_vboOffset + bytes > m_vboSize) {
-        // Orphan the full buffer: the driver keeps the old storage for draws in flight.
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_vboSize), nullptr, GL_STREAM_DRAW);
         m_vboOffset = 0;
     }
-    void* dst = glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(m_vboOffset), static_cast<GLsizeiptr>(bytes),
-                                 GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
-    if (!dst) {
-        VLM_GL_CHECK("mapping the vertex stream");
-        return;
-    }
-    std::memcpy(dst, vertices, bytes);
-    glUnmapBuffer(GL_ARRAY_BUFFER);
+    // Written in place rather than into orphaned storage: GL keeps earlier draws right either
+    // way, and llvmpipe has read a draw's vertices by the time the draw call returns, while it
+    // allocates and clears every new storage, which cost as much as the rest of a draw call.
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(m_vboOffset), static_cast<GLsizeiptr>(bytes), vertices);
 
     const GLsizei stride = sizeof(RenderVertex);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, BufferOffset(m_vboOffset));
@@ -260,7 +259,9 @@ void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const Rend
     GLenum mode = state.kind == PrimitiveKind::Points  ? GL_POINTS
                   : state.kind == PrimitiveKind::Lines ? GL_LINES
                                                        : GL_TRIANGLES;
-    glDrawArrays(mode, 0, static_cast<GLsizei>(count));
+    const GLsizei total = static_cast<GLsizei>(count);
+    const GLsizei step = mode == GL_TRIANGLES ? kTriangleDrawVertices : total;
+    for (GLsizei first = 0; first < total; first += step) glDrawArrays(mode, first, std::min(step, total - first));
     VLM_GL_CHECK("drawing");
     m_vboOffset += bytes;
 }
@@ -316,6 +317,7 @@ void GLRenderer::Present(bool vsync, int drawableWidth, int drawableHeight, cons
     SDL_GL_SwapWindow(m_window);
     glBindFramebuffer(GL_FRAMEBUFFER, m_backBuffer.Framebuffer());
     m_haveApplied = false;
+    ++m_frame;
 }
 
 bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
@@ -329,6 +331,7 @@ bool GLRenderer::ReadBackBuffer(std::vector<uint8_t>* bytes, INT* pitch) {
     bytes->resize(pixels * 4);
     glReadPixels(0, 0, static_cast<GLsizei>(bb.width), static_cast<GLsizei>(bb.height), GL_BGRA, GL_UNSIGNED_BYTE,
                  bytes->data());
+    ++m_frame;  // the read waited for every draw
     VLM_GL_CHECK("reading the back buffer");
     glBindFramebuffer(GL_FRAMEBUFFER, m_backBuffer.Framebuffer());
     *pitch = static_cast<INT>(bb.width * 4);
@@ -352,8 +355,7 @@ GLuint GLRenderer::CreateTexture() {
     ForeignAllocations driver;
     MakeCurrent();
     GLuint texture = 0;
-    glGenTextures(1, &texture);
-    m_haveApplied = false;
+    glGenTextures(1, &texture);  // binds nothing
     return texture;
 }
 
@@ -362,7 +364,8 @@ void GLRenderer::DeleteTexture(GLuint texture) {
     if (!texture || !m_context || DisplayLost()) return;
     MakeCurrent();
     glDeleteTextures(1, &texture);
-    m_haveApplied = false;
+    // Deleting the bound texture unbinds it, and its name may come back for a new one.
+    if (m_applied.texture == texture) m_haveApplied = false;
 }
 
 void GLRenderer::UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width,
@@ -380,7 +383,21 @@ void GLRenderer::UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT level
                  static_cast<GLsizei>(height), 0, f.format, f.type, bytes);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     VLM_GL_CHECK("uploading a texture level");
-    m_haveApplied = false;  // the binding changed behind the cache
+    m_applied.texture = texture;  // the binding the cache knows of
+}
+
+void GLRenderer::UploadTextureRegion(GLuint texture, D3DFORMAT format, UINT level, const RECT& rect, INT pitch,
+                                     const void* bytes) {
+    ForeignAllocations driver;
+    MakeCurrent();
+    UploadFormat f = UploadFormatOf(format);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / f.bytesPerPixel);
+    glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, f.format, f.type, bytes);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    VLM_GL_CHECK("uploading part of a texture level");
+    m_applied.texture = texture;  // the binding the cache knows of
 }
 
 }  // namespace vlm_platform

@@ -101,7 +101,9 @@ void main() {
     float a = Combine(kAlphaOp, Argument(kAlphaArg1, texel), Argument(kAlphaArg2, texel)).a;
     // Alpha is compared in 8-bit steps, as Direct3D does.
     if (kAlphaTest && !Passes(floor(a * 255.0 + 0.5))) discard;
-    fragColor = vec4(rgb, a);
+    // The clamp changes nothing (the back buffer clamps), but keeps llvmpipe from shading
+    // texture x colour with its 8-bit "linear" code, which rounds some products a level lower.
+    fragColor = clamp(vec4(rgb, a), 0.0, 1.0);
 }
 )";
 

@@ -1,6 +1,7 @@
 // Textures of the Direct3D stand-in.
 #include <velmora/platform/d3d9/detail/Texture9Impl.h>
 
+#include <algorithm>
 #include <new>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
@@ -98,6 +99,7 @@ HRESULT Texture9Impl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
     }
     l.locked = true;
     l.lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
+    l.lockedRect = rect ? *rect : RECT{0, 0, static_cast<LONG>(l.width), static_cast<LONG>(l.height)};
     if (!l.lockedReadOnly && m_device) m_device->FlushIfUsing(this);
     lockedRect->Pitch = l.pitch;
     lockedRect->pBits = l.bytes.data() + offset;
@@ -108,17 +110,46 @@ HRESULT Texture9Impl::UnlockRect(UINT level) {
     if (level >= m_levels.size() || !m_levels[level].locked) return D3DERR_INVALIDCALL;
     Level& l = m_levels[level];
     l.locked = false;
-    if (!l.lockedReadOnly) l.dirty = true;
+    if (l.lockedReadOnly) return D3D_OK;
+    const RECT& r = l.lockedRect;
+    if (!l.dirty) {
+        l.dirtyRect = r;
+    } else {
+        l.dirtyRect = RECT{std::min(l.dirtyRect.left, r.left), std::min(l.dirtyRect.top, r.top),
+                           std::max(l.dirtyRect.right, r.right), std::max(l.dirtyRect.bottom, r.bottom)};
+    }
+    l.dirty = true;
     return D3D_OK;
 }
 
 GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
-    if (!m_glTexture) m_glTexture = renderer.CreateTexture();
+    bool changed = false;
+    for (const Level& l : m_levels) changed = changed || l.dirty;
+    if (changed && m_glTexture && m_drawnInFrame == renderer.Frame()) {
+        // Drawn earlier in this frame: new pixels go into a new GL texture, so that the
+        // rasteriser need not finish the draws that read the old ones before the upload.
+        renderer.DeleteTexture(m_glTexture);
+        m_glTexture = 0;
+    }
+    if (!m_glTexture) {
+        m_glTexture = renderer.CreateTexture();
+        for (Level& l : m_levels) l.uploaded = false, l.dirty = true;
+    }
+    m_drawnInFrame = renderer.Frame();
     for (UINT i = 0; i < m_levels.size(); ++i) {
         Level& l = m_levels[i];
         if (!l.dirty) continue;
-        renderer.UploadTextureLevel(m_glTexture, m_format, static_cast<UINT>(m_levels.size()), i, l.width, l.height,
-                                    l.pitch, l.bytes.data());
+        const RECT& r = l.dirtyRect;
+        if (l.uploaded && r.left < r.right && r.top < r.bottom) {
+            // Only what the locks since the last upload changed (a new string's pixels).
+            const size_t offset =
+                static_cast<size_t>(r.top) * l.pitch + static_cast<size_t>(r.left) * TexelBytes(m_format);
+            renderer.UploadTextureRegion(m_glTexture, m_format, i, r, l.pitch, l.bytes.data() + offset);
+        } else {
+            renderer.UploadTextureLevel(m_glTexture, m_format, static_cast<UINT>(m_levels.size()), i, l.width, l.height,
+                                        l.pitch, l.bytes.data());
+            l.uploaded = true;
+        }
         l.dirty = false;
     }
     return m_glTexture;

@@ -1,9 +1,12 @@
 // D3DX 9 stand-in: the sprite object, on the device's own batching.
 #include <velmora/platform/d3dx9/D3DXSprite.h>
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
+#include <velmora/platform/d3d9/detail/Texture9Impl.h>
 #include <velmora/platform/win32/detail/ComObject.h>
 
 namespace {
@@ -54,12 +57,19 @@ public:
         if (m_begun) return D3DERR_INVALIDCALL;
         m_begun = true;
         m_saveState = !(flags & D3DXSPRITE_DONOTSAVESTATE);
-        // Only what differs is set, here and at End: a sprite drawn on its own does this
-        // around every draw.
+        // A sprite drawn on its own does this and End around every draw. Unless a state has
+        // changed since a Begin found the device in the sprite state already (as the engine
+        // keeps it), nothing needs reading; otherwise only what differs is set.
+        if (Device()->StateVersion() == m_matchedVersion) return D3D_OK;
+        bool matched = true;
         for (size_t i = 0; i < kSpriteStateCount; ++i) {
             m_saved[i] = Get(kSpriteState[i]);
-            if (m_saved[i] != kSpriteState[i].value) Set(kSpriteState[i], kSpriteState[i].value);
+            if (m_saved[i] != kSpriteState[i].value) {
+                Set(kSpriteState[i], kSpriteState[i].value);
+                matched = false;
+            }
         }
+        m_matchedVersion = matched ? Device()->StateVersion() : 0;
         return D3D_OK;
     }
 
@@ -68,7 +78,8 @@ public:
     // draw complete by itself does not cost a GL draw of its own.
     HRESULT End() override {
         if (!m_begun) return D3DERR_INVALIDCALL;
-        if (m_saveState)
+        // With the version unchanged, the state is still the one Begin saved.
+        if (m_saveState && Device()->StateVersion() != m_matchedVersion)
             for (size_t i = 0; i < kSpriteStateCount; ++i)
                 if (Get(kSpriteState[i]) != m_saved[i]) Set(kSpriteState[i], m_saved[i]);
         m_begun = false;
@@ -84,9 +95,15 @@ public:
     HRESULT Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXVECTOR2* scaling,
                  const D3DXVECTOR2* rotationCenter, float rotation, const D3DXVECTOR2* translation,
                  D3DCOLOR color) override {
+        if (rotation == 0.0f && Finite(scaling) && Finite(translation)) {
+            // Scaling and translation alone: the elements the full composition gives, without
+            // its products.
+            return DrawQuad(texture, sourceRect, scaling ? scaling->x : 1.0f, 0.0f, 0.0f, scaling ? scaling->y : 1.0f,
+                            translation ? translation->x : 0.0f, translation ? translation->y : 0.0f, color);
+        }
         D3DXMATRIX m;
         D3DXMatrixTransformation2D(&m, nullptr, 0.0f, scaling, rotationCenter, rotation, translation);
-        return DrawQuad(texture, sourceRect, m, D3DXVECTOR2(0, 0), color);
+        return DrawQuad(texture, sourceRect, m, color);
     }
 
     HRESULT Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXVECTOR3* center,
@@ -96,7 +113,7 @@ public:
         D3DXMATRIX t, m;
         D3DXMatrixTranslation(&t, offset.x, offset.y, 0.0f);
         D3DXMatrixMultiply(&m, &t, &m_transform);
-        return DrawQuad(texture, sourceRect, m, D3DXVECTOR2(0, 0), color);
+        return DrawQuad(texture, sourceRect, m, color);
     }
 
     HRESULT SetTransform(const D3DXMATRIX* transform) override {
@@ -119,13 +136,13 @@ private:
 
     vlm_platform::Device9Impl* Device() { return static_cast<vlm_platform::Device9Impl*>(m_device); }
 
+    static bool Finite(const D3DXVECTOR2* v) { return !v || (std::isfinite(v->x) && std::isfinite(v->y)); }
+
     DWORD Get(const StateSetting& s) {
-        DWORD v = 0;
-        if (s.kind == StateSetting::Render) m_device->GetRenderState(static_cast<D3DRENDERSTATETYPE>(s.type), &v);
-        if (s.kind == StateSetting::Stage)
-            m_device->GetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(s.type), &v);
-        if (s.kind == StateSetting::Sampler) m_device->GetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.type), &v);
-        return v;
+        const vlm_platform::Device9Impl& device = *Device();
+        if (s.kind == StateSetting::Render) return device.RenderStateValue(static_cast<D3DRENDERSTATETYPE>(s.type));
+        if (s.kind == StateSetting::Stage) return device.StageStateValue(static_cast<D3DTEXTURESTAGESTATETYPE>(s.type));
+        return device.SamplerStateValue(static_cast<D3DSAMPLERSTATETYPE>(s.type));
     }
 
     void Set(const StateSetting& s, DWORD value) {
@@ -136,35 +153,48 @@ private:
             m_device->SetSamplerState(0, static_cast<D3DSAMPLERSTATETYPE>(s.type), value);
     }
 
-    HRESULT DrawQuad(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXMATRIX& m, D3DXVECTOR2,
-                     D3DCOLOR color) {
+    HRESULT DrawQuad(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXMATRIX& m, D3DCOLOR color) {
+        return DrawQuad(texture, sourceRect, m._11, m._12, m._21, m._22, m._41, m._42, color);
+    }
+
+    // The source rectangle's quad under the 2D part of a matrix in Direct3D's row-vector form.
+    HRESULT DrawQuad(IDirect3DTexture9* texture, const RECT* sourceRect, float m11, float m12, float m21, float m22,
+                     float m41, float m42, D3DCOLOR color) {
         if (!texture) return D3DERR_INVALIDCALL;
-        D3DSURFACE_DESC desc{};
-        if (FAILED(texture->GetLevelDesc(0, &desc)) || desc.Width == 0 || desc.Height == 0) return D3DERR_INVALIDCALL;
-        RECT src = sourceRect ? *sourceRect : RECT{0, 0, static_cast<LONG>(desc.Width), static_cast<LONG>(desc.Height)};
+        // Every texture is the device's own: its size is read directly.
+        const vlm_platform::Texture9Impl& level0 = *static_cast<const vlm_platform::Texture9Impl*>(texture);
+        const UINT width = level0.Width(), height = level0.Height();
+        RECT src = sourceRect ? *sourceRect : RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
         float w = static_cast<float>(src.right - src.left), h = static_cast<float>(src.bottom - src.top);
-        float u0 = src.left / static_cast<float>(desc.Width), u1 = src.right / static_cast<float>(desc.Width);
-        float v0 = src.top / static_cast<float>(desc.Height), v1 = src.bottom / static_cast<float>(desc.Height);
+        float u0 = src.left / static_cast<float>(width), u1 = src.right / static_cast<float>(width);
+        float v0 = src.top / static_cast<float>(height), v1 = src.bottom / static_cast<float>(height);
 
         bool standalone = !m_begun;
         if (standalone) Begin(0);
         m_device->SetTexture(0, texture);
-        const float corners[4][4] = {{0, 0, u0, v0}, {w, 0, u1, v0}, {0, h, u0, v1}, {w, h, u1, v1}};
-        RenderVertex quad[4];
+        // Screen positions are half a pixel up and left of pixel edges, so texels of an
+        // unscaled sprite land exactly on pixels.
+        const float cx[4] = {0, w, 0, w}, cy[4] = {0, 0, h, h};
+        float xs[4], ys[4];
         for (int i = 0; i < 4; ++i) {
-            float x = corners[i][0], y = corners[i][1];
-            // Screen positions are half a pixel up and left of pixel edges, so texels of an
-            // unscaled sprite land exactly on pixels.
-            quad[i] = RenderVertex{x * m._11 + y * m._21 + m._41 - 0.5f,
-                                   x * m._12 + y * m._22 + m._42 - 0.5f,
-                                   0.0f,
-                                   1.0f,
-                                   color,
-                                   corners[i][2],
-                                   corners[i][3]};
+            xs[i] = cx[i] * m11 + cy[i] * m21 + m41 - 0.5f;
+            ys[i] = cx[i] * m12 + cy[i] * m22 + m42 - 0.5f;
         }
-        const RenderVertex triangles[6] = {quad[0], quad[1], quad[2], quad[2], quad[1], quad[3]};
-        Device()->Submit(vlm_platform::PrimitiveKind::Triangles, true, triangles, 6);
+        vlm_platform::Device9Impl& device = *Device();
+        // A sprite wholly outside the back buffer would change no pixel.
+        if (!device.OutsideTarget(std::min(std::min(xs[0], xs[1]), std::min(xs[2], xs[3])),
+                                  std::min(std::min(ys[0], ys[1]), std::min(ys[2], ys[3])),
+                                  std::max(std::max(xs[0], xs[1]), std::max(xs[2], xs[3])),
+                                  std::max(std::max(ys[0], ys[1]), std::max(ys[2], ys[3])))) {
+            const RenderVertex quad[4] = {{xs[0], ys[0], 0.0f, 1.0f, color, u0, v0},
+                                          {xs[1], ys[1], 0.0f, 1.0f, color, u1, v0},
+                                          {xs[2], ys[2], 0.0f, 1.0f, color, u0, v1},
+                                          {xs[3], ys[3], 0.0f, 1.0f, color, u1, v1}};
+            RenderVertex* out = device.Append(vlm_platform::PrimitiveKind::Triangles, true, 6);
+            out[0] = quad[0], out[1] = quad[1], out[2] = quad[2];
+            out[3] = quad[2], out[4] = quad[1], out[5] = quad[3];
+            device.Appended();
+        }
         if (standalone) End();
         return D3D_OK;
     }
@@ -173,6 +203,8 @@ private:
     D3DXMATRIX m_transform;
     bool m_begun = false;
     bool m_saveState = true;
+    // The device's state version at the last Begin that found the sprite state set; 0: none.
+    uint64_t m_matchedVersion = 0;
     DWORD m_saved[kSpriteStateCount] = {};
 };
 

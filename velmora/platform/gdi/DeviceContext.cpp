@@ -77,3 +77,27 @@ int SetMapMode(HDC hdc, int mode) {
     dc->mapMode = mode;
     return previous;
 }
+
+UINT SetBoundsRect(HDC hdc, const RECT* rect, UINT flags) {
+    DcObject* dc = FindDc(hdc);
+    if (!dc || (flags & ~UINT(DCB_SET | DCB_ENABLE | DCB_DISABLE)) != 0 ||
+        (flags & (DCB_ENABLE | DCB_DISABLE)) == (DCB_ENABLE | DCB_DISABLE))
+        return 0;
+    const UINT previous = (dc->bounds.Empty() ? DCB_RESET : DCB_SET) | (dc->boundsEnabled ? DCB_ENABLE : DCB_DISABLE);
+    if (flags & DCB_RESET) dc->bounds = vlm_platform::PixelBounds{};
+    if ((flags & DCB_ACCUMULATE) && rect) dc->bounds.Add(rect->left, rect->top, rect->right, rect->bottom);
+    if (flags & DCB_ENABLE) dc->boundsEnabled = true;
+    if (flags & DCB_DISABLE) dc->boundsEnabled = false;
+    return previous;
+}
+
+UINT GetBoundsRect(HDC hdc, RECT* rect, UINT flags) {
+    DcObject* dc = FindDc(hdc);
+    if (!dc || !rect) return 0;
+    const bool empty = dc->bounds.Empty();
+    *rect = empty ? RECT{0, 0, 0, 0}
+                  : RECT{static_cast<LONG>(dc->bounds.left), static_cast<LONG>(dc->bounds.top),
+                         static_cast<LONG>(dc->bounds.right), static_cast<LONG>(dc->bounds.bottom)};
+    if (flags & DCB_RESET) dc->bounds = vlm_platform::PixelBounds{};
+    return empty ? DCB_RESET : DCB_SET;
+}

@@ -39,13 +39,15 @@ uint32_t ToPixel(COLORREF color) { return ((color & 0xFF) << 16) | (color & 0xFF
 // A DIB section to draw on, clipping everything to its bounds.
 class Canvas {
 public:
-    explicit Canvas(BitmapObject& bitmap) : bitmap_(bitmap) {}
+    // `bounds`, when not null, grows to hold every pixel written.
+    Canvas(BitmapObject& bitmap, vlm_platform::PixelBounds* bounds) : bitmap_(bitmap), bounds_(bounds) {}
 
     void Fill(int64_t left, int64_t top, int64_t width, int64_t height, uint32_t pixel) {
         const int64_t x0 = std::max<int64_t>(left, 0);
         const int64_t x1 = std::min<int64_t>(left + width, bitmap_.width);
         const int64_t y0 = std::max<int64_t>(top, 0);
         const int64_t y1 = std::min<int64_t>(top + height, bitmap_.height);
+        if (bounds_) bounds_->Add(x0, y0, x1, y1);
         for (int64_t y = y0; y < y1; ++y) {
             uint32_t* row = bitmap_.Row(static_cast<LONG>(y));
             for (int64_t x = x0; x < x1; ++x) row[x] = pixel;
@@ -59,6 +61,7 @@ public:
         const int64_t r1 = std::min<int64_t>(glyph.rows, bitmap_.height - top);
         const int64_t c0 = std::max<int64_t>(0, -left);
         const int64_t c1 = std::min<int64_t>(glyph.width, bitmap_.width - left);
+        if (bounds_) bounds_->Add(left + c0, top + r0, left + c1, top + r1);
         for (int64_t r = r0; r < r1; ++r) {
             uint32_t* row = bitmap_.Row(static_cast<LONG>(top + r));
             const uint8_t* coverage = &glyph.coverage[static_cast<size_t>(r * glyph.width)];
@@ -80,6 +83,7 @@ private:
     }
 
     BitmapObject& bitmap_;
+    vlm_platform::PixelBounds* bounds_;
 };
 
 }  // namespace
@@ -117,7 +121,7 @@ BOOL TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) {
     else if (dc->textAlign & TA_BOTTOM)
         top -= height;
 
-    Canvas canvas(*bitmap);
+    Canvas canvas(*bitmap, dc->boundsEnabled ? &dc->bounds : nullptr);
     const uint32_t ink = ToPixel(dc->textColor);
     if (dc->bkMode == OPAQUE) canvas.Fill(left, top, width, height, ToPixel(dc->bkColor));
     const int64_t baseline = top + font->Ascent();

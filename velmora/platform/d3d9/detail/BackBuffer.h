@@ -85,8 +85,9 @@ private:
     GLuint m_copyProgram = 0;  // flat picture into every sample
     GLuint m_copyVao = 0;
 
-    GLuint m_fbo = 0;  // the back buffer as asked for: samples and depth
-    GLuint m_colorRb = 0;
+    GLuint m_fbo = 0;           // the back buffer as asked for: samples and depth
+    GLuint m_colorRb = 0;       // its colour when multisampled...
+    GLuint m_colorTexture = 0;  // ...and when not
     GLuint m_depthRb = 0;
     GLuint m_flatFbo = 0;  // single-sample picture: the flat back buffer, or the resolved one
     GLuint m_flatTexture = 0;

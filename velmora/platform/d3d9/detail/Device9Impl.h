@@ -63,7 +63,30 @@ public:
     void FlushIfUsing(const Texture9Impl* texture);
     // Appends vertices already in the renderer's form (the sprite object's quads).
     void Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count);
+    // Room for `count` vertices at the end of the batch, to be filled before anything else is
+    // drawn; Appended then flushes a full batch.
+    RenderVertex* Append(PrimitiveKind kind, bool pretransformed, size_t count);
+    void Appended() {
+        if (m_pending.size() >= kFlushVertices) Flush();
+    }
+    // True when solid triangles within these pre-transformed screen bounds cannot touch a
+    // sample of the back buffer, so drawing them changes nothing.
+    bool OutsideTarget(float left, float top, float right, float bottom) const {
+        // GL's window x is the screen x + 0.5, and samples lie strictly inside (0, width) x
+        // (0, height). The slack covers the rounding on the way to the rasteriser and the
+        // vertex snap; NaN is never outside.
+        return right + 0.5f < -Slack(right) || bottom + 0.5f < -Slack(bottom) ||
+               left + 0.5f > m_targetWidth + Slack(left) || top + 0.5f > m_targetHeight + Slack(top);
+    }
+    // Changes whenever a render, stage or sampler state changes value, so that the sprite
+    // object can tell that the state it saw is still the device's.
+    uint64_t StateVersion() const { return m_stateVersion; }
     GLRenderer& Renderer() { return *m_renderer; }
+    // Stage 0's state as set, read without the Get calls' checks, for the sprite object that
+    // compares its state around every draw.
+    DWORD RenderStateValue(D3DRENDERSTATETYPE state) const { return m_renderStates[state]; }
+    DWORD StageStateValue(D3DTEXTURESTAGESTATETYPE type) const { return m_stageStates[0][type]; }
+    DWORD SamplerStateValue(D3DSAMPLERSTATETYPE type) const { return m_samplerStates[0][type]; }
     void AttachTexture(Texture9Impl* texture) { m_liveTextures.push_back(texture); }
     void DetachTexture(Texture9Impl* texture);
     const D3DPRESENT_PARAMETERS& Parameters() const { return m_params; }
@@ -83,6 +106,13 @@ private:
     void SetDefaultState();
     void StateChanging();
     void BuildDrawState(DrawState* state);
+    // Solid triangles whose vertices, in the draw's own layout, all lie beyond one edge of
+    // the back buffer under the current transforms.
+    bool TrianglesOutsideTarget(const uint8_t* data, UINT count, UINT stride, bool pretransformed);
+
+    static float Slack(float v) { return 0.5f + (v < 0 ? -v : v) * (1.0f / 4096); }
+
+    static constexpr size_t kFlushVertices = 1u << 16;
 
     IDirect3D9* m_d3d;
     HWND m_window;
@@ -99,12 +129,15 @@ private:
     D3DVIEWPORT9 m_viewport{};
     RECT m_scissor{};
     DWORD m_fvf = 0;
+    uint64_t m_stateVersion = 1;
+    float m_targetWidth = 0, m_targetHeight = 0;  // the back buffer's size
+    D3DMATRIX m_worldViewProj{};                  // world x view x projection, when current
+    bool m_worldViewProjCurrent = false;
 
     // The batch being collected.
     std::vector<RenderVertex> m_pending;
     PrimitiveKind m_pendingKind = PrimitiveKind::Triangles;
     bool m_pendingPretransformed = false;
-    std::vector<RenderVertex> m_scratch;
     std::vector<Texture9Impl*> m_liveTextures;
 };
 

@@ -17,10 +17,14 @@ inline void ColorToFloats(DWORD c, float out[4]) {
 
 inline bool HasAlpha(D3DFORMAT f) { return f == D3DFMT_A8R8G8B8 || f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4; }
 
-// Every back buffer is kept in RGBA8, 16-bit ones too: GL_RGB565 is core only from OpenGL 4.1
-// and GL_RGB5_A1 need not be colour-renderable on 3.3. A 16-bit back buffer is rounded to its
-// format when read back (ReadBackBuffer).
-constexpr GLenum kBackBufferStorage = GL_RGBA8;
+// Every back buffer is kept in 8-bit RGBA, 16-bit ones too: GL_RGB565 is core only from
+// OpenGL 4.1 and GL_RGB5_A1 need not be colour-renderable on 3.3. A 16-bit back buffer is
+// rounded to its format when read back (ReadBackBuffer). It is asked for as unsized RGBA: a
+// texture of it made from BGRA bytes is stored as B8G8R8A8 by Mesa, the one layout for which
+// llvmpipe bins pixel-aligned quads as rectangles rather than as triangles, a third of a sprite
+// frame. The multisampled buffer asks for the same format, so that resolving it stays a legal
+// blit.
+constexpr GLenum kBackBufferStorage = GL_RGBA;
 
 // How pixels of a Direct3D format travel to and from GL.
 struct UploadFormat {

@@ -59,11 +59,18 @@ public:
     // True while the picture lives in the back buffer's single-sample texture.
     bool IsFlat() const { return m_backBuffer.IsFlat(); }
 
+    // Counts presents and read-backs: a texture drawn since the last of them may still be read
+    // by draws the rasteriser has not finished.
+    uint64_t Frame() const { return m_frame; }
+
     GLuint CreateTexture();
     void DeleteTexture(GLuint texture);
     // Uploads one level of a texture from Direct3D-format bytes.
     void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width, UINT height,
                             INT pitch, const void* bytes);
+    // Uploads a rectangle of a level already uploaded whole; `bytes` point at its first texel.
+    void UploadTextureRegion(GLuint texture, D3DFORMAT format, UINT level, const RECT& rect, INT pitch,
+                             const void* bytes);
 
 private:
     struct Program {
@@ -98,6 +105,7 @@ private:
     bool m_haveApplied = false;
     DrawState m_applied;
     size_t m_appliedProgram = kNoProgram;
+    uint64_t m_frame = 1;
 };
 
 }  // namespace vlm_platform

@@ -19,8 +19,12 @@ public:
         INT pitch = 0;
         std::vector<uint8_t> bytes;
         bool dirty = true;
+        // What changed since the last upload; the whole level until GL holds it.
+        RECT dirtyRect{};
+        bool uploaded = false;  // GL holds the level at its size
         bool locked = false;
         bool lockedReadOnly = false;
+        RECT lockedRect{};
     };
 
     // Null when the size, format or memory does not allow the texture.
@@ -38,6 +42,9 @@ public:
     // The GL texture with every changed level uploaded; created on first use.
     GLuint Prepare(GLRenderer& renderer);
     D3DFORMAT Format() const { return m_format; }
+    // Level 0's size, for the per-draw paths that would otherwise ask GetLevelDesc.
+    UINT Width() const { return m_levels.front().width; }
+    UINT Height() const { return m_levels.front().height; }
     // The device is going away: its GL texture goes with it and the pixels stay readable.
     void DetachDevice();
 
@@ -51,6 +58,7 @@ private:
     DWORD m_usage;
     std::vector<Level> m_levels;
     GLuint m_glTexture = 0;
+    uint64_t m_drawnInFrame = 0;  // the renderer's frame of the last Prepare
 };
 
 }  // namespace vlm_platform

@@ -37,6 +37,22 @@ struct BitmapObject : GdiObject {
     uint32_t* Row(LONG y) { return pixels.get() + static_cast<size_t>(topDown ? y : height - 1 - y) * width; }
 };
 
+// A rectangle that grows to hold what is added to it; empty until then.
+struct PixelBounds {
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+
+    bool Empty() const { return left >= right || top >= bottom; }
+    void Add(int64_t l, int64_t t, int64_t r, int64_t b) {
+        if (l >= r || t >= b) return;
+        if (Empty()) {
+            left = l, top = t, right = r, bottom = b;
+            return;
+        }
+        left = l < left ? l : left, top = t < top ? t : top;
+        right = r > right ? r : right, bottom = b > bottom ? b : bottom;
+    }
+};
+
 struct DcObject : GdiObject {
     static constexpr GdiKind kKind = GdiKind::Dc;
     DcObject() : GdiObject(kKind) {}
@@ -48,6 +64,8 @@ struct DcObject : GdiObject {
     int bkMode = OPAQUE;
     UINT textAlign = TA_LEFT | TA_TOP;
     int mapMode = MM_TEXT;
+    bool boundsEnabled = false;
+    PixelBounds bounds;  // what text output wrote while enabled
 };
 
 }  // namespace vlm_platform
