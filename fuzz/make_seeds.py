@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the fuzz targets' seed corpora into fuzz/corpus/<target>/: a few small files of each
 format that between them reach its main paths. Run again after changing it; the files are kept
-in the tree. The art they name (art.amf, art.png, art.bmp, art.tga, dot.png) is written by the
+in the tree, beside the inputs long runs have found faults with (kept as seeds so that every
+run tries them again). The art they name (art.amf, art.png, art.bmp, art.tga, dot.png) is written by the
 targets themselves into their scratch folder."""
 
 import os

@@ -332,6 +332,8 @@ TEST_F(IniTest, WritesEditTheTextInPlace) {
         {"[S]\r\nk = 1\r\nj=2\r\n", "S", "k", "22", "[S]\r\nk =22\r\nj=2\r\n"},
         {"[S]\r\nk=\r\n", "S", "k", "v", "[S]\r\nk=v\r\n"},
         {"[S]\r\nk=1//c\r\n", "S", "k", "", "[S]\r\nk=//c\r\n"},
+        // A value ending in "/" before a "//" comment is kept apart from it.
+        {"[S]\r\nk=1//c\r\n", "S", "k", "a/", "[S]\r\nk=a/ //c\r\n"},
         {"[S]\r\na=1\r\n\r\nz=9\r\n", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n\r\nz=9\r\n"},
         {"[S]\r\na=1\r\n;c\r\n", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n;c\r\n"},
         {"[S]\r\n//c\r\n\r\n", "S", "b", "2", "[S]\r\n//c\r\nb=2\r\n\r\n"},

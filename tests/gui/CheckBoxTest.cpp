@@ -216,11 +216,11 @@ TEST_F(RadioGroupTest, GroupsWithoutBoxesOrWithoutAParent) {
         EXPECT_EQ(group.GetSelectedID(), 0u);
     }
     EXPECT_EQ(Errors(), (std::vector<std::string>{"RadioNum[100000000] is too large in file[g.ini] index[Huge]"}));
-    // Offsets too large for the screen stop at the int's range.
+    // Offsets too large for the screen stop at the GUI's coordinate range.
     WriteIni("far.ini", "[Far]\nFile=box.amf\nPicture=0\nRadioNum=4\nXOffset=2000000000\nYOffset=-2000000000\n");
     RadioGroup far;
     ASSERT_TRUE(far.LoadFromIni("far.ini", "Far"));
-    EXPECT_EQ(far.GetElement(3)->GetPosition(), GPoint(2147483647, -2147483647 - 1));
+    EXPECT_EQ(far.GetElement(3)->GetPosition(), GPoint(1 << 24, -(1 << 24)));
     // Without a parent the group stands where "Position" says.
     RadioGroup loose;
     ASSERT_TRUE(loose.LoadFromIni("g.ini", "Loose"));

@@ -240,4 +240,27 @@ TEST_F(WindowTest, HugeSizesFromAFileMakeNoMask) {
     EXPECT_TRUE(w.Hits(5000, 5000));  // the rectangle decides
 }
 
+// Positions and sizes past any screen, from a file or a caller, are held at +-2^24 so that
+// a rectangle, a parent's offset or a move never overflows.
+TEST_F(WindowTest, FarOutGeometryIsHeldInsideTheCoordinateRange) {
+    constexpr int kFar = 1 << 24;
+    WriteIni("w.ini",
+             "[Parent]\nPosition=2147483647,-2147483648\nSrcRect=-2147483648,0,2147483647,1\n"
+             "Width=2147483647\nHeight=99999999999999\n[Child]\nPosition=2147483647,10\n");
+    ProbeWindow parent;
+    parent.LoadFromIni("w.ini", "Parent");
+    EXPECT_EQ(parent.GetRect(), GRect(kFar, -kFar, 2 * kFar, 0));
+    auto* child = new ProbeWindow(&parent);
+    parent.AddWindow(child);
+    child->LoadFromIni("w.ini", "Child");
+    EXPECT_EQ(child->GetPosition(), GPoint(kFar, -kFar + 10));
+    parent.MoveTo(-2147483647 - 1, 2147483647);
+    EXPECT_EQ(parent.GetPosition(), GPoint(-kFar, kFar));
+    parent.OffSet(2147483647, 2147483647);
+    EXPECT_EQ(parent.GetPosition(), GPoint(kFar, kFar));
+    parent.SetWidth(-2147483647 - 1);
+    parent.SetHeight(2147483647);
+    EXPECT_EQ(parent.GetRect(), GRect(kFar, kFar, 0, 2 * kFar));
+}
+
 }  // namespace

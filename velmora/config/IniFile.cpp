@@ -561,7 +561,13 @@ bool CIniFile::ModifyData(int32_t pos, const char* value) {
         const std::string line = std::string(value) + "\r";
         return Splice(pos, old.end - old.begin, line.data(), static_cast<int32_t>(line.size()));
     }
-    return Splice(pos, old.end - old.begin, value, static_cast<int32_t>(std::strlen(value)));
+    const size_t length = std::strlen(value);
+    if (length > 0 && value[length - 1] == '/' && old.end < m_nLength && m_pData[old.end] == '/') {
+        // The value's last "/" would join the comment's "//" and end the value one early.
+        const std::string spaced = std::string(value) + " ";
+        return Splice(pos, old.end - old.begin, spaced.data(), static_cast<int32_t>(spaced.size()));
+    }
+    return Splice(pos, old.end - old.begin, value, static_cast<int32_t>(length));
 }
 
 bool CIniFile::Splice(int32_t pos, int32_t removed, const char* bytes, int32_t count) {

@@ -5,6 +5,7 @@
 #include <velmora/core/Log.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 #include <velmora/input/Input.h>
 #include <velmora/resource/TextureManager.h>
 
@@ -22,8 +23,8 @@ bool CCheckBox::LoadFromIni(const char* file, const char* section) {
     }
     CIniFile ini(file);
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
-    m_rcSrc = ini.ReadRect(section, "SrcRect");
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
+    m_rcSrc = vlm_engine::ReadGuiRect(ini, section, "SrcRect");
     m_dwColor = ini.ReadDWORD(section, "Color", 0xFFFFFFFF);
     m_dwAttrib = ini.ReadDWORD(section, "Attrib", 10);
     m_bUseRGN = ini.ReadBOOL(section, "UseRGN", m_bUseRGN);

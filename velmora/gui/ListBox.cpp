@@ -9,6 +9,7 @@
 #include <velmora/core/TextFormat.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 #include <velmora/input/Input.h>
 #include <velmora/resource/TextureManager.h>
 
@@ -139,8 +140,8 @@ bool GListBox::LoadFromIni(const char* file, const char* section) {
     }
     CIniFile ini(file);
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
-    m_rcSrc = ini.ReadRect(section, "SrcRect");
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
+    m_rcSrc = vlm_engine::ReadGuiRect(ini, section, "SrcRect");
     m_dwColor = ini.ReadDWORD(section, "Color", 0xFFFFFFFF);
     m_dwAttrib = ini.ReadDWORD(section, "Attrib", 10);
     ini.ReadString(section, "File", m_szFile, sizeof(m_szFile), "");

@@ -8,6 +8,7 @@
 
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 
 namespace {
 
@@ -56,9 +57,9 @@ bool RadioGroup::LoadFromIni(const char* file, const char* section) {
         return false;
     }
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
-    m_nXOffset = ini.ReadInt(section, "XOffset", 30);
-    m_nYOffset = ini.ReadInt(section, "YOffset", 30);
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
+    m_nXOffset = vlm_engine::ReadGuiCoordinate(ini, section, "XOffset", 30);
+    m_nYOffset = vlm_engine::ReadGuiCoordinate(ini, section, "YOffset", 30);
 
     // Like every control's, the position is relative to the parent; a group made without
     // one (the manager always gives one) is placed as if its parent stood at (0, 0).

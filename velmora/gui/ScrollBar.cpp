@@ -10,6 +10,7 @@
 #include <velmora/core/MathHelpers.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 #include <velmora/input/Input.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/TextureManager.h>
@@ -221,8 +222,8 @@ bool GScrollBar::LoadFromIni(const char* file, const char* section) {
     }
     CIniFile ini(file);
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
-    m_rcSrc = ini.ReadRect(section, "SrcRect");
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
+    m_rcSrc = vlm_engine::ReadGuiRect(ini, section, "SrcRect");
     m_dwColor = ini.ReadDWORD(section, "Color", 0xFFFFFFFF);
     m_dwAttrib = ini.ReadDWORD(section, "Attrib", 10);
     m_nTrackPos = ini.ReadInt(section, "Pos", 0);

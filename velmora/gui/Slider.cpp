@@ -9,6 +9,7 @@
 #include <velmora/core/Log.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 #include <velmora/input/Input.h>
 #include <velmora/resource/TextureManager.h>
 
@@ -84,8 +85,8 @@ bool CSlider::LoadFromIni(const char* file, const char* section) {
     }
     CIniFile ini(file);
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
-    m_rcSrc = ini.ReadRect(section, "SrcRect");
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
+    m_rcSrc = vlm_engine::ReadGuiRect(ini, section, "SrcRect");
     m_dwColor = ini.ReadDWORD(section, "Color", 0xFFFFFFFF);
     m_dwAttrib = ini.ReadDWORD(section, "Attrib", 10);
     m_nMax = ini.ReadInt(section, "Max", 100);
@@ -114,7 +115,7 @@ bool CSlider::LoadFromIni(const char* file, const char* section) {
     m_nWidth = m_rcSrc.Width();
     m_nHeight = m_rcSrc.Height();
 
-    m_rcButton = ini.ReadRect(section, "BtnSrcRect");
+    m_rcButton = vlm_engine::ReadGuiRect(ini, section, "BtnSrcRect");
     const DWORD button = ini.ReadDWORD(section, "BtnPicture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hButton);

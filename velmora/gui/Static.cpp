@@ -6,6 +6,7 @@
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
 #include <velmora/gui/detail/GuiEngine.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 
 GStatic::GStatic(CWindow* parent) : CWindow(parent), m_bLeft(true) { m_dwType = GUI_TYPE_STATIC; }
 
@@ -18,7 +19,7 @@ bool GStatic::LoadFromIni(const char* file, const char* section) {
     }
     CIniFile ini(file);
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
     m_dwColor = ini.ReadDWORD(section, "Color", 0xFFFFFFFF);
     m_dwAttrib = ini.ReadDWORD(section, "Attrib", 10);
     ini.ReadString(section, "Caption", m_szCaption, sizeof(m_szCaption), "");

@@ -10,6 +10,7 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/GUIManager.h>
 #include <velmora/gui/detail/GuiEngine.h>
+#include <velmora/gui/detail/GuiGeometry.h>
 #include <velmora/input/Input.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/resource/TextureManager.h>
@@ -100,12 +101,19 @@ void CWindow::Release() {
     m_nRgnWidth = m_nRgnHeight = 0;
 }
 
-void CWindow::MoveTo(int x, int y) { OffSet(x - m_ptPos.x, y - m_ptPos.y); }
+void CWindow::MoveTo(int x, int y) {
+    OffSet(vlm_engine::GuiCoordinate(x) - m_ptPos.x, vlm_engine::GuiCoordinate(y) - m_ptPos.y);
+}
 
 void CWindow::OffSet(int dx, int dy) {
-    m_ptPos.Offset(dx, dy);
+    m_ptPos =
+        GPoint(vlm_engine::GuiCoordinate(int64_t(m_ptPos.x) + dx), vlm_engine::GuiCoordinate(int64_t(m_ptPos.y) + dy));
     for (CWindow* child : m_SubWindows) child->OffSet(dx, dy);
 }
+
+void CWindow::SetWidth(int width) { m_nWidth = vlm_engine::GuiCoordinate(width); }
+
+void CWindow::SetHeight(int height) { m_nHeight = vlm_engine::GuiCoordinate(height); }
 
 void CWindow::Show(bool show) {
     if (!show) {
@@ -196,8 +204,8 @@ bool CWindow::LoadFromIni(const char* file, const char* section) {
     }
     CIniFile ini(file);
     m_dwID = ini.ReadDWORD(section, "ID", 0);
-    m_ptPos = ini.ReadPoint(section, "Position");
-    m_rcSrc = ini.ReadRect(section, "SrcRect");
+    m_ptPos = vlm_engine::ReadGuiPoint(ini, section, "Position");
+    m_rcSrc = vlm_engine::ReadGuiRect(ini, section, "SrcRect");
     m_dwColor = ini.ReadDWORD(section, "Color", 0xFFFFFFFF);
     m_dwAttrib = ini.ReadDWORD(section, "Attrib", 10);
     ini.ReadString(section, "Caption", m_szCaption, sizeof(m_szCaption), "");
@@ -228,8 +236,8 @@ bool CWindow::LoadFromIni(const char* file, const char* section) {
         m_hHeader = LoadAMFTexture(m_szFile, header);
     }
 
-    m_nWidth = ini.ReadInt(section, "Width", m_rcSrc.Width());
-    m_nHeight = ini.ReadInt(section, "Height", m_rcSrc.Height());
+    m_nWidth = vlm_engine::ReadGuiCoordinate(ini, section, "Width", m_rcSrc.Width());
+    m_nHeight = vlm_engine::ReadGuiCoordinate(ini, section, "Height", m_rcSrc.Height());
     if (m_nWidth == m_rcSrc.Width() && m_nHeight == m_rcSrc.Height()) {
         m_bExpand = false;
     } else if (m_nWidth > m_rcSrc.Width() || m_nHeight > m_rcSrc.Height()) {

@@ -67,9 +67,9 @@ public:
     virtual void OffSet(int dx, int dy);
     virtual GPoint GetPosition() const { return m_ptPos; }
     virtual GRect GetRect() const { return GRect(m_ptPos.x, m_ptPos.y, m_ptPos.x + m_nWidth, m_ptPos.y + m_nHeight); }
-    virtual void SetHeight(int height) { m_nHeight = height; }
+    virtual void SetHeight(int height);
     virtual int GetHeight() const { return m_nHeight; }
-    virtual void SetWidth(int width) { m_nWidth = width; }
+    virtual void SetWidth(int width);
     virtual int GetWidth() const { return m_nWidth; }
     virtual bool IsShow() const { return (m_dwAttrib & GUI_ATTRIB_SHOW) != 0; }
     virtual bool IsEnable() const { return (m_dwAttrib & GUI_ATTRIB_ENABLE) != 0; }
