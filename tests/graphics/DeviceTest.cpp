@@ -237,6 +237,7 @@ TEST_F(DeviceTest, TextureLevelsKeepTheirPixelsAndFormats) {
         {D3DFMT_R5G6B5, 0xF800, 0xFF0000},
         {D3DFMT_X1R5G5B5, 0x001F, 0x0000FF},
         {D3DFMT_A4R4G4B4, 0xF0F0, 0x00FF00},
+        {D3DFMT_A4R4G4B4, 0xF369, 0x336699},  // a nibble n reads as n * 17
     };
     for (const Case& c : cases) {
         IDirect3DTexture9* texture = nullptr;

@@ -368,18 +368,42 @@ void GLRenderer::DeleteTexture(GLuint texture) {
     if (m_applied.texture == texture) m_haveApplied = false;
 }
 
+void GLRenderer::PrepareUpload(D3DFORMAT format, UINT width, UINT height, const void*& bytes, UploadFormat& upload,
+                               INT& pitch) {
+    if (format != D3DFMT_A4R4G4B4 || width == 0 || height == 0) return;
+    m_expanded.resize(size_t(width) * height);
+    uint32_t* out = m_expanded.data();
+    for (UINT y = 0; y < height; ++y) {
+        const uint16_t* row =
+            reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(bytes) + size_t(y) * size_t(pitch));
+        for (UINT x = 0; x < width; ++x) {
+            // Each nibble to the low half of its own byte, then n * 17: 0xF becomes 0xFF.
+            const uint32_t v = row[x];
+            const uint32_t spread = (v & 0xF) | ((v & 0xF0) << 4) | ((v & 0xF00) << 8) | ((v & 0xF000) << 12);
+            *out++ = spread * 17;
+        }
+    }
+    bytes = m_expanded.data();
+    upload = UploadFormatOf(D3DFMT_A8R8G8B8);
+    pitch = INT(width * 4);
+}
+
 void GLRenderer::UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width,
                                     UINT height, INT pitch, const void* bytes) {
     ForeignAllocations driver;
     MakeCurrent();
     UploadFormat f = UploadFormatOf(format);
+    PrepareUpload(format, width, height, bytes, f, pitch);
     glBindTexture(GL_TEXTURE_2D, texture);
     if (level == 0) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levelCount) - 1);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, f.opaque ? GL_ONE : GL_ALPHA);
     }
     glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / f.bytesPerPixel);
-    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(width),
+    // Unsized for 32-bit BGRA texels: Mesa then stores them as they come (B8G8R8A8), a copy,
+    // where a sized GL_RGBA8 makes it swizzle every texel.
+    const GLint storage = f.bytesPerPixel == 4 ? GL_RGBA : GL_RGBA8;
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), storage, static_cast<GLsizei>(width),
                  static_cast<GLsizei>(height), 0, f.format, f.type, bytes);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     VLM_GL_CHECK("uploading a texture level");
@@ -391,6 +415,7 @@ void GLRenderer::UploadTextureRegion(GLuint texture, D3DFORMAT format, UINT leve
     ForeignAllocations driver;
     MakeCurrent();
     UploadFormat f = UploadFormatOf(format);
+    PrepareUpload(format, UINT(rect.right - rect.left), UINT(rect.bottom - rect.top), bytes, f, pitch);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / f.bytesPerPixel);
     glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), rect.left, rect.top, rect.right - rect.left,

@@ -23,6 +23,7 @@
 
 #include <velmora/platform/d3d9/detail/BackBuffer.h>
 #include <velmora/platform/d3d9/detail/DrawState.h>
+#include <velmora/platform/d3d9/detail/GLFormats.h>
 #include <velmora/platform/d3d9/detail/Shaders.h>
 
 struct SDL_Window;
@@ -86,6 +87,9 @@ private:
     bool ApplyState(const DrawState& state);
     void DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count) override;
     void ForgetAppliedState() override { m_haveApplied = false; }
+    // Points `bytes`, `format` and `pitch` at 32-bit BGRA texels for formats Mesa would
+    // convert texel by texel on its slowest path (A4R4G4B4: the text textures), expanded here.
+    void PrepareUpload(D3DFORMAT format, UINT width, UINT height, const void*& bytes, UploadFormat& upload, INT& pitch);
 
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
@@ -100,6 +104,7 @@ private:
     size_t m_vboOffset = 0;
     GLuint m_sampler = 0;
     GLuint m_whiteTexture = 0;
+    std::vector<uint32_t> m_expanded;  // texels of an upload expanded to 32 bits
 
     // The GL state last applied, to skip calls that would change nothing.
     bool m_haveApplied = false;
