@@ -13,6 +13,7 @@
 #include <velmora/platform/d3d9/detail/GLCheck.h>
 #include <velmora/platform/d3d9/detail/GLFormats.h>
 #include <velmora/platform/d3d9/detail/PixelFormats.h>
+#include <velmora/platform/d3d9/detail/RasteriserHeap.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 #include <velmora/platform/win32/detail/X11Connection.h>
 
@@ -68,6 +69,7 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, bo
         return false;
     }
     MakeCurrent();
+    if (shortcuts) KeepRasteriserMemory(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     // The shaders build on this GL.
     if (ProgramFor(DrawState{}) == kNoProgram || !m_backBuffer.Init(shortcuts)) return false;
 
