@@ -148,6 +148,19 @@ TEST_F(Win32Test, ManualClockSleepAndCounter) {
     EXPECT_EQ(d, a + 1);
 }
 
+// The coarse clock shares timeGetTime's origin: never ahead of it and at most a few ticks
+// behind on the real clock, and the manual clock itself under the manual clock.
+TEST_F(Win32Test, CoarseTimeFollowsTheClockWithoutPassingIt) {
+    VelmoraTest::SetClock(1234);
+    EXPECT_EQ(vlm_CoarseTime(), 1234u);
+    VelmoraTest::UseManualClock(false);
+    for (int i = 0; i < 1000; ++i) {
+        const DWORD coarse = vlm_CoarseTime(), fine = timeGetTime();
+        ASSERT_LT(fine - coarse, 100u) << "coarse " << coarse << ", fine " << fine;  // unsigned: also not ahead
+    }
+    VelmoraTest::UseManualClock(true);
+}
+
 TEST_F(Win32Test, FilesAreFoundWithBackslashesAndAnyCase) {
     mkdir("Data", 0755);
     mkdir("Data/Sub", 0755);

@@ -165,7 +165,8 @@ DWORD CTextureManager::LoadTextureFromMem(int width, int height, const DWORD* pi
 
 CTexture* CTextureManager::GetTexture(DWORD handle) {
     CTexture* texture = m_Textures.Find(handle);
-    if (texture) texture->SetLastUseTime(timeGetTime());
+    // Every draw comes here: the stamp only has to be right to the idle time's seconds.
+    if (texture) texture->SetLastUseTime(vlm_CoarseTime());
     return texture;
 }
 

@@ -118,7 +118,7 @@ RECT GFont::GetStringRectMultiLine(const char* text) const {
 
 void GFont::TextOutA(int x, int y, DWORD color, const char* text) {
     if (!text || !*text || !m_hFont) return;
-    const DWORD now = timeGetTime();
+    const DWORD now = vlm_CoarseTime();  // a use stamp: the idle time's seconds are what count
     const std::string_view wanted(text);
     for (auto& [handle, texture] : m_TextureCache) {
         if (texture->Compare(wanted)) {

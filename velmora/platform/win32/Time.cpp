@@ -69,6 +69,15 @@ DWORD timeGetTime() {
 
 DWORD GetTickCount() { return timeGetTime(); }
 
+DWORD vlm_CoarseTime() {
+    if (vlm_platform::Clock().manual) return timeGetTime();
+    // The coarse clock is the fine one's value at its last tick: same origin, never ahead.
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000ull +
+                              static_cast<uint64_t>(ts.tv_nsec) / 1000000ull);
+}
+
 UINT timeBeginPeriod(UINT periodMs) { return periodMs == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }
 
 UINT timeEndPeriod(UINT periodMs) { return periodMs == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }

@@ -11,6 +11,10 @@
 // Milliseconds since an arbitrary start, wrapping at 2^32 like Windows.
 VLM_API DWORD timeGetTime();
 VLM_API DWORD GetTickCount();
+// timeGetTime as of the system's last clock tick (a few milliseconds behind at most, never
+// ahead), at a fraction of the cost: for use stamps that only need to be roughly right, such
+// as a texture's last use. The manual test clock reads as timeGetTime.
+VLM_API DWORD vlm_CoarseTime();
 VLM_API UINT timeBeginPeriod(UINT periodMs);
 VLM_API UINT timeEndPeriod(UINT periodMs);
 VLM_API void Sleep(DWORD milliseconds);
