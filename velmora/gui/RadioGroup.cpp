@@ -1,7 +1,6 @@
 // RadioGroup: loading the boxes from one section, and the group's selection.
 #include <velmora/gui/RadioGroup.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -9,15 +8,6 @@
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
 #include <velmora/gui/detail/GuiGeometry.h>
-
-namespace {
-
-// Box i's offset along one axis; offsets a file makes absurd stop at the int's range.
-int Step(int i, int offset, int origin) {
-    return int(std::clamp<int64_t>(int64_t(i) * offset + origin, INT32_MIN, INT32_MAX));
-}
-
-}  // namespace
 
 RadioGroup::RadioGroup(CWindow* parent) : CWindow(parent), m_nRadioNum(0), m_nXOffset(30), m_nYOffset(30) {
     m_dwType = GUI_TYPE_RADIOGROUP;
@@ -74,7 +64,9 @@ bool RadioGroup::LoadFromIni(const char* file, const char* section) {
         char key[32];
         std::snprintf(key, sizeof(key), "SubID%d", i);
         box->SetID(ini.ReadDWORD(section, key, 0));
-        box->OffSet(Step(i, m_nXOffset, origin.x), Step(i, m_nYOffset, origin.y));
+        // Box i's offset; offsets a file makes absurd stop at the GUI's coordinate range.
+        box->OffSet(vlm_engine::GuiCoordinate(int64_t(i) * m_nXOffset + origin.x),
+                    vlm_engine::GuiCoordinate(int64_t(i) * m_nYOffset + origin.y));
         box->SetDependent(true);
         m_pBoxes.push_back(std::move(box));
     }

@@ -5,6 +5,18 @@
 
 #include <velmora/platform/win32/detail/Clock.h>
 
+namespace {
+
+// Milliseconds of a monotonic clock, wrapping at 2^32.
+DWORD Milliseconds(clockid_t clock) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000ull +
+                              static_cast<uint64_t>(ts.tv_nsec) / 1000000ull);
+}
+
+}  // namespace
+
 namespace vlm_platform {
 
 ClockState& Clock() {
@@ -26,10 +38,7 @@ void RunDueInjections() {
 DWORD PeekClock() {
     const ClockState& c = Clock();
     if (c.manual) return c.now;
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000ull +
-                              static_cast<uint64_t>(ts.tv_nsec) / 1000000ull);
+    return Milliseconds(CLOCK_MONOTONIC);
 }
 
 bool JumpToNextInjection() {
@@ -72,10 +81,7 @@ DWORD GetTickCount() { return timeGetTime(); }
 DWORD vlm_CoarseTime() {
     if (vlm_platform::Clock().manual) return timeGetTime();
     // The coarse clock is the fine one's value at its last tick: same origin, never ahead.
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000ull +
-                              static_cast<uint64_t>(ts.tv_nsec) / 1000000ull);
+    return Milliseconds(CLOCK_MONOTONIC_COARSE);
 }
 
 UINT timeBeginPeriod(UINT periodMs) { return periodMs == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR; }
