@@ -133,17 +133,20 @@ VertexLayout LayoutOf(DWORD fvf) {
     return l;
 }
 
-RenderVertex Decode(const uint8_t* p, const VertexLayout& l) {
-    RenderVertex v{};
-    std::memcpy(&v.x, p, 12);
+// Written field by field straight into the batch: a vertex put together on the stack and
+// then copied whole is read back with wider loads than it was written with, which stalls.
+void Decode(const uint8_t* p, const VertexLayout& l, RenderVertex* v) {
+    std::memcpy(&v->x, p, 12);
     if (l.pretransformed)
-        std::memcpy(&v.w, p + 12, 4);
+        std::memcpy(&v->w, p + 12, 4);
     else
-        v.w = 1.0f;
-    v.color = 0xFFFFFFFF;
-    if (l.diffuse >= 0) std::memcpy(&v.color, p + l.diffuse, 4);
-    if (l.texCoord >= 0) std::memcpy(&v.u, p + l.texCoord, 8);
-    return v;
+        v->w = 1.0f;
+    v->color = 0xFFFFFFFF;
+    if (l.diffuse >= 0) std::memcpy(&v->color, p + l.diffuse, 4);
+    if (l.texCoord >= 0)
+        std::memcpy(&v->u, p + l.texCoord, 8);
+    else
+        v->u = v->v = 0.0f;
 }
 
 // Moves the end of a line a little more than half a pixel on along its major axis, so that
@@ -187,8 +190,11 @@ bool Device9Impl::TrianglesOutsideTarget(const uint8_t* data, UINT count, UINT s
     const float(*m)[4] = m_worldViewProj.m;
     const D3DVIEWPORT9& vp = m_viewport;
     for (UINT i = 0; i < count; ++i) {
+        // One float at a time: callers write vertices a field at a time, and a wider load of
+        // what narrower stores just wrote stalls.
+        const uint8_t* at = data + static_cast<size_t>(i) * stride;
         float p[3];
-        std::memcpy(p, data + static_cast<size_t>(i) * stride, sizeof(p));
+        for (int k = 0; k < 3; ++k) std::memcpy(&p[k], at + 4 * k, 4);
         float x = p[0], y = p[1];
         if (!pretransformed) {
             // Direct3D's viewport mapping of the clip position, as the vertex shader does it.
@@ -238,7 +244,7 @@ HRESULT Device9Impl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
     if (triangles && vertexCount <= kCullCheckVertices && m_renderStates[D3DRS_FILLMODE] == D3DFILL_SOLID &&
         TrianglesOutsideTarget(data, vertexCount, vertexStride, layout.pretransformed))
         return D3D_OK;
-    auto vertex = [&](UINT i) { return Decode(data + static_cast<size_t>(i) * vertexStride, layout); };
+    auto decode = [&](UINT i, RenderVertex* v) { Decode(data + static_cast<size_t>(i) * vertexStride, layout, v); };
 
     const PrimitiveKind kind = type == D3DPT_POINTLIST                             ? PrimitiveKind::Points
                                : type == D3DPT_LINELIST || type == D3DPT_LINESTRIP ? PrimitiveKind::Lines
@@ -247,18 +253,19 @@ HRESULT Device9Impl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
     switch (type) {
         case D3DPT_POINTLIST:
         case D3DPT_TRIANGLELIST:
-            for (UINT i = 0; i < vertexCount; ++i) *out++ = vertex(i);
+            for (UINT i = 0; i < vertexCount; ++i) decode(i, out++);
             break;
         case D3DPT_LINELIST:
         case D3DPT_LINESTRIP: {
             bool strip = type == D3DPT_LINESTRIP;
             bool lastPixel = m_renderStates[D3DRS_LASTPIXEL] != FALSE;
             for (UINT p = 0; p < primitiveCount; ++p) {
-                RenderVertex a = vertex(strip ? p : 2 * p), b = vertex(strip ? p + 1 : 2 * p + 1);
+                RenderVertex* a = out++;
+                RenderVertex* b = out++;
+                decode(strip ? p : 2 * p, a);
+                decode(strip ? p + 1 : 2 * p + 1, b);
                 // In a strip only the final end is a last pixel; inner ones start the next line.
-                if (lastPixel && (!strip || p + 1 == primitiveCount)) ExtendLineEnd(a, &b);
-                *out++ = a;
-                *out++ = b;
+                if (lastPixel && (!strip || p + 1 == primitiveCount)) ExtendLineEnd(*a, b);
             }
             break;
         }
@@ -266,16 +273,16 @@ HRESULT Device9Impl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
             for (UINT p = 0; p < primitiveCount; ++p) {
                 // Odd triangles swap their first two vertices to keep the strip's winding.
                 bool odd = (p & 1) != 0;
-                *out++ = vertex(odd ? p + 1 : p);
-                *out++ = vertex(odd ? p : p + 1);
-                *out++ = vertex(p + 2);
+                decode(odd ? p + 1 : p, out++);
+                decode(odd ? p : p + 1, out++);
+                decode(p + 2, out++);
             }
             break;
         default:  // fan
             for (UINT p = 0; p < primitiveCount; ++p) {
-                *out++ = vertex(0);
-                *out++ = vertex(p + 1);
-                *out++ = vertex(p + 2);
+                decode(0, out++);
+                decode(p + 1, out++);
+                decode(p + 2, out++);
             }
             break;
     }

@@ -174,12 +174,13 @@ private:
         m_device->SetTexture(0, texture);
         // Screen positions are half a pixel up and left of pixel edges, so texels of an
         // unscaled sprite land exactly on pixels.
-        const float cx[4] = {0, w, 0, w}, cy[4] = {0, 0, h, h};
-        float xs[4], ys[4];
-        for (int i = 0; i < 4; ++i) {
-            xs[i] = cx[i] * m11 + cy[i] * m21 + m41 - 0.5f;
-            ys[i] = cx[i] * m12 + cy[i] * m22 + m42 - 0.5f;
-        }
+        // Corner by corner rather than from arrays of corner offsets: the compiler packs such
+        // arrays with narrow stores and reads them back as vectors, which stalls every call.
+        auto corner = [](float cx, float cy, float a, float b, float t) { return cx * a + cy * b + t - 0.5f; };
+        const float xs[4] = {corner(0, 0, m11, m21, m41), corner(w, 0, m11, m21, m41), corner(0, h, m11, m21, m41),
+                             corner(w, h, m11, m21, m41)};
+        const float ys[4] = {corner(0, 0, m12, m22, m42), corner(w, 0, m12, m22, m42), corner(0, h, m12, m22, m42),
+                             corner(w, h, m12, m22, m42)};
         vlm_platform::Device9Impl& device = *Device();
         // A sprite wholly outside the back buffer would change no pixel.
         if (!device.OutsideTarget(std::min(std::min(xs[0], xs[1]), std::min(xs[2], xs[3])),
