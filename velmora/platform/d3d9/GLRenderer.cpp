@@ -79,6 +79,13 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, bo
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
     m_vboSize = kVertexBufferBytes;
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_vboSize), nullptr, GL_STREAM_DRAW);
+    // The attributes point at the start of the buffer once and for all; a draw says where its
+    // vertices begin through its first vertex. Pointing them again for every draw made Mesa
+    // build its vertex fetch state anew each time.
+    const GLsizei stride = sizeof(RenderVertex);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, BufferOffset(offsetof(RenderVertex, x)));
+    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, BufferOffset(offsetof(RenderVertex, color)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, BufferOffset(offsetof(RenderVertex, u)));
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
     glEnableVertexAttribArray(2);
@@ -253,17 +260,14 @@ void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const Rend
     // allocates and clears every new storage, which cost as much as the rest of a draw call.
     glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(m_vboOffset), static_cast<GLsizeiptr>(bytes), vertices);
 
-    const GLsizei stride = sizeof(RenderVertex);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, BufferOffset(m_vboOffset));
-    glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                          BufferOffset(m_vboOffset + offsetof(RenderVertex, color)));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, BufferOffset(m_vboOffset + offsetof(RenderVertex, u)));
     GLenum mode = state.kind == PrimitiveKind::Points  ? GL_POINTS
                   : state.kind == PrimitiveKind::Lines ? GL_LINES
                                                        : GL_TRIANGLES;
+    const GLint base = static_cast<GLint>(m_vboOffset / sizeof(RenderVertex));
     const GLsizei total = static_cast<GLsizei>(count);
     const GLsizei step = mode == GL_TRIANGLES ? kTriangleDrawVertices : total;
-    for (GLsizei first = 0; first < total; first += step) glDrawArrays(mode, first, std::min(step, total - first));
+    for (GLsizei first = 0; first < total; first += step)
+        glDrawArrays(mode, base + first, std::min(step, total - first));
     VLM_GL_CHECK("drawing");
     m_vboOffset += bytes;
 }
