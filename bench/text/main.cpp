@@ -78,12 +78,12 @@ int main() {
     const DWORD background[2] = {makePicture(0xFF203040), sprite};
     GFont font;
     font.CreateFontA("\xCB\xCE\xCC\xE5", 12, 0, 400);
+    font.SetLineCount(50);
     // The system font's face and size, with a cache of its own: a hundred new strings a frame
     // through the system font would push the other cases' strings out of its cache every
     // round, and the cached string would be rendered again at the start of each of its batches.
     GFont churning;
     churning.CreateFontA("\xCB\xCE\xCC\xE5", 12, 0, 400);
-    font.SetLineCount(50);
     // Ten different lines of 50 bytes each.
     std::string tenLines;
     for (int i = 0; i < 10; ++i) {

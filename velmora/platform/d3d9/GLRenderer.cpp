@@ -378,17 +378,9 @@ void GLRenderer::PrepareUpload(D3DFORMAT format, UINT width, UINT height, const 
                                INT& pitch) {
     if (format != D3DFMT_A4R4G4B4 || width == 0 || height == 0) return;
     m_expanded.resize(size_t(width) * height);
-    uint32_t* out = m_expanded.data();
-    for (UINT y = 0; y < height; ++y) {
-        const uint16_t* row =
-            reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(bytes) + size_t(y) * size_t(pitch));
-        for (UINT x = 0; x < width; ++x) {
-            // Each nibble to the low half of its own byte, then n * 17: 0xF becomes 0xFF.
-            const uint32_t v = row[x];
-            const uint32_t spread = (v & 0xF) | ((v & 0xF0) << 4) | ((v & 0xF00) << 8) | ((v & 0xF000) << 12);
-            *out++ = spread * 17;
-        }
-    }
+    for (UINT y = 0; y < height; ++y)
+        ReadA4R4G4B4Row(static_cast<const uint8_t*>(bytes) + size_t(y) * size_t(pitch), width,
+                        m_expanded.data() + size_t(y) * width);
     bytes = m_expanded.data();
     upload = UploadFormatOf(D3DFMT_A8R8G8B8);
     pitch = INT(width * 4);

@@ -52,6 +52,18 @@ uint32_t ReadTexel(D3DFORMAT format, const void* row, UINT x) {
     return a << 24 | r << 16 | g << 8 | b;
 }
 
+void ReadA4R4G4B4Row(const void* row, UINT width, uint32_t* out) {
+    const uint8_t* bytes = static_cast<const uint8_t*>(row);
+    for (UINT x = 0; x < width; ++x) {
+        uint16_t v;
+        std::memcpy(&v, bytes + size_t(x) * 2, 2);
+        // Each nibble to the low half of its own byte, then n * 17: Widen's 4-bit case for
+        // all four channels in one multiplication.
+        const uint32_t spread = (v & 0xFu) | ((v & 0xF0u) << 4) | ((v & 0xF00u) << 8) | ((v & 0xF000u) << 12);
+        out[x] = spread * 17;
+    }
+}
+
 void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb) {
     if (TexelBytes(format) == 4) {
         std::memcpy(static_cast<uint8_t*>(row) + x * 4, &argb, 4);

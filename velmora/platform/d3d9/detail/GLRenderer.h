@@ -87,7 +87,7 @@ private:
     bool ApplyState(const DrawState& state);
     void DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count) override;
     void ForgetAppliedState() override { m_haveApplied = false; }
-    // Points `bytes`, `format` and `pitch` at 32-bit BGRA texels for formats Mesa would
+    // Points `bytes`, `upload` and `pitch` at 32-bit BGRA texels for formats Mesa would
     // convert texel by texel on its slowest path (A4R4G4B4: the text textures), expanded here.
     void PrepareUpload(D3DFORMAT format, UINT width, UINT height, const void*& bytes, UploadFormat& upload, INT& pitch);
 
