@@ -10,9 +10,10 @@
 #include <velmora/platform/win32/Types.h>
 
 // Text format: lines end in CR LF or in a bare LF. "[name]" at the start of a line opens a
-// section; "key = value" lines follow. ";" and "//" start a comment anywhere in a line. Names compare exactly and
-// case-sensitively; values lose their leading and trailing spaces and tabs. Strings are GBK
-// bytes and are never converted.
+// section; "key = value" lines follow. ";" and "//" start a comment anywhere in a line. Names
+// compare exactly and case-sensitively; values lose their leading and trailing spaces and
+// tabs. Strings are GBK bytes and are never converted. A typed read of a value that is not
+// wholly a number logs a warning.
 class VLM_API CIniFile {
 public:
     // Bytes (NUL included) that the buffer forms without a size argument may fill. Longer
