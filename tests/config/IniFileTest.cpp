@@ -386,8 +386,7 @@ TEST_F(IniTest, ValuesThatAreNotWholeNumbersAreLogged) {
         "Key d of section [N] in file[t.ini]: the value [0xFFgg] is not a number, read as 255",
         "Key f of section [N] in file[t.ini]: the value [1.5f] is not a number, read as 1.5",
         "Key p of section [N] in file[t.ini]: the value [10,,20] is not a point x,y, read as 10,0",
-        "Key s of section [N] in file[t.ini]: the value [0,0,96,32,1] is not a rectangle left,top,right,bottom, "
-        "read as 0,0,96,32",
+        "the value [0,0,96,32,1] is not a rectangle left,top,right,bottom, read as 0,0,96,32",
         "Key w of section [N] in file[t.ini]: the value [1,a] is not a vector x,y,z, read as 1,0,0",
         "Line 0 of section [N] in file[t.ini]: the value [12abc] is not a number, read as 12",
     };
