@@ -141,6 +141,9 @@ def list_seeds():
     put("lists", "frames.lst", crlf("# frames: handle resident description file\n#10 1 0 art.amf\n#11 0 1 art.amf\n"
                                     "#12 0 0 art.amf\n#13 0 0 art.png\n#10 1 0 art.amf\n"))
     put("lists", "no-dot.lst", crlf("#20 0 0 0 1 art.png\n#21 0 0 0 1 nodot\n#22 0 0 0 1 dot.png\n"))
+    # LF lines, with the causes a load names: fields that are no numbers, a missing picture.
+    put("lists", "unix-lines.lst", "#1 1 0 0 1 art.png\n#2x 0 one 0 1 art.amf\n#3 0 0 9 1 art.amf\n#4 0\n"
+                                   "#5 0 0 0 1 missing.png\n#6 0 0 0 1 nodot\n")
 
 
 # --- INI files ------------------------------------------------------------------------------
@@ -151,6 +154,7 @@ def ini_seeds():
     put("ini", "unix-lines.ini", "[A]\nx=5\ny=false\n[B]\nk=v\n")
     put("ini", "gbk-names.ini", crlf("[\xc3\xfb\x5d]\n\xbc\xfc=\xd6\xb5\n[S\x81]\nk=1]2\n"))
     put("ini", "no-end.ini", "[S]\r\na=1")
+    put("ini", "mixed-lines.ini", "[S]\r\na=1\nb = 2 ;c\n\nc=3\r\n[T]\n  x=1\nv=7px\np=1,,2\n[U]\n")
     # UTF-8: read as GBK, the last byte of the section name would take its "]".
     put("ini", "utf8-names.ini", crlf("[\u4e2d]\n\u540d=\u503c\n").encode("utf-8") + b"[S\xe4\xb8]\r\nk=\xe4\xb8]2\r\n")
 
@@ -299,6 +303,9 @@ Position=130,100
     put("gui", "controls.ini", controls + "\0" + "\x03\x30\x02\x30\x03\x50\x02\x50\x04\x01\x05\x01\x00\x90")
     put("gui", "plain.ini", crlf("[Main]\nA=Hello\n\n[Hello]\nGUIType=3\nID=5\nCaption=Hi\nPosition=5,5\n"
                                  "[Bad]\nGUIType=999\nID=6\n") + "\0\x00\x10\x01\x10\x02\x10")
+    put("gui", "unix-lines.ini", "[Main]\nA=Hello\nB=Pic\nC=Missing\n\nContainer=Box\n[Box]\nGUIType=1\nID=4\n"
+                                 "File=art.amf\nPicture=0\n[Hello]\nGUIType=3\nID=5\nCaption=Hi\nPosition=5,x\n"
+                                 "[Pic]\nGUIType=2\nID=6\nFile=art.amf\nPicture=99\nCaption=Go\n" + "\0\x00\x10")
     put("gui", "ml.ini", crlf("[List]\nT=Lines\n[Lines]\nGUIType=260\nID=9\nWidth=60\nHeight=40\n"
                               "Caption=one two three four five six seven eight nine ten\n") + "\0")
 
@@ -338,6 +345,8 @@ fAlphaVar=0.3
     put("fx", "burst.ini", crlf("[FX]\nTextureFile=dot.png\nEmissionNum=40\nfLifetime=0.1\nfParticleLifeMin=0\n"
                                 "fParticleLifeMax=0.2\nfSpeedMin=5\nfSpeedMax=9\nSpread=360\nfSizeStart=1e30\n"
                                 "dwColorStart=0xFFFFFFFF\nfColorVar=2\nfAlphaVar=-1\n") + "\0\x3c\x00\x00\x00\x01\x01")
+    put("fx", "unix-lines.ini", "[FX]\nTextureFile=missing.png\nEmissionNum=5x\nfLifetime=-1\n"
+                                "fParticleLifeMin=1\nfParticleLifeMax=1\nfSizeStart=4\n" + "\0\x20\x40")
     put("fx", "no-texture.ini", crlf("[FX]\nfEmission=1e9\nfLifetime=2\nfParticleLifeMin=1\nfParticleLifeMax=1\n"
                                      "fXPosMin=-1e38\nfXPosMax=1e38\n"))
 

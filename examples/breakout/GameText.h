@@ -32,6 +32,11 @@ enum TextId {
     TEXT_BALL_SPEED,
     TEXT_PARTICLES,
     TEXT_PLAYER,
+    TEXT_MENU,
+    TEXT_PLAY,
+    TEXT_SETTINGS,
+    TEXT_QUIT,
+    TEXT_OK,
     TEXT_COUNT
 };
 

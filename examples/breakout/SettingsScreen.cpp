@@ -54,10 +54,14 @@ void SettingsScreen::Open() {
 }
 
 void SettingsScreen::Translate() {
-    const std::pair<DWORD, TextId> labels[] = {
-        {kLanguageLabel, TEXT_LANGUAGE}, {kParticlesLabel, TEXT_PARTICLES}, {kPlayerLabel, TEXT_PLAYER}};
-    for (const auto& label : labels)
-        if (auto* text = Find<GStatic>(label.first)) text->SetCaption(m_Text.Get(label.second));
+    if (!m_pWindow) return;
+    m_pWindow->SetCaption(m_Text.Get(TEXT_SETTINGS));
+    const std::pair<DWORD, TextId> captions[] = {{kLanguageLabel, TEXT_LANGUAGE},
+                                                 {kParticlesLabel, TEXT_PARTICLES},
+                                                 {kPlayerLabel, TEXT_PLAYER},
+                                                 {kDone, TEXT_OK}};
+    for (const auto& caption : captions)
+        if (CWindow* control = m_pWindow->GetSubWindow(caption.first)) control->SetCaption(m_Text.Get(caption.second));
     ShowSpeed();
 }
 

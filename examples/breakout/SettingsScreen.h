@@ -21,6 +21,7 @@ public:
     // Shows the window with the preferences' values.
     void Open();
     bool IsOpen() const { return m_pWindow && m_pWindow->IsShow(); }
+    // Puts the current language's texts into the window's captions.
     void Translate();
     // A message drained from the queue: whether it changed a preference or closed the window.
     Result Handle(const CMessage& message);

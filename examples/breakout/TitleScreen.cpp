@@ -1,6 +1,8 @@
 // TitleScreen: loading the menu, its clicks, and the title and table drawn over it.
 #include "TitleScreen.h"
 
+#include <utility>
+
 #include "Assets.h"
 #include "Court.h"
 
@@ -45,6 +47,11 @@ void TitleScreen::Enable(bool enable) {
 
 void TitleScreen::Translate() {
     if (!m_pMenu) return;
+    // Every caption of the screen, the window's and the buttons' too, in the player's language.
+    m_pMenu->SetCaption(m_Text.Get(TEXT_MENU));
+    const std::pair<DWORD, TextId> buttons[] = {{kPlay, TEXT_PLAY}, {kSettings, TEXT_SETTINGS}, {kQuit, TEXT_QUIT}};
+    for (const auto& button : buttons)
+        if (CWindow* control = m_pMenu->GetSubWindow(button.first)) control->SetCaption(m_Text.Get(button.second));
     for (int line = 0; line < 3; ++line)
         if (auto* help = dynamic_cast<GStatic*>(m_pMenu->GetSubWindow(kHelp + line)))
             help->SetCaption(m_Text.Get(TextId(TEXT_HELP_1 + line)));

@@ -20,7 +20,8 @@ public:
     void Show(bool show);
     // While the settings are open the menu takes no input.
     void Enable(bool enable);
-    // Puts the current language's texts into the screen's statics.
+    // Puts the current language's texts into the screen's captions: the window's, the
+    // buttons' and the statics'.
     void Translate();
     // The table's line to highlight (the game just played), or -1.
     void SetHighlight(int rank) { m_nHighlight = rank; }

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "BreakoutGame.h"
@@ -168,6 +170,22 @@ void PlayedSession() {
     const auto clickPlay = click(210, 250);  // the middle of the Play button
     auto release = [window] { VelmoraTest::InjectMouseButton(window, 0, false); };
     const Match& match = game.GetMatch();
+    // Whether every caption of the title and settings screens is in the language's text.
+    const auto inLanguage = [](Language language) {
+        GameText text;
+        text.Load("text.ini");
+        text.SetLanguage(language);
+        const std::pair<DWORD, TextId> captions[] = {{100, TEXT_MENU},    {101, TEXT_PLAY},     {102, TEXT_SETTINGS},
+                                                     {103, TEXT_QUIT},    {300, TEXT_SETTINGS}, {307, TEXT_OK},
+                                                     {310, TEXT_LANGUAGE}};
+        for (const auto& caption : captions) {
+            char shown[256] = "";
+            if (CWindow* control = GetGUIManager()->GetElement(caption.first)) control->GetCaption(shown);
+            if (std::string(shown) != text.Get(caption.second)) return false;
+        }
+        return true;
+    };
+    bool englishFirst = inLanguage(LANGUAGE_ENGLISH), translated = false;
     bool listShown = false, chineseSaved = false, countdownHeld = false, served = false, wideAfterFirstEnd = false,
          narrowAfterSecondEnd = false;
     int paddleAfterEnd = 0;
@@ -179,6 +197,7 @@ void PlayedSession() {
         {300, [&] { listShown = Brightness(PixelAt(250, 350)) > 200 && (PixelAt(250, 350) & 0xFF) > 0xA0; }},
         {300, click(398, 158)},  // the second radio box
         {400, release},
+        {450, [&] { translated = inLanguage(LANGUAGE_CHINESE); }},
         {500, click(400, 506)},  // OK
         {600, release},
         {700, [&] { chineseSaved = ChineseInSaveFile(game.SaveFilePath()); }},
@@ -213,6 +232,8 @@ void PlayedSession() {
              };
          }},
     });
+    Check(englishFirst, "the screens' captions start in English");
+    Check(translated, "choosing Chinese puts every caption of both screens in Chinese on the spot");
     Check(listShown, "the settings open with the player's name selected in the list");
     Check(chineseSaved, "the language picked in the settings is saved when they close");
     Check(countdownHeld, "a match left in its countdown does not serve the next one early");

@@ -80,7 +80,7 @@ TEST_F(IniTest, ReadStringFollowsTheLineFormat) {
         {" A ", "q", "1"},
         {"A", "onlyInSecond", nullptr},  // of two same-named sections only the first is read
         {"B", "k", "in B"},
-        {"L", "k", "v\n"},                             // a bare LF stays in the line's last field
+        {"L", "k", "v"},                               // a bare LF ends the line as CR LF does
         {"\x81\x5d", "\xC3\xFB", "\xB2\xE2\xCA\xD4"},  // GBK whose trail byte is "]"
         {"C", "x", nullptr},                           // "[" inside a line starts no section
         {"End", "last", "9"},                          // last line without a line break
@@ -317,6 +317,86 @@ TEST_F(IniTest, LineReadsWalkTheBody) {
     EXPECT_TRUE(Logged("Invalidate parameter! line -1 of [S]"));
 }
 
+TEST_F(IniTest, LfLinesReadAndWriteAsCrLfLinesDo) {
+    // Every reader of a file saved with LF lines gives what it gives for the CR LF file, and
+    // writes keep each file's own line ends.
+    const std::string crlf =
+        "; top\r\n[List]\r\nOk=MenuOk\r\nQuit = MenuQuit ; c\r\n\r\nContainer=Win\r\n"
+        "[Win]\r\nGUIType=1\r\nID=100\r\nFile=menu.amf\r\nUseRGN=false\r\n  in=1\r\ne=\r\nnokey\r\n"
+        "[\xB2\xE2]\r\n\xC3\xFB=\xCA\xD4//c\r\n[Last]\r\nz=9";
+    std::string lf;
+    for (size_t i = 0; i < crlf.size(); ++i)
+        if (!(crlf[i] == '\r' && i + 1 < crlf.size() && crlf[i + 1] == '\n')) lf += crlf[i];
+    auto a = Load(crlf);
+    WriteFile("lf.ini", lf);
+    CIniFile b("lf.ini");
+    ASSERT_EQ(b.GetIndexNum(), a->GetIndexNum());
+    char na[CIniFile::MAX_BUFFER], nb[CIniFile::MAX_BUFFER], va[CIniFile::MAX_BUFFER], vb[CIniFile::MAX_BUFFER];
+    for (int s = 0; s < a->GetIndexNum(); ++s) {
+        ASSERT_STREQ(b.GetIndex(s, nb), a->GetIndex(s, na));
+        EXPECT_EQ(b.GetContinueData(nb), a->GetContinueData(na)) << na;
+        for (int n = 0; n < 10; ++n) {
+            EXPECT_EQ(b.ReadString(nb, n, vb), a->ReadString(na, n, va)) << na << n;
+            EXPECT_STREQ(vb, va) << na << n;
+            const std::string key = Take(a->ReadDataName(na, n));
+            EXPECT_EQ(Take(b.ReadDataName(nb, n)), key) << na << n;
+            EXPECT_EQ(Take(b.ReadString(nb, key.c_str())), Take(a->ReadString(na, key.c_str()))) << na << key;
+        }
+    }
+    EXPECT_STREQ(b.ReadString("List", "Ok", vb, ""), "MenuOk");
+    EXPECT_FALSE(b.ReadBOOL("Win", "UseRGN", true));
+
+    for (CIniFile* ini : {a.get(), &b}) {
+        EXPECT_TRUE(ini->WriteString("List", "Ok", "Other"));
+        EXPECT_TRUE(ini->WriteInt("Win", "Width", 300));
+        EXPECT_TRUE(ini->WriteString("New", "k", "v"));
+        EXPECT_TRUE(ini->WriteString("Last", "y", "8"));
+    }
+    std::string expected;
+    for (char c : Text(*a))
+        if (c != '\r') expected += c;
+    EXPECT_EQ(Text(b), expected);
+}
+
+TEST_F(IniTest, ValuesThatAreNotWholeNumbersAreLogged) {
+    auto ini = Load(
+        "[N]\r\ni=12abc\r\nj=\r\nk=-7\r\nd=0xFFgg\r\ne=0x10\r\nf=1.5f\r\ng=2.5e1\r\n"
+        "p=10,,20\r\nq=10 20\r\nr=7\r\ns=0,0,96,32,1\r\nt=1,2,3,4\r\nv=1.5;x\r\nw=1,a\r\n");
+    EXPECT_EQ(ini->ReadInt("N", "i", 0), 12);
+    EXPECT_EQ(ini->ReadInt("N", "j", 5), 0);
+    EXPECT_EQ(ini->ReadInt("N", "k", 0), -7);
+    EXPECT_EQ(ini->ReadDWORD("N", "d", 0), 0xFFu);
+    EXPECT_EQ(ini->ReadDWORD("N", "e", 0), 16u);
+    EXPECT_FLOAT_EQ(ini->ReadFloat("N", "f", 0), 1.5f);
+    EXPECT_FLOAT_EQ(ini->ReadFloat("N", "g", 0), 25.0f);
+    EXPECT_EQ(GPoint(ini->ReadPoint("N", "p")), GPoint(10, 0));
+    EXPECT_EQ(GPoint(ini->ReadPoint("N", "q")), GPoint(10, 20));
+    EXPECT_EQ(GPoint(ini->ReadPoint("N", "r")), GPoint(7, 0));
+    EXPECT_EQ(GRect(ini->ReadRect("N", "s")), GRect(0, 0, 96, 32));
+    EXPECT_EQ(GRect(ini->ReadRect("N", "t")), GRect(1, 2, 3, 4));
+    const Vec2D v = ini->ReadVec2D("N", "v", Vec2D{});
+    EXPECT_EQ(Vector2D(v.x, v.y), Vector2D(1.5f, 0.0f));
+    const Vec3D w = ini->ReadVec3D("N", "w", Vec3D{});
+    EXPECT_EQ(std::vector<float>({w.x, w.y, w.z}), std::vector<float>({1.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(ini->ReadInt("N", 0, 0), 12);
+
+    const char* logged[] = {
+        "Key i of section [N] in file[t.ini]: the value [12abc] is not a number, read as 12",
+        "Key j of section [N] in file[t.ini]: the value [] is not a number, read as 0",
+        "Key d of section [N] in file[t.ini]: the value [0xFFgg] is not a number, read as 255",
+        "Key f of section [N] in file[t.ini]: the value [1.5f] is not a number, read as 1.5",
+        "Key p of section [N] in file[t.ini]: the value [10,,20] is not a point x,y, read as 10,0",
+        "the value [0,0,96,32,1] is not a rectangle left,top,right,bottom, read as 0,0,96,32",
+        "Key w of section [N] in file[t.ini]: the value [1,a] is not a vector x,y,z, read as 1,0,0",
+        "Line 0 of section [N] in file[t.ini]: the value [12abc] is not a number, read as 12",
+    };
+    for (const char* line : logged) EXPECT_TRUE(Logged(line)) << line;
+    const std::string log = ReadFile("ini_log.html");
+    size_t count = 0;
+    for (size_t at = log.find("is not a"); at != std::string::npos; at = log.find("is not a", at + 1)) ++count;
+    EXPECT_EQ(count, sizeof(logged) / sizeof(logged[0]));  // whole values, and "1.5;x" cut by its comment, pass
+}
+
 // --- Writing ---------------------------------------------------------------------------
 
 TEST_F(IniTest, WritesEditTheTextInPlace) {
@@ -346,10 +426,14 @@ TEST_F(IniTest, WritesEditTheTextInPlace) {
         {"[S]\r\na=1", "S", "n", "1", "[S]\r\na=1\r\nn=1\r\n"},
         {"[S]", "S", "k", "v", "[S]\r\nk=v\r\n"},
         {"[S]\r\na=1", "S", "a", "2", "[S]\r\na=2"},
-        // A value replaced before a bare LF gets a CR, so that it reads back without the LF.
-        {"[S]\na=1\nb=2\n", "S", "a", "9", "[S]\na=9\r\nb=2\n"},
-        {"[S]\na=1 \n", "S", "a", "false", "[S]\na=false\r\n"},
+        // A file with LF lines keeps them: new lines end as its first line does.
+        {"[S]\na=1\nb=2\n", "S", "a", "9", "[S]\na=9\nb=2\n"},
+        {"[S]\na=1 \n", "S", "a", "false", "[S]\na=false\n"},
         {"[S]\na=1 ;c\n", "S", "a", "2", "[S]\na=2;c\n"},
+        {"[S]\na=1\n\nz=9\n", "S", "b", "2", "[S]\na=1\nb=2\n\nz=9\n"},
+        {"[S]\na=1", "S", "n", "1", "[S]\na=1\nn=1\n"},
+        {"[S]\na=1\n", "T", "k", "v", "[S]\na=1\n\n[T]\nk=v\n"},
+        {"[S]\r\na=1\n", "S", "b", "2", "[S]\r\na=1\nb=2\r\n"},  // the first line decides
         {"[\x81\x5d]\r\n", "\x81\x5d", "k", "\xB2\xE2", "[\x81\x5d]\r\nk=\xB2\xE2\r\n"},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,7 @@
 // Buttons: state rectangles from "StateNum", and the pointer state machine with its messages
 // through the real main loop, with injected pointer moves and left-button events.
+#include <memory>
+
 #include "support/GuiFixture.h"
 
 namespace {
@@ -119,6 +121,54 @@ TEST_F(ButtonTest, TheMaskFollowsTheNormalImage) {
     ASSERT_EQ(game.events.size(), 1u);
     EXPECT_EQ(game.events[0].frame, 2);
     EXPECT_EQ(game.events[0].code, DWORD(GUI_EVENT_ENTER));
+}
+
+TEST_F(ButtonTest, ASetCaptionDrawsFromTheNextFrameAsALoadedOne) {
+    // Each text control's caption set by the game draws exactly as the same caption read from
+    // its file; the string textures cached for the old one do not stand in for it.
+    WriteAmf("button.amf", {Painted(80, 64, [](int x, int y) { return 0xFF000000 | DWORD(x * 2 + y); })});
+    const std::string quit = "Quit \xCD\xCB\xB3\xF6";  // "Quit 退出" in GBK
+    WriteIni("c.ini",
+             "[Old]\nID=7\nFile=button.amf\nPicture=0\nPosition=40,60\nColor=0xFFFFFF00\nCaption=Play\n"
+             "[New]\nID=7\nFile=button.amf\nPicture=0\nPosition=40,60\nColor=0xFFFFFF00\nCaption=" +
+                 quit + "\n");
+    const auto make = [](int type) -> std::unique_ptr<CWindow> {
+        switch (type) {
+            case GUI_TYPE_BUTTON: return std::make_unique<::Button>();
+            case GUI_TYPE_COOLBUTTON: return std::make_unique<CoolButton>();
+            case GUI_TYPE_STATIC: return std::make_unique<GStatic>();
+            default: return std::make_unique<MLStatic>();
+        }
+    };
+    for (int type : {GUI_TYPE_BUTTON, GUI_TYPE_COOLBUTTON, GUI_TYPE_STATIC, GUI_TYPE_MLSTATIC}) {
+        SCOPED_TRACE(type);
+        std::unique_ptr<CWindow> control = make(type), loaded = make(type);
+        control->LoadFromIni("c.ini", "Old");
+        loaded->LoadFromIni("c.ini", "New");
+        const auto before = Frame([&] { control->Render(); });
+        control->SetCaption(quit.c_str());
+        const auto after = Frame([&] { control->Render(); });
+        EXPECT_EQ(after, Frame([&] { loaded->Render(); }));
+        EXPECT_NE(after, before);
+        char caption[4096];
+        control->GetCaption(caption);
+        EXPECT_EQ(caption, quit);
+
+        // Too long for the caption (255 bytes; 4095 for MLStatic): refused, never cut.
+        const size_t limit = type == GUI_TYPE_MLSTATIC ? 4095 : 255;
+        VelmoraTest::TakeDebugOutput();
+        control->SetCaption(std::string(limit + 1, 'x').c_str());
+        control->SetCaption(nullptr);
+        control->GetCaption(caption);
+        EXPECT_EQ(caption, quit);
+        EXPECT_NE(VelmoraTest::TakeDebugOutput().find("]Caption of " + std::to_string(limit + 1) +
+                                                      " bytes for control 7 is longer than " + std::to_string(limit) +
+                                                      " bytes and was not set"),
+                  std::string::npos);
+        control->SetCaption(std::string(limit, 'y').c_str());
+        control->GetCaption(caption);
+        EXPECT_EQ(std::string(caption), std::string(limit, 'y'));
+    }
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // GUIManager: start-up and shut-down, description files (containers, elements, duplicate
 // IDs, bad elements), stacking, look-ups and removal, and the input offered top down with
 // dragging, through the real main loop.
+#include <algorithm>
+#include <filesystem>
+
 #include "support/GuiFixture.h"
 
 namespace {
@@ -43,9 +46,11 @@ TEST_F(GUIManagerTest, StartUpCreatesTheManagerAfterTheMessagesAndDestroyDeletes
 
 TEST_F(GUIManagerTest, TheMainMenuExamplePlacesItsButtonsInTheWindow) {
     WriteMenuArt();
-    WriteIni("menu.ini", kMainMenu);
+    // Saved with LF lines, as a Linux editor saves it.
+    WriteFile("menu.ini", kMainMenu);
     ASSERT_TRUE(manager->LoadFromFile("menu.ini"));
     EXPECT_TRUE(Errors().empty());
+    EXPECT_EQ(VelmoraTest::TakeDebugOutput(), "");
     ASSERT_EQ(manager->GetWindowCount(), 2);
     CWindow* window = manager->GetElement(100);
     CWindow* ok = manager->GetElement(101);
@@ -69,29 +74,58 @@ TEST_F(GUIManagerTest, BadFilesFailAtTheFirstBadLineAndKeepWhatWasBuilt) {
         "[Again]\nGUIType=2\nID=11\nFile=menu.dat\nPicture=1\n"
         "[NoID]\nGUIType=2\nFile=menu.dat\nPicture=1\n[Unknown]\nGUIType=999\nID=14\n"
         "[Box]\nGUIType=1\nID=100\n[Box2]\nGUIType=1\nID=200\n";
+    // Each failure names its cause: an error line, and for a duplicate ID a warning after the
+    // error saying where the ID was first used.
     struct Case {
         const char* lists;
         bool loads;
-        const char* error;  // "" for none
-        int windows;        // top-level windows after the load
+        const char* error;    // "" for none
+        const char* warning;  // "" for none
+        int windows;          // top-level windows after the load
         int defaultChildren;
     };
     const Case cases[] = {
-        {"", true, "", 1, 0},  // element sections alone build nothing
-        {"[L]\nx=A\ny=B\n", true, "", 1, 2},
-        {"[L]\nx=A\n[M]\nx=Again\ny=B\n", false, "Control ID[11] has been used in file[f.ini]index[Again]", 1, 1},
-        {"[L]\nx=A\nx=Missing\ny=B\n", false, "", 1, 1},  // GUIType 0
-        {"[L]\nx=A\nx=NoID\n", false, "", 1, 1},
-        {"[L]\nx=Unknown\n", false, "", 1, 0},
+        {"", true, "", "", 1, 0},  // element sections alone build nothing
+        {"[L]\nx=A\ny=B\n", true, "", "", 1, 2},
+        {"[L]\nx=A\n[M]\nx=Again\ny=B\n", false, "Control ID[11] has been used in file[f.ini]index[Again]",
+         "ID 11 of section [Again] in file[f.ini] was first used by section [A] in file[f.ini]", 1, 1},
+        {"[L]\nx=A\nmissing=Missing\ny=B\n", false,
+         "Key missing of list section [L] in file[f.ini] names the section [Missing], which the file does not have", "",
+         1, 1},
+        // A section without a GUIType is a list: the load has stopped before reaching it.
+        {"[L]\nx=A\nx=NoType\n[NoType]\nID=15\n", false, "Element section [NoType] in file[f.ini] has no GUIType", "",
+         1, 1},
+        {"[L]\nx=A\nx=NoID\n", false,
+         "Element section [NoID] in file[f.ini] has no ID (a control needs one other than 0)", "", 1, 1},
+        {"[L]\nx=Unknown\n", false,
+         "Element section [Unknown] in file[f.ini]: GUIType 999 is no control type (1 to 8, 256 to 260)", "", 1, 0},
+        {"[L]\nx=\n", false, "Key x of list section [L] in file[f.ini] names no element section", "", 1, 0},
         {"[L]\nx=A\n\nContainer=Box\n[M]\ny=B\n\nContainer=Box\n", false,
-         "Control ID[100] has been used in file[f.ini]index[Box]", 2, 0},
+         "Control ID[100] has been used in file[f.ini]index[Box]",
+         "ID 100 of container section [Box] of list section [M] in file[f.ini] was first used by container section "
+         "[Box] of list section [L] in file[f.ini]",
+         2, 0},
         // "Container" inside the run is taken as a control: the box's ID comes twice.
-        {"[L]\nx=A\nContainer=Box\n", false, "Control ID[100] has been used in file[f.ini]index[Box]", 2, 0},
-        {"[L]\ny=B\n\nContainer=Box2\n", true, "", 2, 0},
+        {"[L]\nx=A\nContainer=Box\n", false, "Control ID[100] has been used in file[f.ini]index[Box]",
+         "ID 100 of section [Box] in file[f.ini] was first used by container section [Box] of list section [L] in "
+         "file[f.ini]",
+         2, 0},
+        {"[L]\ny=B\n\nContainer=Box2\n", true, "", "", 2, 0},
+        // A container that is missing or has no ID is no error: the default container takes
+        // the controls, with a warning.
+        {"[L]\ny=B\n\nContainer=Bx\n", true, "",
+         "Key Container of list section [L] in file[f.ini]: the file has no section [Bx]; its controls go into the "
+         "default container",
+         1, 1},
+        {"[L]\ny=B\n\nContainer=NoID\n", true, "",
+         "Key Container of list section [L] in file[f.ini]: the section [NoID] has no ID; its controls go into the "
+         "default container",
+         1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lists);
         manager->Reset();
+        VelmoraTest::TakeDebugOutput();
         WriteIni("f.ini", std::string(c.lists) + elements);
         EXPECT_EQ(manager->LoadFromFile("f.ini"), c.loads);
         std::vector<std::string> errors = Errors();
@@ -101,9 +135,50 @@ TEST_F(GUIManagerTest, BadFilesFailAtTheFirstBadLineAndKeepWhatWasBuilt) {
         } else {
             EXPECT_TRUE(errors.empty());
         }
+        const std::string warnings = VelmoraTest::TakeDebugOutput();
+        if (*c.warning)
+            EXPECT_NE(warnings.find(std::string("]") + c.warning + "\r\n"), std::string::npos) << warnings;
+        else
+            EXPECT_EQ(warnings, "");
         EXPECT_EQ(manager->GetWindowCount(), c.windows);
         EXPECT_EQ(manager->GetDefaultContainer()->GetSubWindowsCount(), c.defaultChildren);
     }
+}
+
+TEST_F(GUIManagerTest, PicturesAndValuesThatDoNotLoadAreNamed) {
+    // The file loads; each picture that does not load, and each value that is not a number,
+    // gets a warning with its key, its section and its cause.
+    WriteMenuArt();
+    WriteFile("not.amf", "plain text, no AMF header at all");
+    std::remove("gone.amf");
+    WriteFile("p.ini",
+              "[L]\na=Gone\nb=Beyond\nc=NotAmf\nd=NoFile\ne=Odd\n"
+              "[Gone]\nGUIType=2\nID=1\nFile=gone.amf\nPicture=0\n"
+              "[Beyond]\nGUIType=1\nID=2\nFile=menu.dat\nPicture=1\nBackground=7\n"
+              "[NotAmf]\nGUIType=4\nID=3\nFile=not.amf\nPicture=0\n"
+              "[NoFile]\nGUIType=2\nID=4\nPicture=2\n"
+              "[Odd]\nGUIType=3\nID=5\nPosition=20,4O\nFontSize=12pt\nCaption=x\n");
+    VelmoraTest::TakeDebugOutput();
+    EXPECT_TRUE(manager->LoadFromFile("p.ini"));
+    const std::string warnings = VelmoraTest::TakeDebugOutput();
+    const std::string cwd = std::filesystem::current_path().string();
+    const std::string expected[] = {
+        "Key Picture of section [Gone] in file[p.ini]: picture 0 of [gone.amf] did not load; the name resolves to [" +
+            cwd + "/gone.amf]: no such file",
+        "Key Background of section [Beyond] in file[p.ini]: picture 7 of [menu.dat] did not load; the name resolves "
+        "to [" +
+            cwd + "/menu.dat]: the AMF file holds 3 pictures (0 to 2), not picture 7",
+        "Key Picture of section [NotAmf] in file[p.ini]: picture 0 of [not.amf] did not load; the name resolves to [" +
+            cwd + "/not.amf]: not an AMF file",
+        "Key Picture of section [NoFile] in file[p.ini]: picture 2 did not load; the section names no File",
+        "Key Position of section [Odd] in file[p.ini]: the value [20,4O] is not a point x,y, read as 20,4",
+        "Key FontSize of section [Odd] in file[p.ini]: the value [12pt] is not a number, read as 12",
+    };
+    for (const std::string& line : expected) EXPECT_NE(warnings.find("]" + line + "\r\n"), std::string::npos) << line;
+    // The errors the texture manager logs of the same loads come first, as they always did.
+    const std::vector<std::string> errors = Errors();
+    EXPECT_NE(std::find(errors.begin(), errors.end(), "Can't Load AMF[gone.amf]!"), errors.end());
+    EXPECT_EQ(manager->GetElement(5)->GetPosition(), GPoint(20, 4));
 }
 
 TEST_F(GUIManagerTest, FilesWithoutSectionsAndMissingPaths) {

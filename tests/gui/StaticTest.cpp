@@ -92,6 +92,31 @@ TEST_F(StaticTest, MultiLineTextBreaksIntoLinesOfTheFontsLength) {
     EXPECT_EQ(std::string(back), std::string(49, 'q') + kStart);
 }
 
+TEST_F(StaticTest, MultiLineWordWrapKeepsWordsWhole) {
+    // Twelve "alpha" and an "omega": the twelfth word would pass the 70-byte line.
+    std::string words;
+    for (int i = 0; i < 12; ++i) words += "alpha ";
+    words += "omega";
+    WriteIni("w.ini", "[W]\nGUIType=260\nID=41\nPosition=8,12\nCaption=" + words + "\nFontSize=12\nWordWrap=1\n" +
+                          "[Plain]\nGUIType=260\nID=42\nPosition=8,12\nCaption=" + words + "\nFontSize=12\n");
+    MLStatic wrapped, plain;
+    wrapped.LoadFromIni("w.ini", "W");
+    plain.LoadFromIni("w.ini", "Plain");
+    EXPECT_TRUE(wrapped.GetWordWrap());
+    EXPECT_FALSE(plain.GetWordWrap());  // the default: lines of 70 bytes, as before
+    const std::string first = words.substr(0, 65), second = words.substr(66);
+    auto pixels = Frame([&] { wrapped.Render(); });
+    EXPECT_TRUE(ShowsText(pixels, MaskOf(first), 8, 12, 0xFFFFFFFF));
+    EXPECT_TRUE(ShowsText(pixels, MaskOf(second), 8, 32, 0xFFFFFFFF));
+    EXPECT_EQ(wrapped.GetFontRect().Width(), MaskOf(first).width);
+    pixels = Frame([&] { plain.Render(); });
+    EXPECT_TRUE(ShowsText(pixels, MaskOf(words.substr(0, 70)), 8, 12, 0xFFFFFFFF));
+    EXPECT_TRUE(ShowsText(pixels, MaskOf(words.substr(70)), 8, 32, 0xFFFFFFFF));
+    // The setter switches it on the spot.
+    plain.SetWordWrap(true);
+    EXPECT_EQ(Frame([&] { plain.Render(); }), Frame([&] { wrapped.Render(); }));
+}
+
 TEST_F(StaticTest, CaptionsInBothEncodingsDrawAlikeAndAreCutBetweenCharacters) {
     const Chars title{{Ascii("G"), Ascii("o"), Ascii(" "), kCharZhong, kCharWen}};
     const Chars longCaption = Repeat({Ascii("a")}, kCharZhong, 200);  // past the 255-byte field either way

@@ -1,6 +1,7 @@
 // Particle systems on a started game: description files with their texture, and particles
 // drawn where the truncation rule puts them, in their colour, alone or batched.
 #include <array>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <utility>
@@ -146,6 +147,15 @@ TEST_F(ParticleDrawingTest, LoadIniFileReadsEveryKeyAndTheTexture) {
                                          0x000000FF,
                                          0.125f,
                                          0.75f};
+    // The same file saved with LF lines reads the same.
+    std::string lf = ReadFile("full.ini");
+    for (size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.erase(at, 1);
+    WriteFile("full-lf.ini", lf);
+    ParticleSystem fromLf;
+    fromLf.LoadIniFile("full-lf.ini");
+    EXPECT_EQ(WordsOf(fromLf.GetInfo()), WordsOf(expected));
+    EXPECT_EQ(fromLf.GetTexture(), white);
+
     ParticleSystem ps;
     ps.LoadIniFile("full.ini");
     EXPECT_EQ(WordsOf(ps.GetInfo()), WordsOf(expected));
@@ -187,6 +197,44 @@ TEST_F(ParticleDrawingTest, MissingFileGivesZeroParametersAndEmitsNothing) {
     ps.SetSystem(nullptr, white);
     EXPECT_EQ(ps.GetTexture(), 0u);
     EXPECT_EQ(Errors(), std::vector<std::string>(2, "Invalidate parameter!"));
+}
+
+TEST_F(ParticleDrawingTest, WhatADescriptionLacksIsNamed) {
+    WriteFile("plain.ini", "[Other]\nk=1\n");
+    WriteFile("bare.ini", "[FX]\nEmissionNum=3\n");
+    WriteFile("lost.ini", "[FX]\nTextureFile=nothere.png\nEmissionNum=3\n");
+    WriteFile("typo.ini", "[FX]\nTextureFile=white.png\nEmissionNum=3x\nfLifetime=one\n");
+    struct Case {
+        const char* file;
+        const char* error;    // the engine's error lines, "" for none
+        const char* warning;  // after them, "" for none
+    };
+    const Case cases[] = {
+        {"plain.ini", "Particle file[plain.ini] has no section [FX]: the effect emits nothing", ""},
+        {"bare.ini", "", "Section [FX] in file[bare.ini] has no key TextureFile: the particles have no picture"},
+        {"lost.ini", "Can't get image info from file[nothere.png]!",
+         "Key TextureFile of section [FX] in file[lost.ini]: [nothere.png] did not load; the name resolves to [*/"
+         "nothere.png]: no such file"},
+        {"typo.ini", "",
+         "Key EmissionNum of section [FX] in file[typo.ini]: the value [3x] is not a number, read as 3"},
+        {"typo.ini", "", "Key fLifetime of section [FX] in file[typo.ini]: the value [one] is not a number, read as 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        VelmoraTest::TakeDebugOutput();
+        ParticleSystem ps;
+        ps.LoadIniFile(c.file);
+        const std::vector<std::string> errors = Errors();
+        EXPECT_EQ(errors, *c.error ? std::vector<std::string>{c.error} : std::vector<std::string>{});
+        const std::string warnings = VelmoraTest::TakeDebugOutput();
+        std::string warning = c.warning;
+        const size_t star = warning.find('*');
+        if (star != std::string::npos) warning.replace(star, 1, std::filesystem::current_path().string());
+        if (*c.warning)
+            EXPECT_NE(warnings.find("]" + warning + "\r\n"), std::string::npos) << warnings;
+        else
+            EXPECT_EQ(warnings, "");
+    }
 }
 
 TEST_F(ParticleDrawingTest, ParticlesLandWhereTruncationPutsThem) {

@@ -390,6 +390,13 @@ TEST_F(FramesTest, BatchListFiles) {
     const std::string warnings = VelmoraTest::TakeDebugOutput();
     EXPECT_NE(warnings.find("Bad record in list file[frames.lst]!"), std::string::npos);
     EXPECT_NE(warnings.find("Frames Handle has been used![jump.amf]"), std::string::npos);
+    const std::string cwd = std::filesystem::current_path().string();
+    const std::string named[] = {
+        "Line 5 of list file[frames.lst]: [noext] did not load; the name resolves to [" + cwd + "/noext]: no such file",
+        "Line 6 of list file[frames.lst] has 2 of the 4 fields: handle, resident, description only, file",
+        "Line 8 of list file[frames.lst]: handle 1 already holds [walk.amf]",
+    };
+    for (const std::string& line : named) EXPECT_NE(warnings.find("]" + line + "\r\n"), std::string::npos) << line;
 
     EXPECT_FALSE(frames->BatchLoad("missing.lst"));
     EXPECT_FALSE(frames->BatchLoad(nullptr));

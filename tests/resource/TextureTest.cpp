@@ -3,6 +3,8 @@
 // run by EndScene on the manual clock, bad input, and copies.
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "support/LoadCost.h"
 #include "support/PictureBytes.h"
 #include "support/ResourceFixture.h"
@@ -287,14 +289,32 @@ TEST_F(TextureManagerTest, BatchListFiles) {
     }
     EXPECT_EQ(ReadLevel0(textures->GetTexture(4)), frame1.pixels);
     for (DWORD handle : {6u, 7u, 8u, 11u, 12u}) EXPECT_EQ(textures->GetTexture(handle), nullptr) << handle;
-    EXPECT_EQ(Errors(), std::vector<std::string>{"Can't get image info from file[dir.d/anim.amf]!"});
-    EXPECT_NE(VelmoraTest::TakeDebugOutput().find("Bad record in list file[textures.lst]!"), std::string::npos);
+    // Each problem is named with its line, after the line the load logged of it.
+    EXPECT_EQ(Errors(),
+              (std::vector<std::string>{
+                  "Can't get image info from file[dir.d/anim.amf]!",
+                  "Line 14 of list file[textures.lst]: the file name [noext] has no \".\"; the batch stops here"}));
+    const std::string cwd = std::filesystem::current_path().string();
+    std::string warnings = VelmoraTest::TakeDebugOutput();
+    const std::string named[] = {
+        "Line 8 of list file[textures.lst]: [dir.d/anim.amf] did not load; the name resolves to [" + cwd +
+            "/dir.d/anim.amf]: not a picture file the engine reads, or damaged",
+        "Bad record in list file[textures.lst]!",
+        "Line 9 of list file[textures.lst] has 3 of the 6 fields: handle, resident, description only, AMF picture, "
+        "mip levels, file",
+        "Line 12 of list file[textures.lst]: field 1 [9x] is not a number, read as 9",
+    };
+    for (const std::string& line : named) EXPECT_NE(warnings.find("]" + line + "\r\n"), std::string::npos) << line;
 
     // Without the stop the batch succeeds; records on taken handles warn.
-    WriteFile("more.lst", "#20 0 0 0 1 a.png\n#1 0 0 0 1 b.png\n");
+    WriteFile("more.lst", "#20 0 0 0 1 a.png\n#1 0 0 0 1 b.png\n#0 0 0 0 1 a.png\n");
     EXPECT_TRUE(textures->BatchLoad("more.lst"));
     EXPECT_NE(textures->GetTexture(20), nullptr);
-    EXPECT_NE(VelmoraTest::TakeDebugOutput().find("Texture Handle has been used![b.png]"), std::string::npos);
+    EXPECT_EQ(Errors(), std::vector<std::string>{"Invalidate parameter!"});
+    warnings = VelmoraTest::TakeDebugOutput();
+    EXPECT_NE(warnings.find("Texture Handle has been used![b.png]"), std::string::npos);
+    EXPECT_NE(warnings.find("]Line 2 of list file[more.lst]: handle 1 already holds [a.png]"), std::string::npos);
+    EXPECT_NE(warnings.find("]Line 3 of list file[more.lst]: handle 0 is not one of 1 to 5000"), std::string::npos);
 
     EXPECT_FALSE(textures->BatchLoad("missing.lst"));
     EXPECT_FALSE(textures->BatchLoad(""));

@@ -141,6 +141,7 @@ protected:
 // A GFont whose cache the tests can look into.
 class ProbeFont : public GFont {
 public:
+    using GFont::BreakLines;
     using GFont::GetIdleTexture;
     using GFont::m_TextureCache;
     // The cached entry that holds the text, or null.

@@ -1,6 +1,7 @@
 // GFont and the system font on the real device: what reaches the back buffer, the string
 // texture sizes, the cache and its aging, line breaking of single- and multi-byte text in
 // GBK and UTF-8.
+#include <iterator>
 #include <set>
 
 #include "support/Encodings.h"
@@ -236,6 +237,60 @@ TEST_F(FontTest, LineBreakingNeverSplitsACharacterInEitherEncoding) {
                         "A"),
               nullptr);
     EXPECT_NE(font.Find("\xE4\xB8\xAD"), nullptr);
+}
+
+// A text in an encoding: "Z" stands for 中 and "E" for é (a letter in UTF-8, a double-byte
+// character in GBK); other characters are themselves.
+std::string Spelled(const std::string& pattern, TextEncoding encoding) {
+    const Char e{"\xA8\xA6", "\xC3\xA9"};
+    std::string text;
+    for (char c : pattern) text += c == 'Z' ? kCharZhong.In(encoding) : c == 'E' ? e.In(encoding) : std::string(1, c);
+    return text;
+}
+
+TEST_F(FontTest, WordWrapBreaksLatinTextAtSpacesAndCjkTextAnywhere) {
+    const std::vector<TextEncoding> both(std::begin(kEncodings), std::end(kEncodings));
+    const std::vector<TextEncoding> gbk{TEXT_ENCODING_GBK}, utf8{TEXT_ENCODING_UTF8};
+    struct Case {
+        std::vector<TextEncoding> encodings;
+        DWORD lineCount;
+        std::string text;
+        std::vector<std::string> wrapped;  // with word wrap on
+        std::vector<std::string> cut;      // off, as before; empty: not checked
+    };
+    const Case cases[] = {
+        {both, 10, "hello world again", {"hello", "world", "again"}, {"hello worl", "d again"}},
+        {both, 10, "abcd efghi jk", {"abcd efghi", "jk"}, {"abcd efghi", " jk"}},
+        {both, 10, "hi    there you", {"hi", "there you"}, {"hi    ther", "e you"}},
+        // A word longer than the line is still cut.
+        {both, 10, "abcdefghijklmno", {"abcdefghij", "klmno"}, {}},
+        {both, 10, "ZZ abcdefg", {"ZZ", "abcdefg"}, {}},
+        // Beside a CJK character a line may end without a space; a Latin word stays whole.
+        {gbk, 8, "abcZZdef", {"abcZZ", "def"}, {"abcZZd", "ef"}},
+        {gbk, 8, "ab ZZZZ", {"ab ZZ", "ZZ"}, {}},
+        {utf8, 8, "ab ZZZZ", {"ab Z", "ZZ", "Z"}, {}},
+        // é is a letter in UTF-8: "EEEE" is one word there.
+        {utf8, 8, "ab EEEE", {"ab", "EEEE"}, {"ab EE", "EE"}},
+        {gbk, 8, "ab EEEE", {"ab EE", "EE"}, {}},
+    };
+    for (const Case& c : cases) {
+        for (TextEncoding encoding : c.encodings) {
+            EncodingScope scope(encoding);
+            SCOPED_TRACE(std::string(NameOf(encoding)) + " " + c.text);
+            ProbeFont font;
+            font.SetLineCount(c.lineCount);
+            const std::string text = Spelled(c.text, encoding);
+            std::vector<std::string> expected;
+            for (const std::string& line : c.cut) expected.push_back(Spelled(line, encoding));
+            if (!c.cut.empty()) {
+                EXPECT_EQ(font.BreakLines(text.c_str()), expected);
+            }
+            font.SetWordWrap(true);
+            expected.clear();
+            for (const std::string& line : c.wrapped) expected.push_back(Spelled(line, encoding));
+            EXPECT_EQ(font.BreakLines(text.c_str()), expected);
+        }
+    }
 }
 
 TEST_F(FontTest, TheSameTextDrawsTheSamePixelsInBothEncodings) {

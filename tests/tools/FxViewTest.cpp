@@ -47,6 +47,19 @@ TEST(FxViewTest, FiresTheEffectWhereAskedAndSavesTheLastFrame) {
     EXPECT_EQ(at(99, 203), 0x181818u);  // the background
 }
 
+TEST(FxViewTest, PrintsWhatTheLoadLogged) {
+    // Saved with LF lines; a value that is not a number is named, and the effect still runs.
+    std::filesystem::create_directories("game/art");
+    WritePng("game/art/white.png", Picture{4, 4, Pixels(16, 0xFFFFFFFF)});
+    WriteFile("game/art/typo.ini", "[FX]\nTextureFile=art/white.png\nEmissionNum=1\nfLifetime=forever\n");
+    Outcome r = RunViewer("game/art/typo.ini --frames 2");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("fxview: warning: Key fLifetime of section [FX] in file[art/typo.ini]: the value "
+                            "[forever] is not a number, read as 0"),
+              std::string::npos)
+        << r.output;
+}
+
 TEST(FxViewTest, BadInputGetsAMessageAndAFailingStatus) {
     WriteFile("plain.ini", "[Other]\r\nk=1\r\n");
     WriteFile("lost.ini", "[FX]\r\nTextureFile=nothere.png\r\n");

@@ -52,7 +52,7 @@ protected:
             if (schedule) schedule(hwnd, VelmoraTest::GetClock());
             viewer.Run();
             loads = viewer.LoadCount();
-            errors = viewer.LoadErrors();
+            lines = viewer.LoadLines();
             viewer.Destroy();
             DestroyWindow(hwnd);
         }
@@ -65,7 +65,7 @@ protected:
     }
 
     int loads = 0;
-    std::vector<std::string> errors;
+    std::vector<LoadLogLine> lines;
 };
 
 TEST_F(GuiViewTest, PrintsTheMessagesOfAClickAndSnapsTheScreen) {
@@ -82,7 +82,7 @@ TEST_F(GuiViewTest, PrintsTheMessagesOfAClickAndSnapsTheScreen) {
               "id=101 class=Button event=GUI_EVENT_PRESS param2=2\n"
               "id=101 class=Button event=GUI_EVENT_CLICK param2=2\n"
               "id=101 class=Button event=GUI_EVENT_LEAVE param2=2\n");
-    EXPECT_TRUE(errors.empty());
+    EXPECT_TRUE(lines.empty());
     const auto image = Snapshot("view.bmp");
     ASSERT_EQ(image.width, 320u);
     EXPECT_EQ(Pixel(image, 40, 30), kPanel & 0xFFFFFF);
@@ -106,9 +106,16 @@ TEST_F(GuiViewTest, ShowsTheErrorsOfALoad) {
     WriteScreen(40);
     WriteFile("view.ini", ReadFile("view.ini") + "[M]\r\nc=Again\r\n[Again]\r\nGUIType=2\r\nID=101\r\n");
     const std::string printed = View(3, nullptr);
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0], "Control ID[101] has been used in file[view.ini]index[Again]");
-    EXPECT_NE(printed.find("error: Control ID[101] has been used"), std::string::npos);
+    // The engine's lines say what and where; the last one that the load stopped there.
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].error);
+    EXPECT_EQ(lines[0].text, "Control ID[101] has been used in file[view.ini]index[Again]");
+    EXPECT_FALSE(lines[1].error);
+    EXPECT_EQ(lines[1].text,
+              "ID 101 of section [Again] in file[view.ini] was first used by section [Ok] in file[view.ini]");
+    EXPECT_TRUE(lines[2].error);
+    EXPECT_NE(printed.find("\nerror: Control ID[101] has been used"), std::string::npos);
+    EXPECT_NE(printed.find("\nwarning: ID 101 of section [Again]"), std::string::npos);
     // In red along the bottom of the screen; the panel built before the error stays.
     const auto image = Snapshot("view.bmp");
     int red = 0;
@@ -161,13 +168,20 @@ TEST(GuiViewProgramTest, RunsHeadlessAndAnswersBadInput) {
         int status;
         const char* says;
     };
-    WriteIni("bad.ini", "[L]\nx=Nothing\n");
+    // Files saved with LF lines, as Linux editors save them; each load's lines are printed.
+    WriteFile("bad.ini", "[L]\nx=Nothing\n");
+    WriteFile("odd.ini", "[L]\nx=Odd\n[Odd]\nGUIType=3\nID=1\nCaption=odd\nFontSize=12pt\n");
     // In UTF-8 the section name's last byte would pair with its "]" when read as GBK.
     WriteIni("utf8.ini", "[L]\nx=中\n[中]\nGUIType=3\nID=1\nCaption=中文\n");
     for (const Case& c :
          {Case{"", 2, "no description file"}, Case{"missing.ini", 2, "cannot read the file"},
           Case{"view.ini --frames", 2, "--frames needs a count"}, Case{"view.ini --size 10x10", 2, "--size needs"},
           Case{"view.ini --bogus", 2, "unknown option"}, Case{"bad.ini --frames 1", 3, "bad.ini has errors"},
+          Case{"bad.ini --frames 1", 3,
+               "error: Key x of list section [L] in file[bad.ini] names the section [Nothing], which the file does not "
+               "have"},
+          Case{"odd.ini --frames 1", 0,
+               "warning: Key FontSize of section [Odd] in file[odd.ini]: the value [12pt] is not a number, read as 12"},
           Case{"utf8.ini --frames 1", 3, "utf8.ini has errors"}, Case{"utf8.ini --frames 1 --utf8", 0, "1 frames"}}) {
         Outcome r = RunProgram(GUIVIEW, c.args);
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.output;

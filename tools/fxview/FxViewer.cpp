@@ -30,7 +30,12 @@ void FxViewer::Load() {
     m_nFileSize = std::filesystem::file_size(m_Options.file, error);
     // Released first, so that a changed texture file is read again.
     if (DWORD texture = m_System.GetTexture()) ReleaseTexture(texture);
+    const long mark = LoadLogMark();
     m_System.LoadIniFile(m_Options.file.c_str());
+    m_Lines = LoadLogLinesAfter(mark);
+    for (const LoadLogLine& line : m_Lines)
+        std::printf("fxview: %s: %s\n", line.error ? "error" : "warning", line.text.c_str());
+    std::fflush(stdout);
 }
 
 void FxViewer::WatchFile() {
@@ -73,6 +78,12 @@ void FxViewer::DrawStatus() {
                    m_Options.file.c_str(), m_System.GetParticlesAlive(), m_fShownUpdateMs, m_fShownDrawMs);
     DrawSingleLine(10, 30, 0xFFA0A0A0, false,
                    "Space: fire   S: stop   left button: drag the effect   the file reloads when saved");
+    // What the last load logged, along the bottom.
+    int y = GetWindowHeight() - 8 - 16 * static_cast<int>(m_Lines.size());
+    for (const LoadLogLine& line : m_Lines) {
+        DrawSingleLine(10, y, line.error ? 0xFFFF6060 : 0xFFFFC040, false, "%s", line.text.c_str());
+        y += 16;
+    }
 }
 
 void FxViewer::MainLoop() {

@@ -1,13 +1,17 @@
 // FxViewer: the window of fxview. It runs one particle effect from a description file, fires
 // it at a point or lets the pointer drag it, shows the live particle count with the system's
-// update and draw time per frame, and reloads the file when it changes on disk.
+// update and draw time per frame, reloads the file when it changes on disk, and shows and
+// prints the error and warning lines each load logged.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <velmora/Velmora.h>
+
+#include "LoadLog.h"
 
 class FxViewer : public CGameApp {
 public:
@@ -18,7 +22,8 @@ public:
         float x = -1, y = -1;  // where the effect is fired; negative: the window's centre
     };
 
-    explicit FxViewer(Options options) : m_Options(std::move(options)) {}
+    // The engine's log goes to VLMLog.html, from which the lines of each load are shown.
+    explicit FxViewer(Options options) : m_Options(std::move(options)) { SetDLLFileLog(true); }
 
     // Loads the effect and fires it.
     void Start();
@@ -50,4 +55,5 @@ private:
     std::filesystem::file_time_type m_FileTime{};
     std::uintmax_t m_nFileSize = 0;
     int m_nReloads = 0;
+    std::vector<LoadLogLine> m_Lines;  // the error and warning lines of the last load
 };

@@ -4,7 +4,8 @@
 // left button is held the effect follows the pointer. Space fires it again, S stops it.
 // The file is read again whenever it changes on disk. The texture's name is looked up from
 // the working directory, then from the file's folder upwards. Without a display it runs 120 frames
-// (or N) off-screen; --snap saves the last frame as a BMP file.
+// (or N) off-screen; --snap saves the last frame as a BMP file. What each load logs (a value
+// that is not a number, a texture that does not load) is printed and shown along the bottom.
 // Exit status: 0 done, 1 the file or its texture could not be read, 2 a usage error.
 #include <unistd.h>
 

@@ -4,45 +4,14 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
-constexpr char kLogFile[] = "VLMLog.html";
 constexpr DWORD kBackground = 0xFF3A4048;
 constexpr DWORD kErrorColor = 0xFFFF6060;
+constexpr DWORD kWarningColor = 0xFFFFC040;
 // How often the file's stamp is looked at.
 constexpr DWORD kCheckInterval = 250;
-
-long FileSize(const char* path) {
-    struct stat s {};
-    return stat(path, &s) == 0 ? long(s.st_size) : 0;
-}
-
-// The error records the log gained after `offset`, without their "[number][time]" prefix.
-std::vector<std::string> LogErrorsAfter(long offset) {
-    std::vector<std::string> errors;
-    std::ifstream in(kLogFile, std::ios::binary);
-    if (!in) return errors;
-    in.seekg(offset);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string log = text.str();
-    const std::string open = "color=\"#ff0000\">", close = "</font><br>";
-    for (size_t at = log.find(open); at != std::string::npos; at = log.find(open, at)) {
-        at += open.size();
-        const size_t end = log.find(close, at);
-        if (end == std::string::npos) break;
-        std::string line = log.substr(at, end - at);
-        const size_t time = line.find("][");
-        if (line.rfind("[", 0) == 0 && time != std::string::npos && line.find(']', time + 2) != std::string::npos)
-            line = line.substr(line.find(']', time + 2) + 1);
-        errors.push_back(line);
-        at = end;
-    }
-    return errors;
-}
 
 }  // namespace
 
@@ -127,18 +96,17 @@ void GuiViewer::Load() {
     manager->Reset();
     RemoveAllMessage();  // messages of the old windows point at deleted controls
     m_strStamp = Stamp();
-    const long logSize = FileSize(kLogFile);
+    const long mark = LoadLogMark();
     m_bLoaded = manager->LoadFromFile(m_Options.file.c_str());
-    m_Errors = LogErrorsAfter(logSize);
-    if (!m_bLoaded)
-        m_Errors.push_back(
-            "The file did not load completely: an element without a type or an ID, of an "
-            "unknown type, or a duplicate ID.");
+    m_Lines = LoadLogLinesAfter(mark);
+    // The lines above say why; this one says that the rest of the file was not read.
+    if (!m_bLoaded) m_Lines.push_back({true, "The file did not load completely: the load stopped there."});
     ++m_nLoads;
     WriteLog(INFO_NORMAL, "guiview: loaded %s (%d windows)%s", m_Options.file.c_str(), manager->GetWindowCount(),
              m_bLoaded ? "" : ", with errors");
     std::fprintf(m_pOut, "loaded %s%s\n", m_Options.file.c_str(), m_bLoaded ? "" : " with errors");
-    for (const std::string& error : m_Errors) std::fprintf(m_pOut, "error: %s\n", error.c_str());
+    for (const LoadLogLine& line : m_Lines)
+        std::fprintf(m_pOut, "%s: %s\n", line.error ? "error" : "warning", line.text.c_str());
     std::fflush(m_pOut);
 }
 
@@ -152,10 +120,16 @@ void GuiViewer::PrintMessages() {
     std::fflush(m_pOut);
 }
 
+bool GuiViewer::LastLoadHadErrors() const {
+    for (const LoadLogLine& line : m_Lines)
+        if (line.error) return true;
+    return !m_bLoaded;
+}
+
 void GuiViewer::DrawErrors() {
-    int y = GetWindowHeight() - 8 - 16 * int(m_Errors.size());
-    for (const std::string& error : m_Errors) {
-        DrawSingleLine(8, y, kErrorColor, false, "%s", error.c_str());
+    int y = GetWindowHeight() - 8 - 16 * int(m_Lines.size());
+    for (const LoadLogLine& line : m_Lines) {
+        DrawSingleLine(8, y, line.error ? kErrorColor : kWarningColor, false, "%s", line.text.c_str());
         y += 16;
     }
 }

@@ -1,7 +1,7 @@
 // GuiViewer: the game behind guiview. Loads a GUI description file into the main GUI
 // manager, feeds it input and draws it each frame on a plain background, prints every GUI
-// message as one line, reloads the file when it changes on disk, and shows the error lines
-// of the last load on screen.
+// message as one line, reloads the file when it changes on disk, and shows the error and
+// warning lines of the last load on screen.
 #pragma once
 
 #include <cstdio>
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include <velmora/Velmora.h>
+
+#include "LoadLog.h"
 
 struct GuiViewOptions {
     std::string file;  // the description file
@@ -32,8 +34,11 @@ public:
     int LoadCount() const { return m_nLoads; }
     // Whether the last load built everything the file describes.
     bool LastLoadSucceeded() const { return m_bLoaded; }
-    // The error lines of the last load, as the log has them, without their prefix.
-    const std::vector<std::string>& LoadErrors() const { return m_Errors; }
+    // The error and warning lines of the last load, as the log has them, without their
+    // prefix; a load that stopped early ends with a line that says so.
+    const std::vector<LoadLogLine>& LoadLines() const { return m_Lines; }
+    // Whether the last load stopped early or logged an error.
+    bool LastLoadHadErrors() const;
 
     // One line for a GUI message: control ID, class name, event name, second parameter.
     static std::string Describe(const CMessage& message);
@@ -52,7 +57,7 @@ private:
     int m_nFramesRun = 0;
     int m_nLoads = 0;
     bool m_bLoaded = false;
-    std::vector<std::string> m_Errors;
+    std::vector<LoadLogLine> m_Lines;
     std::string m_strStamp;
     DWORD m_dwLastCheck = 0;
 };

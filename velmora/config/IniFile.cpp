@@ -76,28 +76,49 @@ int32_t ParseLong(const char* text, char** end) {
 
 // 32-bit strtoul with base 0: a negative number is negated modulo 2^32; out of range
 // saturates to 0xFFFFFFFF.
-DWORD ParseDword(const char* text) {
-    long long value = std::strtoll(text, nullptr, 0);
+DWORD ParseDword(const char* text, char** end) {
+    long long value = std::strtoll(text, end, 0);
     if (value > 0xFFFFFFFFLL || value < -0xFFFFFFFFLL) return 0xFFFFFFFFu;
     return static_cast<DWORD>(value);
 }
 
 float ParseFloat(const char* text, char** end) { return static_cast<float>(std::strtod(text, end)); }
 
+// Numbers as a warning shows what was read.
+std::string NumberText(LONG value) { return std::to_string(value); }
+std::string NumberText(float value) {
+    char text[64];
+    FormatText(text, sizeof(text), "%g", static_cast<double>(value));
+    return text;
+}
+template <typename T>
+std::string NumberText(const T* values, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text.append(i > 0 ? "," : "").append(NumberText(values[i]));
+    return text;
+}
+
+// Whether a number parsed from text took all of it: "7px" reads as 7 and "" as 0, but neither
+// is what its writer meant.
+bool Whole(const char* text, const char* end) { return end != text && *end == '\0'; }
+
 // Parses count numbers separated by any one character; components after the end of the text
-// stay as they are (0).
+// stay as they are (0). Returns whether every component read was a whole number and nothing
+// followed the last one.
 template <typename T, typename Parse>
-void ParseComponents(const char* text, T* out, int count, Parse parse) {
+bool ParseComponents(const char* text, T* out, int count, Parse parse) {
     const char* p = text;
     for (int i = 0; i < count; ++i) {
         if (i > 0) {
-            if (*p == '\0') return;
+            if (*p == '\0') return true;
             ++p;
         }
         char* end = nullptr;
         out[i] = parse(p, &end);
+        if (end == p) return false;
         p = end;
     }
+    return *p == '\0';
 }
 
 }  // namespace
@@ -200,12 +221,9 @@ CIniFile::Field CIniFile::GetString(int32_t& pos) const {
     int32_t i = pos;
     while (i < m_nLength) {
         char c = m_pData[i];
-        if (c == '\n') {  // a bare LF ends the line but stays in its last field
-            field.end = i + 1;
-            pos = i + 1;
-            return field;
-        }
-        if (c == ';' || c == '\r' || c == ']' || c == '=' || (c == '/' && i + 1 < m_nLength && m_pData[i + 1] == '/')) {
+        // A bare LF ends a line as CR LF does: files written on Linux read as Windows-made ones.
+        if (c == ';' || c == '\r' || c == '\n' || c == ']' || c == '=' ||
+            (c == '/' && i + 1 < m_nLength && m_pData[i + 1] == '/')) {
             field.end = i;
             pos = i + 1;
             return field;
@@ -384,19 +402,37 @@ char* CIniFile::ReadString(const char* index, const char* name, char* buffer, in
     return buffer;
 }
 
+void CIniFile::WarnUnparsed(const char* index, const char* name, const std::string& value, const char* kind,
+                            const char* readAs) const {
+    WriteLog(INFO_WARNING, "Key %s of section [%s] in file[%s]: the value [%s] is not %s, read as %s", name, index,
+             m_szFileName, value.c_str(), kind, readAs);
+}
+
 int CIniFile::ReadInt(const char* index, const char* name, int defaultValue) {
     std::string value;
-    return ReadValue(index, name, value) ? ParseLong(value.c_str(), nullptr) : defaultValue;
+    if (!ReadValue(index, name, value)) return defaultValue;
+    char* end = nullptr;
+    const int32_t result = ParseLong(value.c_str(), &end);
+    if (!Whole(value.c_str(), end)) WarnUnparsed(index, name, value, "a number", NumberText(result).c_str());
+    return result;
 }
 
 DWORD CIniFile::ReadDWORD(const char* index, const char* name, DWORD defaultValue) {
     std::string value;
-    return ReadValue(index, name, value) ? ParseDword(value.c_str()) : defaultValue;
+    if (!ReadValue(index, name, value)) return defaultValue;
+    char* end = nullptr;
+    const DWORD result = ParseDword(value.c_str(), &end);
+    if (!Whole(value.c_str(), end)) WarnUnparsed(index, name, value, "a number", std::to_string(result).c_str());
+    return result;
 }
 
 float CIniFile::ReadFloat(const char* index, const char* name, float defaultValue) {
     std::string value;
-    return ReadValue(index, name, value) ? ParseFloat(value.c_str(), nullptr) : defaultValue;
+    if (!ReadValue(index, name, value)) return defaultValue;
+    char* end = nullptr;
+    const float result = ParseFloat(value.c_str(), &end);
+    if (!Whole(value.c_str(), end)) WarnUnparsed(index, name, value, "a number", NumberText(result).c_str());
+    return result;
 }
 
 bool CIniFile::ReadBOOL(const char* index, const char* name, bool defaultValue) {
@@ -410,14 +446,16 @@ bool CIniFile::ReadBOOL(const char* index, const char* name, bool defaultValue) 
 POINT CIniFile::ReadPoint(const char* index, const char* name) {
     LONG xy[2] = {0, 0};
     std::string value;
-    if (ReadValue(index, name, value)) ParseComponents(value.c_str(), xy, 2, ParseLong);
+    if (ReadValue(index, name, value) && !ParseComponents(value.c_str(), xy, 2, ParseLong))
+        WarnUnparsed(index, name, value, "a point x,y", NumberText(xy, 2).c_str());
     return POINT{xy[0], xy[1]};
 }
 
 RECT CIniFile::ReadRect(const char* index, const char* name) {
     LONG edges[4] = {0, 0, 0, 0};
     std::string value;
-    if (ReadValue(index, name, value)) ParseComponents(value.c_str(), edges, 4, ParseLong);
+    if (ReadValue(index, name, value) && !ParseComponents(value.c_str(), edges, 4, ParseLong))
+        WarnUnparsed(index, name, value, "a rectangle left,top,right,bottom", NumberText(edges, 4).c_str());
     return RECT{edges[0], edges[1], edges[2], edges[3]};
 }
 
@@ -425,7 +463,8 @@ Vec2D CIniFile::ReadVec2D(const char* index, const char* name, const Vec2D& defa
     float xy[2] = {0.0f, 0.0f};
     std::string value;
     if (!ReadValue(index, name, value)) return defaultValue;
-    ParseComponents(value.c_str(), xy, 2, ParseFloat);
+    if (!ParseComponents(value.c_str(), xy, 2, ParseFloat))
+        WarnUnparsed(index, name, value, "a vector x,y", NumberText(xy, 2).c_str());
     return Vec2D{xy[0], xy[1]};
 }
 
@@ -433,7 +472,8 @@ Vec3D CIniFile::ReadVec3D(const char* index, const char* name, const Vec3D& defa
     float xyz[3] = {0.0f, 0.0f, 0.0f};
     std::string value;
     if (!ReadValue(index, name, value)) return defaultValue;
-    ParseComponents(value.c_str(), xyz, 3, ParseFloat);
+    if (!ParseComponents(value.c_str(), xyz, 3, ParseFloat))
+        WarnUnparsed(index, name, value, "a vector x,y,z", NumberText(xyz, 3).c_str());
     return Vec3D{xyz[0], xyz[1], xyz[2]};
 }
 
@@ -489,7 +529,12 @@ int CIniFile::ReadInt(const char* index, int n, int defaultValue) {
         m_nReadSucceed = 0;
         return defaultValue;
     }
-    return ParseLong(value, nullptr);
+    char* end = nullptr;
+    const int32_t result = ParseLong(value, &end);
+    if (!Whole(value, end))
+        WriteLog(INFO_WARNING, "Line %d of section [%s] in file[%s]: the value [%s] is not a number, read as %d", n,
+                 index, m_szFileName, value, result);
+    return result;
 }
 
 char* CIniFile::ReadDataName(const char* index, int n) const {
@@ -523,10 +568,19 @@ bool CIniFile::WriteString(const char* index, const char* name, const char* valu
     pos = NextLinePos(section);
     while (pos < end) {
         char c = m_pData[pos];
-        if (c == '[' || c == ' ' || c == '\t' || c == ';' || c == '\r') break;
+        if (c == '[' || c == ' ' || c == '\t' || c == ';' || c == '\r' || c == '\n') break;
         pos = NextLinePos(pos);
     }
     return AddData(pos, name, value);
+}
+
+// Lines written into a file end as its first line does, so a file made on Linux stays LF and
+// one made on Windows stays CR LF; a text without a line break yet gets CR LF.
+const char* CIniFile::LineEnd() const {
+    const void* lf = m_nLength > 0 ? std::memchr(m_pData, '\n', static_cast<size_t>(m_nLength)) : nullptr;
+    if (!lf) return "\r\n";
+    const char* at = static_cast<const char*>(lf);
+    return at > m_pData && at[-1] == '\r' ? "\r\n" : "\n";
 }
 
 bool CIniFile::AddIndex(const char* index) {
@@ -537,15 +591,17 @@ bool CIniFile::AddIndex(const char* index) {
         return false;
     }
     char header[kValueBuffer];
-    size_t count = FormatText(header, sizeof(header), "\r\n[%s]\r\n", index);
+    const char* lineEnd = LineEnd();
+    size_t count = FormatText(header, sizeof(header), "%s[%s]%s", lineEnd, index, lineEnd);
     return Splice(m_nLength, 0, header, static_cast<int32_t>(count));
 }
 
 bool CIniFile::AddData(int32_t pos, const char* name, const char* value) {
     std::string line;
+    const char* lineEnd = LineEnd();
     // A last line without a line break is ended first, so the new line stands on its own.
-    if (pos > 0 && m_pData[pos - 1] != '\n') line = "\r\n";
-    line.append(name).append("=").append(value).append("\r\n");
+    if (pos > 0 && m_pData[pos - 1] != '\n') line = lineEnd;
+    line.append(name).append("=").append(value).append(lineEnd);
     return Splice(pos, 0, line.data(), static_cast<int32_t>(line.size()));
 }
 
@@ -554,13 +610,6 @@ bool CIniFile::AddData(int32_t pos, const char* name, const char* value) {
 bool CIniFile::ModifyData(int32_t pos, const char* value) {
     int32_t next = pos;
     Field old = GetString(next);
-    if (old.end > old.begin && m_pData[old.end - 1] == '\n') {
-        // A value before a bare LF would read back with the LF (WriteBOOL false would read
-        // true): the line gets the CR LF that every line written here ends with.
-        --old.end;
-        const std::string line = std::string(value) + "\r";
-        return Splice(pos, old.end - old.begin, line.data(), static_cast<int32_t>(line.size()));
-    }
     const size_t length = std::strlen(value);
     if (length > 0 && value[length - 1] == '/' && old.end < m_nLength && m_pData[old.end] == '/') {
         // The value's last "/" would join the comment's "//" and end the value one early.

@@ -9,10 +9,11 @@
 #include <velmora/core/VecRecords.h>
 #include <velmora/platform/win32/Types.h>
 
-// Text format: CR LF lines. "[name]" at the start of a line opens a section; "key = value"
-// lines follow. ";" and "//" start a comment anywhere in a line. Names compare exactly and
-// case-sensitively; values lose their leading and trailing spaces and tabs. Strings are GBK
-// bytes and are never converted.
+// Text format: lines end in CR LF or in a bare LF. "[name]" at the start of a line opens a
+// section; "key = value" lines follow. ";" and "//" start a comment anywhere in a line. Names
+// compare exactly and case-sensitively; values lose their leading and trailing spaces and
+// tabs. Strings are GBK bytes and are never converted. A typed read of a value that is not
+// wholly a number logs a warning.
 class VLM_API CIniFile {
 public:
     // Bytes (NUL included) that the buffer forms without a size argument may fill. Longer
@@ -33,6 +34,8 @@ public:
     bool Open(const char* fileName);
     // Writes the text back byte for byte; null means the name of the last Open.
     bool Save(const char* fileName = nullptr);
+    // The name given to the last Open ("" when none was), as log lines name the file.
+    const char* GetFileName() const { return m_szFileName; }
     // 1 if the last read found its key, else 0.
     int IsReadSucceed() const { return m_nReadSucceed; }
 
@@ -78,8 +81,9 @@ public:
 
     // Writes change the text in memory only. A missing section is appended; a missing key
     // joins the run of lines under its section's header; an existing value is replaced and
-    // its comment kept. False for null arguments and for names or values the format can't
-    // hold (line breaks, ";", "=", "]" or "//" in names).
+    // its comment kept. New lines end as the text's first line does (CR LF when it has no line
+    // break yet). False for null arguments and for names or values the format can't hold
+    // (line breaks, ";", "=", "]" or "//" in names).
     bool WriteString(const char* index, const char* name, const char* value);
     bool WriteInt(const char* index, const char* name, int value);
     // Hexadecimal with the "0x" prefix, so that ReadDWORD reads it back.
@@ -112,8 +116,12 @@ protected:
     int32_t BodyLinePos(const char* index, int n) const;
     bool FindValue(const char* index, const char* name, Field& value);
     bool ReadValue(const char* index, const char* name, std::string& value);
+    // Logs a value that a typed read could not take whole, and what it was read as.
+    void WarnUnparsed(const char* index, const char* name, const std::string& value, const char* kind,
+                      const char* readAs) const;
     int32_t CopyField(Field field, char* buffer, int bufferSize, const char* caller) const;
     char* NewString(Field field) const;
+    const char* LineEnd() const;
     bool AddIndex(const char* index);
     bool AddData(int32_t pos, const char* name, const char* value);
     bool ModifyData(int32_t pos, const char* value);

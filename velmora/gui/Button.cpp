@@ -6,6 +6,7 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
+#include <velmora/gui/detail/GuiPicture.h>
 #include <velmora/input/Input.h>
 #include <velmora/resource/TextureManager.h>
 #include <velmora/text/Font.h>
@@ -38,8 +39,7 @@ bool Button::LoadFromIni(const char* file, const char* section) {
 
     if (hasPicture) {
         ReleasePicture(m_hPicture);
-        if (CTextureManager* textures = vlm_engine::GuiTextures())
-            m_hPicture = textures->LoadAMFTexture(m_szFile, picture, MEM_AUTO, 1);
+        m_hPicture = vlm_engine::LoadGuiPicture(ini, section, "Picture", m_szFile, picture);
         int width = 0, height = 0;
         if (IsZeroRect(m_rcSrc) && PictureSize(m_hPicture, &width, &height)) m_rcSrc = GRect(0, 0, width, height);
     }

@@ -2,7 +2,9 @@
 #include <velmora/gui/GUIManager.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
+#include <string>
 
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
@@ -18,6 +20,33 @@
 #include <velmora/gui/ScrollBar.h>
 #include <velmora/gui/Slider.h>
 #include <velmora/gui/Static.h>
+#include <velmora/gui/detail/GuiPicture.h>
+
+namespace {
+
+// Says why a line of a list section built no control: the element section it names is missing,
+// or has no known GUIType, or no ID.
+void ReportBadElement(CIniFile& ini, const char* path, const char* list, int line, const char* element, int type,
+                      bool created, int id) {
+    std::unique_ptr<char[]> key(ini.ReadDataName(list, line));
+    const char* keyName = key ? key.get() : "";
+    if (!*element)
+        WriteLog(INFO_ERROR, "Key %s of list section [%s] in file[%s] names no element section", keyName, list, path);
+    else if (!vlm_engine::HasSection(ini, element))
+        WriteLog(INFO_ERROR,
+                 "Key %s of list section [%s] in file[%s] names the section [%s], which the file does not have",
+                 keyName, list, path, element);
+    else if (type == 0)
+        WriteLog(INFO_ERROR, "Element section [%s] in file[%s] has no GUIType", element, path);
+    else if (!created)
+        WriteLog(INFO_ERROR, "Element section [%s] in file[%s]: GUIType %d is no control type (1 to 8, 256 to 260)",
+                 element, path, type);
+    else if (id == 0)
+        WriteLog(INFO_ERROR, "Element section [%s] in file[%s] has no ID (a control needs one other than 0)", element,
+                 path);
+}
+
+}  // namespace
 
 GUIManager::GUIManager() : m_pDefaultContainer(new CWindow(nullptr)) { m_WindowList.push_back(m_pDefaultContainer); }
 
@@ -104,6 +133,7 @@ void GUIManager::RemoveAll() {
     windows.swap(m_WindowList);
     for (CWindow* window : windows) delete window;
     m_IDMap.clear();
+    m_IDOrigin.clear();
     m_pDefaultContainer = nullptr;
 }
 
@@ -124,12 +154,17 @@ void GUIManager::Render() {
     for (CWindow* window : m_WindowList) window->Render();
 }
 
-bool GUIManager::RegisterID(DWORD id, CWindow* window, const char* path, const char* section) {
+bool GUIManager::RegisterID(DWORD id, CWindow* window, const char* path, const char* section,
+                            const std::string& origin) {
     if (m_IDMap.count(id)) {
         WriteLog(INFO_ERROR, "Control ID[%d] has been used in file[%s]index[%s]", int(id), path, section);
+        auto first = m_IDOrigin.find(id);
+        WriteLog(INFO_WARNING, "ID %d of %s was first used by %s", int(id), origin.c_str(),
+                 first != m_IDOrigin.end() ? first->second.c_str() : "a window of the game");
         return false;
     }
     m_IDMap[id] = window;
+    m_IDOrigin[id] = origin;
     return true;
 }
 
@@ -145,11 +180,20 @@ bool GUIManager::LoadFromFile(const char* path) {
         // A list section: its container, then the run of control lines under its header.
         ini.ReadString(section, "Container", containerName, sizeof(containerName), "");
         const int containerID = containerName[0] ? ini.ReadInt(containerName, "ID", 0) : 0;
+        if (containerName[0] && !containerID)
+            WriteLog(INFO_WARNING,
+                     "Key Container of list section [%s] in file[%s]: %s [%s]%s; its controls go into "
+                     "the default container",
+                     section, path,
+                     vlm_engine::HasSection(ini, containerName) ? "the section" : "the file has no section",
+                     containerName, vlm_engine::HasSection(ini, containerName) ? " has no ID" : "");
         CWindow* container = nullptr;
         if (containerName[0] && containerID) {
             container = CreateControl(GUI_TYPE_WINDOW, nullptr);
             if (!container) return false;
-            if (!RegisterID(DWORD(containerID), container, path, containerName)) {
+            const std::string origin = std::string("container section [") + containerName + "] of list section [" +
+                                       section + "] in file[" + path + "]";
+            if (!RegisterID(DWORD(containerID), container, path, containerName, origin)) {
                 delete container;
                 return false;
             }
@@ -167,10 +211,12 @@ bool GUIManager::LoadFromFile(const char* path) {
             const int id = ini.ReadInt(elementName, "ID", 0);
             CWindow* element = type ? CreateControl(type, container) : nullptr;
             if (!element || id == 0) {
+                ReportBadElement(ini, path, section, line, elementName, type, element != nullptr, id);
                 delete element;
                 return false;
             }
-            if (!RegisterID(DWORD(id), element, path, elementName)) {
+            if (!RegisterID(DWORD(id), element, path, elementName,
+                            std::string("section [") + elementName + "] in file[" + path + "]")) {
                 delete element;
                 return false;
             }
@@ -179,9 +225,12 @@ bool GUIManager::LoadFromFile(const char* path) {
             // A radio group's boxes carry IDs of their own.
             if (type == GUI_TYPE_RADIOGROUP) {
                 const RadioGroup* group = static_cast<const RadioGroup*>(element);
-                for (int i = 0; i < group->GetElementNum(); ++i)
-                    if (!RegisterID(group->GetElement(i)->GetID(), group->GetElement(i), path, elementName))
+                for (int i = 0; i < group->GetElementNum(); ++i) {
+                    const std::string origin =
+                        "key SubID" + std::to_string(i) + " of section [" + elementName + "] in file[" + path + "]";
+                    if (!RegisterID(group->GetElement(i)->GetID(), group->GetElement(i), path, elementName, origin))
                         return false;
+                }
             }
         }
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include <velmora/Export.h>
@@ -55,8 +56,11 @@ protected:
     std::map<DWORD, CWindow*> m_IDMap;
 
 private:
-    // The ID is new to the map; otherwise logs the duplicate.
-    bool RegisterID(DWORD id, CWindow* window, const char* path, const char* section);
+    // The ID is new to the map; otherwise logs the duplicate and, from `origin` ("section
+    // [Ok] in file[menu.ini]"), where each of the two uses lies.
+    bool RegisterID(DWORD id, CWindow* window, const char* path, const char* section, const std::string& origin);
+    // Where each ID of m_IDMap was first used: "section [Ok] in file[menu.ini]".
+    std::map<DWORD, std::string> m_IDOrigin;
     // The top-level windows as they stood when the frame's input walk began: a window
     // raised while handling the input must not disturb the walk.
     std::vector<CWindow*> m_EventOrder;

@@ -10,6 +10,7 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
+#include <velmora/gui/detail/GuiPicture.h>
 #include <velmora/input/Input.h>
 #include <velmora/resource/TextureManager.h>
 
@@ -149,19 +150,23 @@ bool GListBox::LoadFromIni(const char* file, const char* section) {
     const DWORD background = ini.ReadDWORD(section, "BackGround", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hBackPicture);
-        m_hBackPicture = LoadAMFTexture(m_szFile, background);
+        m_hBackPicture = vlm_engine::LoadGuiPicture(ini, section, "BackGround", m_szFile, background);
+    } else if (!m_hBackPicture) {
+        WriteLog(INFO_WARNING, "Section [%s] in file[%s]: a list box needs the key BackGround", section, file);
     }
     if (!m_hBackPicture) return false;
     const DWORD highlight = ini.ReadDWORD(section, "HighLight", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hHighLight);
-        m_hHighLight = LoadAMFTexture(m_szFile, highlight);
+        m_hHighLight = vlm_engine::LoadGuiPicture(ini, section, "HighLight", m_szFile, highlight);
+    } else if (!m_hHighLight) {
+        WriteLog(INFO_WARNING, "Section [%s] in file[%s]: a list box needs the key HighLight", section, file);
     }
     if (!m_hHighLight) return false;
     const DWORD picture = ini.ReadDWORD(section, "Picture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hPicture);
-        m_hPicture = LoadAMFTexture(m_szFile, picture);
+        m_hPicture = vlm_engine::LoadGuiPicture(ini, section, "Picture", m_szFile, picture);
         int width = 0, height = 0;
         if (IsZeroRect(m_rcSrc) && PictureSize(m_hPicture, &width, &height)) m_rcSrc = GRect(0, 0, width, height);
     }
@@ -174,7 +179,9 @@ bool GListBox::LoadFromIni(const char* file, const char* section) {
 
     char bar[CIniFile::MAX_BUFFER];
     ini.ReadString(section, "ScrollBar", bar, sizeof(bar), "");
-    m_pScrollBar->LoadFromIni(file, bar);
+    if (!m_pScrollBar->LoadFromIni(file, bar) && !vlm_engine::HasSection(ini, bar))
+        WriteLog(INFO_WARNING, "Key ScrollBar of section [%s] in file[%s]: the file has no section [%s]", section, file,
+                 bar);
     // The list scrolls up and down whatever the bar's section says.
     m_pScrollBar->SetHorizontal(false);
     m_pScrollBar->SetSize(m_pScrollBar->GetMinWidth(), m_rcSrc.Height());

@@ -5,6 +5,7 @@
 
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
+#include <velmora/gui/detail/GuiCaption.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
 
@@ -27,12 +28,13 @@ bool MLStatic::LoadFromIni(const char* file, const char* section) {
     ini.ReadString(section, "FontName", face, sizeof(face), vlm_engine::kGuiDefaultFace);
     const int size = ini.ReadInt(section, "FontSize", 16);
     m_Font.CreateFontA(face, DWORD(size), 0, 400);
+    m_Font.SetWordWrap(ini.ReadBOOL(section, "WordWrap", false));
     OffsetByParent();
     return true;
 }
 
 void MLStatic::SetCaption(const char* text) {
-    if (!text || std::strlen(text) > sizeof(m_szText) - 1) return;
+    if (!vlm_engine::CaptionFits(text, sizeof(m_szText), m_dwID)) return;
     std::strcpy(m_szText, text);
 }
 

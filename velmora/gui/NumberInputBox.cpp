@@ -12,6 +12,7 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
+#include <velmora/gui/detail/GuiPicture.h>
 #include <velmora/input/Input.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/TextureManager.h>
@@ -135,16 +136,14 @@ bool CNumberInputBox::LoadFromIni(const char* file, const char* section) {
     const DWORD picture = ini.ReadDWORD(section, "Picture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hPicture);
-        if (CTextureManager* textures = vlm_engine::GuiTextures())
-            m_hPicture = textures->LoadAMFTexture(m_szFile, picture, MEM_AUTO, 1);
+        m_hPicture = vlm_engine::LoadGuiPicture(ini, section, "Picture", m_szFile, picture);
         int width = 0, height = 0;
         if (IsZeroRect(m_rcSrc) && PictureSize(m_hPicture, &width, &height)) m_rcSrc = GRect(0, 0, width, height);
     }
     const DWORD cursor = ini.ReadDWORD(section, "Cursor", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hCursor);
-        if (CTextureManager* textures = vlm_engine::GuiTextures())
-            m_hCursor = textures->LoadAMFTexture(m_szFile, cursor, MEM_AUTO, 1);
+        m_hCursor = vlm_engine::LoadGuiPicture(ini, section, "Cursor", m_szFile, cursor);
     }
     m_nWidth = m_rcSrc.Width();
     m_nHeight = m_rcSrc.Height();

@@ -11,6 +11,7 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
+#include <velmora/gui/detail/GuiPicture.h>
 #include <velmora/input/Input.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/TextureManager.h>
@@ -206,7 +207,7 @@ bool GScrollBar::LoadButton(CIniFile& ini, const char* section, const char* key,
     const DWORD index = ini.ReadDWORD(section, key, 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(button->hPicture);
-        button->hPicture = LoadAMFTexture(m_szFile, index);
+        button->hPicture = vlm_engine::LoadGuiPicture(ini, section, key, m_szFile, index);
     }
     int width = 0, height = 0;
     if (!PictureSize(button->hPicture, &width, &height)) return false;
@@ -246,7 +247,7 @@ bool GScrollBar::LoadFromIni(const char* file, const char* section) {
     const DWORD pin = ini.ReadDWORD(section, "PinPicture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hPin);
-        m_hPin = LoadAMFTexture(m_szFile, pin);
+        m_hPin = vlm_engine::LoadGuiPicture(ini, section, "PinPicture", m_szFile, pin);
     }
     int width = 0, height = 0;
     if (!PictureSize(m_hPin, &width, &height)) {

@@ -10,6 +10,7 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
+#include <velmora/gui/detail/GuiPicture.h>
 #include <velmora/input/Input.h>
 #include <velmora/resource/TextureManager.h>
 
@@ -99,7 +100,7 @@ bool CSlider::LoadFromIni(const char* file, const char* section) {
     const DWORD picture = ini.ReadDWORD(section, "Picture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hPicture);
-        m_hPicture = LoadAMFTexture(m_szFile, picture);
+        m_hPicture = vlm_engine::LoadGuiPicture(ini, section, "Picture", m_szFile, picture);
         if (PictureSize(m_hPicture, &width, &height)) {
             if (IsZeroRect(m_rcSrc)) m_rcSrc = GRect(0, 0, width, height);
             m_nFrameCell = height;
@@ -119,7 +120,7 @@ bool CSlider::LoadFromIni(const char* file, const char* section) {
     const DWORD button = ini.ReadDWORD(section, "BtnPicture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hButton);
-        m_hButton = LoadAMFTexture(m_szFile, button);
+        m_hButton = vlm_engine::LoadGuiPicture(ini, section, "BtnPicture", m_szFile, button);
         if (IsZeroRect(m_rcButton) && PictureSize(m_hButton, &width, &height)) m_rcButton = GRect(0, 0, width, height);
     }
     if (IsZeroRect(m_rcButton)) {

@@ -5,6 +5,7 @@
 
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
+#include <velmora/gui/detail/GuiCaption.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
 
@@ -33,7 +34,7 @@ bool GStatic::LoadFromIni(const char* file, const char* section) {
 }
 
 void GStatic::SetCaption(const char* text) {
-    if (!text || std::strlen(text) > sizeof(m_szCaption) - 1) return;
+    if (!vlm_engine::CaptionFits(text, sizeof(m_szCaption), m_dwID)) return;
     std::strcpy(m_szCaption, text);
     m_rcSrc = m_Font.GetStringRect(m_szCaption);
 }

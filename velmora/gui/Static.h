@@ -16,10 +16,10 @@ public:
     // "FontName" (default SimSun) and "FontSize" (default 16) make the font.
     bool LoadFromIni(const char* file, const char* section) override;
 
-    // Null and texts over 255 characters are ignored.
-    void SetCaption(const char* text);
+    // Null and texts over 255 characters are ignored; the text's extent follows.
+    void SetCaption(const char* text) override;
     // Copies the caption into a buffer of at least 256 bytes.
-    void GetCaption(char* buffer) const;
+    void GetCaption(char* buffer) const override;
     bool IsLeft() const { return m_bLeft; }
     void SetLeft(bool left) { m_bLeft = left; }
     // The text's extent, (0, 0, width, height): the hit area from the position.

@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include <velmora/config/IniFile.h>
 #include <velmora/core/Log.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/gui/GUIManager.h>
+#include <velmora/gui/detail/GuiCaption.h>
 #include <velmora/gui/detail/GuiEngine.h>
 #include <velmora/gui/detail/GuiGeometry.h>
+#include <velmora/gui/detail/GuiPicture.h>
 #include <velmora/input/Input.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/resource/TextureManager.h>
@@ -115,6 +118,14 @@ void CWindow::SetWidth(int width) { m_nWidth = vlm_engine::GuiCoordinate(width);
 
 void CWindow::SetHeight(int height) { m_nHeight = vlm_engine::GuiCoordinate(height); }
 
+void CWindow::SetCaption(const char* text) {
+    if (vlm_engine::CaptionFits(text, sizeof(m_szCaption), m_dwID)) std::strcpy(m_szCaption, text);
+}
+
+void CWindow::GetCaption(char* buffer) const {
+    if (buffer) std::strcpy(buffer, m_szCaption);
+}
+
 void CWindow::Show(bool show) {
     if (!show) {
         m_dwAttrib &= ~DWORD(GUI_ATTRIB_SHOW);
@@ -215,7 +226,7 @@ bool CWindow::LoadFromIni(const char* file, const char* section) {
     const DWORD picture = ini.ReadDWORD(section, "Picture", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hPicture);  // a second load must not keep the first picture's reference
-        m_hPicture = LoadAMFTexture(m_szFile, picture);
+        m_hPicture = vlm_engine::LoadGuiPicture(ini, section, "Picture", m_szFile, picture);
         if (IsZeroRect(m_rcSrc) && PictureSize(m_hPicture, &pictureWidth, &pictureHeight))
             m_rcSrc = GRect(0, 0, pictureWidth, pictureHeight);
     }
@@ -228,12 +239,12 @@ bool CWindow::LoadFromIni(const char* file, const char* section) {
     const DWORD background = ini.ReadDWORD(section, "Background", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hBackground);
-        m_hBackground = LoadAMFTexture(m_szFile, background);
+        m_hBackground = vlm_engine::LoadGuiPicture(ini, section, "Background", m_szFile, background);
     }
     const DWORD header = ini.ReadDWORD(section, "Header", 0);
     if (ini.IsReadSucceed()) {
         ReleasePicture(m_hHeader);
-        m_hHeader = LoadAMFTexture(m_szFile, header);
+        m_hHeader = vlm_engine::LoadGuiPicture(ini, section, "Header", m_szFile, header);
     }
 
     m_nWidth = vlm_engine::ReadGuiCoordinate(ini, section, "Width", m_rcSrc.Width());

@@ -99,6 +99,13 @@ public:
     // The first direct child with the ID, or null.
     virtual CWindow* GetSubWindow(DWORD id) const;
 
+    // The caption: the title in a window's header, the text on a button. Drawn from the next
+    // frame. Null and texts over 255 bytes are refused (the latter with a warning), so a
+    // caption is never cut inside a character.
+    virtual void SetCaption(const char* text);
+    // Copies the caption into a buffer of at least 256 bytes.
+    virtual void GetCaption(char* buffer) const;
+
     DWORD GetID() const { return m_dwID; }
     void SetID(DWORD id) { m_dwID = id; }
     DWORD GetType() const { return m_dwType; }

@@ -10,8 +10,10 @@
 #include <velmora/core/Vector2D.h>
 #include <velmora/core/detail/FastMath.h>
 #include <velmora/graphics/Render.h>
+#include <velmora/platform/win32/FileSystem.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/TextureManager.h>
+#include <velmora/resource/detail/LoadFailure.h>
 
 namespace {
 
@@ -83,6 +85,7 @@ void ParticleSystem::LoadIniFile(const char* fileName) {
     char texture[CIniFile::MAX_BUFFER];
     ini.ReadString(kSection, "TextureFile", texture, sizeof texture, "");
     m_dwTexture = ::LoadTexture(texture);
+    ReportLoad(ini, texture);
     m_fX = m_fPrevX = ini.ReadFloat(kSection, "fPositionX", 0.0f);
     m_fY = m_fPrevY = ini.ReadFloat(kSection, "fPositionY", 0.0f);
 
@@ -117,6 +120,28 @@ void ParticleSystem::LoadIniFile(const char* fileName) {
     i.dwColorEnd = ini.ReadDWORD(kSection, "dwColorEnd", 0);
     i.fColorVar = ini.ReadFloat(kSection, "fColorVar", 0.0f);
     i.fAlphaVar = ini.ReadFloat(kSection, "fAlphaVar", 0.0f);
+}
+
+// What a description file lacks is logged (a missing file has been by CIniFile): an effect
+// that emits nothing or draws no picture says why.
+void ParticleSystem::ReportLoad(const CIniFile& ini, const char* texture) const {
+    const char* file = ini.GetFileName();
+    bool hasSection = false;
+    char name[CIniFile::MAX_BUFFER];
+    for (int i = 0; i < ini.GetIndexNum() && !hasSection; ++i)
+        hasSection = ini.GetIndex(i, name, sizeof name) && std::strcmp(name, kSection) == 0;
+    if (!hasSection) {
+        // An unreadable file has logged its own line.
+        if (ini.GetIndexNum() > 0 || GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES)
+            WriteLog(INFO_ERROR, "Particle file[%s] has no section [%s]: the effect emits nothing", file, kSection);
+        return;
+    }
+    if (!*texture)
+        WriteLog(INFO_WARNING, "Section [%s] in file[%s] has no key TextureFile: the particles have no picture",
+                 kSection, file);
+    else if (!m_dwTexture)
+        WriteLog(INFO_WARNING, "Key TextureFile of section [%s] in file[%s]: [%s] did not load; %s", kSection, file,
+                 texture, vlm_engine::WhyPictureFails(texture, 0, false).c_str());
 }
 
 void ParticleSystem::Fire() {

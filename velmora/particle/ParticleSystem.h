@@ -9,6 +9,8 @@
 #include <velmora/Export.h>
 #include <velmora/platform/win32/Types.h>
 
+class CIniFile;
+
 // The parameters of an effect, every field 32 bits; each field's name is its INI key.
 // Angles are radians here and whole degrees in the file; colours are ARGB.
 struct ParticleSystemInfo {
@@ -77,7 +79,8 @@ public:
     // Replaces the parameters and the texture; nothing else changes.
     void SetSystem(const ParticleSystemInfo* info, DWORD texture);
     // Reads the section "FX" of an INI file and loads its "TextureFile". A missing file or
-    // key gives 0 (an empty texture name gives no texture); the system still works.
+    // key gives 0 (an empty texture name gives no texture); the system still works. A file
+    // without the section, a missing texture and values that are not numbers are logged.
     void LoadIniFile(const char* fileName);
 
     // Starts emitting (for "fLifetime" seconds, or for ever when it is exactly -1).
@@ -122,6 +125,8 @@ public:
 private:
     void Update(float deltaTime);
     void Spawn();
+    // Logs what keeps a loaded description from making a visible effect.
+    void ReportLoad(const CIniFile& ini, const char* texture) const;
 
     ParticleSystemInfo m_Info;
     float m_fStep;             // the fixed simulation step, seconds

@@ -2,6 +2,8 @@
 // idle-release sweep of frame sets.
 #include <velmora/resource/FrameManager.h>
 
+#include <string>
+
 #include <velmora/core/Log.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/resource/detail/ListFile.h>
@@ -53,20 +55,30 @@ bool CFrameManager::LoadFrameDesc(DWORD handle, const char* file) {
 }
 
 bool CFrameManager::BatchLoad(const char* listFile) {
-    return vlm_engine::ReadListFile(listFile, [&](const std::vector<char*>& fields) {
+    return vlm_engine::ReadListFile(listFile, [&](int line, const std::vector<char*>& fields) {
         if (fields.size() < 4) {
             WriteLog(INFO_WARNING, "Bad record in list file[%s]!", listFile);
+            WriteLog(INFO_WARNING,
+                     "Line %d of list file[%s] has %zu of the 4 fields: handle, resident, description only, file", line,
+                     listFile, fields.size());
             return true;
         }
+        vlm_engine::CheckNumberFields(listFile, line, fields, 3);
         const DWORD handle = DWORD(vlm_engine::FieldToInt(fields[0]));
         const bool resident = vlm_engine::FieldToInt(fields[1]) != 0;
         const bool descOnly = vlm_engine::FieldToInt(fields[2]) != 0;
+        const CFrames* holder = m_Frames.Find(handle);
+        const std::string heldBy = holder ? holder->GetName() : "";
+        bool loaded;
         if (resident)
-            LoadFrame(handle, fields[3], MEM_STATIC);
+            loaded = LoadFrame(handle, fields[3], MEM_STATIC);
         else if (descOnly)
-            LoadFrameDesc(handle, fields[3]);
+            loaded = LoadFrameDesc(handle, fields[3]);
         else
-            LoadFrame(handle, fields[3], MEM_AUTO);
+            loaded = LoadFrame(handle, fields[3], MEM_AUTO);
+        if (!loaded)
+            vlm_engine::ReportFailedRecord(listFile, line, handle, holder ? heldBy.c_str() : nullptr, fields[3], 0,
+                                           true);
         return true;
     });
 }

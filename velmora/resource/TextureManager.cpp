@@ -3,6 +3,7 @@
 #include <velmora/resource/TextureManager.h>
 
 #include <cstring>
+#include <string>
 
 #include <velmora/core/Log.h>
 #include <velmora/core/TextEncoding.h>
@@ -114,13 +115,18 @@ bool CTextureManager::LoadAMFTextureDesc(DWORD handle, const char* file, DWORD i
 }
 
 // A record with fewer than six fields is skipped with a warning; a failed load has logged
-// its cause and the batch goes on.
+// its cause and the batch goes on. Each problem of a record is logged with its line.
 bool CTextureManager::BatchLoad(const char* listFile) {
-    return vlm_engine::ReadListFile(listFile, [&](const std::vector<char*>& fields) {
+    return vlm_engine::ReadListFile(listFile, [&](int line, const std::vector<char*>& fields) {
         if (fields.size() < 6) {
             WriteLog(INFO_WARNING, "Bad record in list file[%s]!", listFile);
+            WriteLog(INFO_WARNING,
+                     "Line %d of list file[%s] has %zu of the 6 fields: handle, resident, description only, AMF "
+                     "picture, mip levels, file",
+                     line, listFile, fields.size());
             return true;
         }
+        vlm_engine::CheckNumberFields(listFile, line, fields, 5);
         const DWORD handle = DWORD(vlm_engine::FieldToInt(fields[0]));
         const bool resident = vlm_engine::FieldToInt(fields[1]) != 0;
         const bool descOnly = vlm_engine::FieldToInt(fields[2]) != 0;
@@ -129,14 +135,28 @@ bool CTextureManager::BatchLoad(const char* listFile) {
         char* file = fields[5];
         LowerCaseName(file);
         const char* extension = std::strchr(file, '.');
-        if (!extension) return false;
+        if (!extension) {
+            WriteLog(INFO_ERROR, "Line %d of list file[%s]: the file name [%s] has no \".\"; the batch stops here",
+                     line, listFile, file);
+            return false;
+        }
         const bool amf = std::strcmp(extension, ".amf") == 0;
+        // An AMF record moves a handle that holds another picture of a file; any other holder
+        // keeps it.
+        const CTexture* holder = m_Textures.Find(handle);
+        const std::string heldBy = holder && (!amf || holder->GetIndex() == index) ? holder->GetName() : "";
+        bool loaded;
         if (!resident && descOnly) {
-            amf ? LoadAMFTextureDesc(handle, file, index, mipLevels) : LoadTextureDesc(handle, file, mipLevels);
+            loaded =
+                amf ? LoadAMFTextureDesc(handle, file, index, mipLevels) : LoadTextureDesc(handle, file, mipLevels);
         } else {
             MemoryMode mode = resident ? MEM_STATIC : MEM_AUTO;
-            amf ? LoadAMFTexture(handle, file, index, mode, mipLevels) : LoadTexture(handle, file, mode, mipLevels);
+            loaded =
+                amf ? LoadAMFTexture(handle, file, index, mode, mipLevels) : LoadTexture(handle, file, mode, mipLevels);
         }
+        if (!loaded)
+            vlm_engine::ReportFailedRecord(listFile, line, handle, heldBy.empty() ? nullptr : heldBy.c_str(), file,
+                                           index, amf);
         return true;
     });
 }

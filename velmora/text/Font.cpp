@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -30,6 +31,46 @@ constexpr DWORD kIdleTime = 2000;
 constexpr size_t kLineBuffer = 256;
 constexpr size_t kTextBuffer = 4096;
 
+// Whether text may break on either side of this character without a space: CJK writing
+// has none between its words. Every double-byte GBK character counts (its Latin and Greek
+// letters are full-width); in UTF-8 the CJK, kana, Hangul and full-width blocks do.
+bool BreaksAnywhere(const char* p, size_t n) {
+    if (n < 2) return false;
+    if (GetTextEncoding() == TEXT_ENCODING_GBK) return true;
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+    uint32_t c = n == 2 ? u[0] & 0x1Fu : n == 3 ? u[0] & 0x0Fu : u[0] & 0x07u;
+    for (size_t i = 1; i < n; ++i) c = (c << 6) | (u[i] & 0x3Fu);
+    return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) ||
+           (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+// The length of a word-wrapped line of text[0, left) that may take `limit` bytes (a character
+// boundary), and in `next` where the line after it starts: the line ends at the last space or
+// beside the last CJK character that lets it (its trailing spaces dropped, the next line's
+// leading ones skipped). 0 when there is no such place: one word fills the line.
+size_t WrapLength(const char* text, size_t limit, size_t left, size_t* next) {
+    size_t best = 0;
+    bool previousAnywhere = false;
+    for (size_t i = 0; i <= limit;) {
+        const size_t n = i < left ? TextCharLength(text + i, left - i) : 0;
+        const bool anywhere = BreaksAnywhere(text + i, n);
+        if (i > 0 && (text[i] == ' ' || text[i - 1] == ' ' || anywhere || previousAnywhere)) {
+            size_t end = i;
+            while (end > 0 && text[end - 1] == ' ') --end;
+            if (end > 0) {
+                best = end;
+                *next = i;
+            }
+        }
+        if (n == 0) break;
+        previousAnywhere = anywhere;
+        i += n;
+    }
+    while (best > 0 && *next < left && text[*next] == ' ') ++*next;
+    return best;
+}
+
 }  // namespace
 
 GFont::GFont()
@@ -40,7 +81,8 @@ GFont::GFont()
       m_dwHeight(0),
       m_dwWeight(0),
       m_dwLineCount(0),
-      m_dwLineHeight(0) {}
+      m_dwLineHeight(0),
+      m_bWordWrap(false) {}
 
 GFont::~GFont() { Release(); }
 
@@ -91,15 +133,24 @@ std::vector<std::string> GFont::BreakLines(const char* text) const {
     size_t left = std::strlen(text);
     while (left > 0) {
         size_t take = std::min<size_t>(m_dwLineCount, left);
+        size_t next = take;
         // A line that does not end the text ends on a character boundary. The even length
         // holds a GBK character, but a UTF-8 one may be longer: a line takes at least one.
         if (take < left) {
             take = TextCutLength(text, take);
             if (take == 0) take = TextCharLength(text, left);
+            next = take;
+            if (m_bWordWrap) {
+                size_t wrappedNext = take;
+                if (const size_t wrapped = WrapLength(text, take, left, &wrappedNext)) {
+                    take = wrapped;
+                    next = wrappedNext;
+                }
+            }
         }
         lines.emplace_back(text, take);
-        text += take;
-        left -= take;
+        text += next;
+        left -= next;
     }
     return lines;
 }

@@ -29,6 +29,11 @@ public:
     // own. 0 (also the value before CreateFontA) breaks a text into no lines.
     void SetLineCount(DWORD count);
     void SetLineHeight(DWORD height) { m_dwLineHeight = height; }
+    // Off (the default): lines are cut at the line length in bytes, inside words too. On: a
+    // line ends at its last space (Latin text) or beside a CJK character, where one lies
+    // within the line length; a word longer than a line is still cut.
+    void SetWordWrap(bool wrap) { m_bWordWrap = wrap; }
+    bool GetWordWrap() const { return m_bWordWrap; }
     DWORD GetLineCount() const { return m_dwLineCount; }
     DWORD GetLineHeight() const { return m_dwLineHeight; }
 
@@ -73,6 +78,7 @@ protected:
     DWORD m_dwWeight;
     DWORD m_dwLineCount;
     DWORD m_dwLineHeight;
+    bool m_bWordWrap;
 };
 
 // The system font draws one formatted line (cut at 255 bytes); the result is drawn as it is,

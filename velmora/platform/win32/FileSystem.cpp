@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -56,6 +57,25 @@ std::string ResolveFilePath(const char* name) {
         if (i + 1 < parts.size()) resolved += '/';
     }
     return resolved;
+}
+
+std::string FullFilePath(const char* name) {
+    std::string path = ResolveFilePath(name);
+    if (path.empty() || path[0] == '/') return path;
+    char folder[4096];
+    if (!getcwd(folder, sizeof(folder))) return path;
+    std::string full(folder);
+    if (full.back() != '/') full += '/';
+    // "./art/a.amf" reads better as ".../art/a.amf".
+    while (path.compare(0, 2, "./") == 0) path.erase(0, 2);
+    return full + path;
+}
+
+DWORD GetFileAttributesA(const char* name) {
+    struct stat st {};
+    const std::string path = ResolveFilePath(name);
+    if (path.empty() || stat(path.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 
 namespace {
