@@ -320,10 +320,12 @@ void InjectPadButton(int pad, int button, bool down) {
 void InjectPadAxis(int pad, int axis, float value) {
     VirtualPad* p = PadAt(pad);
     if (!p || axis < 0 || axis >= SDL_CONTROLLER_AXIS_MAX) return;
-    // Sticks from -1 to 1, triggers from 0 to 1.
+    // Sticks from -1 to 1; triggers from 0 to 1, which SDL maps from the joystick axis's whole
+    // range.
     const bool trigger = axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT || axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
     const float v = std::clamp(value, trigger ? 0.0f : -1.0f, 1.0f);
-    SDL_JoystickSetVirtualAxis(p->joystick, axis, Sint16(std::lround(v * 32767)));
+    const int raw = trigger ? int(std::lround(v * 65535)) - 32768 : int(std::lround(v * 32767));
+    SDL_JoystickSetVirtualAxis(p->joystick, axis, Sint16(raw));
     SDL_JoystickUpdate();
 }
 
