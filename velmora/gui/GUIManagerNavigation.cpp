@@ -171,10 +171,11 @@ void GUIManager::StepFocus(int step) {
 void GUIManager::Direct(int direction) {
     if (!m_pFocus || m_pFocus->Navigate(direction)) return;
     // The nearest control that way: distance along the direction, with distance across it
-    // counting double.
+    // counting double; those within 45 degrees of the direction come first.
     const GPoint from = Center(m_pFocus->GetFocusRect());
     CWindow* best = nullptr;
     int64_t bestScore = 0;
+    bool bestInCone = false;
     for (CWindow* control : FocusOrder(m_pFocusWindow)) {
         if (control == m_pFocus) continue;
         const GPoint to = Center(control->GetFocusRect());
@@ -187,8 +188,11 @@ void GUIManager::Direct(int direction) {
             default: along = dy, across = dx; break;
         }
         if (along <= 0) continue;
-        const int64_t score = along + 2 * (across < 0 ? -across : across);
-        if (!best || score < bestScore) best = control, bestScore = score;
+        if (across < 0) across = -across;
+        const int64_t score = along + 2 * across;
+        const bool inCone = across <= along;
+        if (!best || (inCone && !bestInCone) || (inCone == bestInCone && score < bestScore))
+            best = control, bestScore = score, bestInCone = inCone;
     }
     if (best) MoveFocus(best);
 }
