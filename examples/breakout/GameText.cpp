@@ -13,7 +13,7 @@ namespace {
 const char* const kKeys[TEXT_COUNT] = {"Title",        "Subtitle",  "Help1",     "Help2",      "Help3",    "HighScores",
                                        "NoScores",     "Score",     "Lives",     "Level",      "Best",     "GetReady",
                                        "LevelCleared", "GameOver",  "NewRecord", "WidePaddle", "SlowBall", "Autopilot",
-                                       "Language",     "BallSpeed", "Particles", "Player"};
+                                       "Language",     "BallSpeed", "Particles", "Player",     "Paused"};
 const char* const kSections[2] = {"English", "Chinese"};
 constexpr int kMaxPlayers = 16;
 

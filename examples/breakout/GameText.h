@@ -32,6 +32,7 @@ enum TextId {
     TEXT_BALL_SPEED,
     TEXT_PARTICLES,
     TEXT_PLAYER,
+    TEXT_PAUSED,
     TEXT_COUNT
 };
 
