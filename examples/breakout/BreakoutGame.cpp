@@ -144,8 +144,10 @@ void BreakoutGame::MainLoop() {
     m_dwLastFrame = now;
 
     GetGUIManager()->ProcessEvent();
-    DrainMessages();
+    // The keys before the messages: an Esc that closes the settings (as a cancel of the GUI)
+    // must find them open, or it would quit from the title too.
     HandleKeys();
+    DrainMessages();
     // A pause holds the match and its tasks (the countdown, the popups); the power-ups'
     // delayed ends run on.
     if (!m_bPaused) m_Tasks.Update();

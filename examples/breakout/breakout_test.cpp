@@ -273,8 +273,9 @@ void PadSession() {
     GUIManager* gui = GetGUIManager();
     const Match& match = game.GetMatch();
     auto shown = [gui](DWORD id) { return gui->GetElement(id) && gui->GetElement(id)->IsShow(); };
-    bool settingsOpened = false, settingsClosed = false, countdown = false, servedEarly = false, pushed = false,
-         paused = false, resumed = false, rumbled = false, backAtTitle = false;
+    bool settingsOpened = false, settingsClosed = false, keyboardOpened = false, keyboardClosed = false,
+         countdown = false, servedEarly = false, pushed = false, paused = false, resumed = false, rumbled = false,
+         backAtTitle = false;
     float ballX = 0, ballY = 0;
     // After the scripted steps, a small machine: wait for the lost ball, leave the match with
     // Back, then walk the menu to Quit and press it.
@@ -319,25 +320,32 @@ void PadSession() {
         {300, Tap(PAD_BUTTON_DPAD_RIGHT)},
         {400, Tap(PAD_BUTTON_B)},
         {500, [&] { settingsClosed = !shown(300) && ChineseInSaveFile(game.SaveFilePath()); }},
+        // The keyboard alone, too: Enter on Settings opens them, Esc closes them (and no more).
+        {500, [] { VelmoraTest::InjectKey(VK_RETURN, true); }},
+        {550, [] { VelmoraTest::InjectKey(VK_RETURN, false); }},
+        {650, [&] { keyboardOpened = shown(300); }},
+        {650, [] { VelmoraTest::InjectKey(VK_ESCAPE, true); }},
+        {700, [] { VelmoraTest::InjectKey(VK_ESCAPE, false); }},
+        {800, [&] { keyboardClosed = !shown(300) && shown(100); }},
         // Back on Settings: up to Play, and A starts a match; A again serves at once.
-        {500, Tap(PAD_BUTTON_DPAD_UP)},
-        {600, Tap(PAD_BUTTON_A)},
-        {700, [&] { countdown = match.GetState() == Match::STATE_COUNTDOWN; }},
-        {700, Tap(PAD_BUTTON_A)},
-        {900, [&] { servedEarly = match.GetState() == Match::STATE_PLAYING; }},
-        {900, [] { VelmoraTest::InjectPadAxis(0, PAD_AXIS_LEFT_X, 1); }},
-        {1300, [&] { pushed = match.PaddleX() > Court::kCenterX + 150; }},
-        {1300, Tap(PAD_BUTTON_START)},
-        {1400,
+        {800, Tap(PAD_BUTTON_DPAD_UP)},
+        {900, Tap(PAD_BUTTON_A)},
+        {1000, [&] { countdown = match.GetState() == Match::STATE_COUNTDOWN; }},
+        {1000, Tap(PAD_BUTTON_A)},
+        {1200, [&] { servedEarly = match.GetState() == Match::STATE_PLAYING; }},
+        {1200, [] { VelmoraTest::InjectPadAxis(0, PAD_AXIS_LEFT_X, 1); }},
+        {1600, [&] { pushed = match.PaddleX() > Court::kCenterX + 150; }},
+        {1600, Tap(PAD_BUTTON_START)},
+        {1700,
          [&] {
              ballX = match.BallX();
              ballY = match.BallY();
          }},
-        {1900, [&] { paused = game.IsPaused() && match.BallX() == ballX && match.BallY() == ballY; }},
-        {1900, Tap(PAD_BUTTON_START)},
-        {2100, [&] { resumed = !game.IsPaused() && (match.BallX() != ballX || match.BallY() != ballY); }},
+        {2200, [&] { paused = game.IsPaused() && match.BallX() == ballX && match.BallY() == ballY; }},
+        {2200, Tap(PAD_BUTTON_START)},
+        {2400, [&] { resumed = !game.IsPaused() && (match.BallX() != ballX || match.BallY() != ballY); }},
         // The paddle goes to the far left and waits there for the ball to be lost.
-        {2100,
+        {2400,
          [&] {
              VelmoraTest::InjectPadAxis(0, PAD_AXIS_LEFT_X, -1);
              phase = 1, frames = 0;
@@ -345,6 +353,7 @@ void PadSession() {
     });
     Check(settingsOpened, "the pad opens the settings from the menu");
     Check(settingsClosed, "the pad picks a language and B closes the settings, saving it");
+    Check(keyboardOpened && keyboardClosed, "Enter opens the settings and Esc closes them, without quitting");
     Check(countdown && servedEarly, "the pad starts a match and A serves before the count ends");
     Check(pushed, "the stick moves the paddle");
     Check(paused && resumed, "Start pauses the match and resumes it");
