@@ -15,9 +15,12 @@ TEST(PadViewTest, AsAProgramItRunsHeadlessAndAnswersItsOptions) {
         int status;
         const char* output;
     };
+    const Outcome run = RunProgram(PADVIEW, "--frames 3 --print");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("padview: no game controller is plugged in\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("padview: 3 frames, 0 game controllers plugged in at the end"), std::string::npos)
+        << run.output;
     const Case cases[] = {
-        {"--frames 3 --print", 0, "padview: no game controller is plugged in"},
-        {"--frames 3", 0, "padview: 3 frames, 0 game controllers plugged in at the end"},
         {"--help", 0, "usage: padview [--frames N] [--print]"},
         {"-h", 0, "Esc quits"},
         {"--version", 0, "padview (Velmora) "},
