@@ -2,6 +2,7 @@
 // skins are the AMF pictures and images of the scratch folder), then a few frames run through
 // the real main loop: pointer moves, clicks, wheel turns and keys chosen by the bytes after the
 // file's first NUL go in, and each frame runs ProcessEvent, drains the GUI messages and renders.
+// An odd number of those bytes turns keyboard navigation on, so the focus walks the controls.
 #include <vector>
 
 #include "support/FuzzEngine.h"
@@ -44,7 +45,8 @@ GuiGame& Game() {
 void Inject(HWND hwnd, uint8_t what, uint8_t where) {
     const int x = where * kWidth / 256;
     const int y = (where * 37 % 256) * kHeight / 256;
-    const int keys[] = {'0', '7', '9', VK_BACK, VK_DELETE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN, '-', VK_HOME};
+    const int keys[] = {'0',     '7',       '9', VK_BACK, VK_DELETE, VK_LEFT,   VK_RIGHT, VK_UP,
+                        VK_DOWN, VK_RETURN, '-', VK_HOME, VK_TAB,    VK_ESCAPE, VK_SPACE};
     switch (what % 7) {
         case 0: VelmoraTest::InjectMouseMove(hwnd, x, y); break;
         case 1: VelmoraTest::InjectMouseButton(hwnd, 0, true); break;
@@ -80,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = WriteScratch("input.ini", input.text);
     GUIManager* manager = GetGUIManager();
     manager->LoadFromFile(path.c_str());
+    manager->EnableNavigation(input.rest.size() % 2 == 1);
 
     // Step i's events are the input of frame i + 1.
     std::vector<std::pair<uint8_t, uint8_t>> steps;

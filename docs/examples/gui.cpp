@@ -21,6 +21,10 @@ public:
         const char* maps[] = {"Harbour", "Desert", "Old town", "Canyon", "Glacier", "Forest", "Caves"};
         for (const char* map : maps) m_pMaps->AddItem(map, nullptr);
         m_pMaps->SelectItem(0, false);
+        // [navigation]
+        gui->EnableNavigation(true);     // the keyboard and pads move a focus over the controls too
+        gui->SetFocusColor(0xFFFFD040);  // around a focused control that has no hover look
+        // [/navigation]
         return true;
     }
     // [/load]
@@ -34,6 +38,7 @@ public:
         while (PeekMessageA(index, message, true)) {
             if (message.m_dwMessage != MSG_GUI_EVENT) continue;
             if (message.m_dwSourceID == 171 && message.m_dwParam1 == GUI_EVENT_CLICK) PostQuitMessage(0);
+            if (message.m_dwParam1 == GUI_EVENT_CANCEL) PostQuitMessage(0);  // Esc or a pad's B
             if (message.m_dwSourceID == 120 && message.m_dwParam1 == GUI_EVENT_CHANGE)
                 std::printf("level box %u\n", unsigned(message.m_dwParam2));  // the selected box's ID
             if (message.m_dwSourceID == 140 && message.m_dwParam1 == GUI_EVENT_CHANGE) {

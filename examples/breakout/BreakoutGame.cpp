@@ -5,6 +5,7 @@
 
 #include "Court.h"
 #include "GameMessages.h"
+#include "Pads.h"
 #include "SaveFile.h"
 
 namespace {
@@ -32,6 +33,8 @@ bool BreakoutGame::Load() {
     ok = m_Settings.Load() && ok;
     ok = m_Match.LoadArt() && ok;
     ok = m_Effects.Load() && ok;
+    // Every screen works with the keyboard or a pad alone.
+    GetGUIManager()->EnableNavigation(true);
     ApplyPreferences();
     m_dwLastFrame = timeGetTime();
     if (m_Options.autopilot) StartMatch();
@@ -53,6 +56,7 @@ const std::string& BreakoutGame::PlayerName() const {
 
 void BreakoutGame::StartMatch() {
     m_bPlaying = true;
+    m_bPaused = false;
     m_Title.Show(false);
     m_Match.Start(m_Preferences.ballSpeed, m_Options.autopilot);
 }
@@ -60,6 +64,7 @@ void BreakoutGame::StartMatch() {
 void BreakoutGame::EndMatch() {
     m_Match.Abandon();
     m_bPlaying = false;
+    m_bPaused = false;
     // Nothing of the match may reach the next one: its tasks (a countdown, popups) and its
     // messages still waiting in the queue (a serve, a power-up's end, the next level).
     m_Tasks.RemoveAll();
@@ -111,7 +116,9 @@ void BreakoutGame::DrainMessages() {
 
 void BreakoutGame::HandleKeys() {
     const stInputInfo input = GetInputInfo();
-    if (input.dwKey != DIK_ESCAPE) return;
+    // P or a pad's Start pauses a match; a pad's Back leaves it as Esc does.
+    if (m_bPlaying && (input.dwKey == DIK_P || Pads::Pressed(PAD_BUTTON_START))) m_bPaused = !m_bPaused;
+    if (input.dwKey != DIK_ESCAPE && !(m_bPlaying && Pads::Pressed(PAD_BUTTON_BACK))) return;
     if (m_bPlaying)
         EndMatch();  // back to the title; the score counts
     else if (!m_Settings.IsOpen())
@@ -137,10 +144,14 @@ void BreakoutGame::MainLoop() {
     m_dwLastFrame = now;
 
     GetGUIManager()->ProcessEvent();
-    DrainMessages();
+    // The keys before the messages: an Esc that closes the settings (as a cancel of the GUI)
+    // must find them open, or it would quit from the title too.
     HandleKeys();
-    m_Tasks.Update();
-    if (m_bPlaying) m_Match.Update(seconds);
+    DrainMessages();
+    // A pause holds the match and its tasks (the countdown, the popups); the power-ups'
+    // delayed ends run on.
+    if (!m_bPaused) m_Tasks.Update();
+    if (m_bPlaying && !m_bPaused) m_Match.Update(seconds);
 
     CGraphics* graphics = GetGraphics();
     if (graphics->BeginScene()) {
@@ -149,6 +160,7 @@ void BreakoutGame::MainLoop() {
         m_Tasks.Render(TASK_LAYER_HIGH);
         GetGUIManager()->Render();
         if (!m_bPlaying) m_Title.Render();
+        if (m_bPaused) m_BigFont.DrawSingleLine(Court::kCenterX, 300, 0xFFFFE080, true, "%s", m_Text.Get(TEXT_PAUSED));
         if (m_Options.autopilot)
             DrawSingleLine(Court::kCenterX, 590, 0xFF90A8D0, true, "%s", m_Text.Get(TEXT_AUTOPILOT));
         DrawSingleLine(620, 20, 0xFFFFD27A, false, "%s %d", m_Text.Get(TEXT_BEST),

@@ -37,6 +37,7 @@ public:
     // The score of the last match that ended, and its rank in the table (-1: not in it).
     int LastScore() const { return m_nLastScore; }
     int LastRank() const { return m_nLastRank; }
+    bool IsPaused() const { return m_bPaused; }
     const Match& GetMatch() const { return m_Match; }
     Match& GetMatch() { return m_Match; }
     const HighScoreTable& Scores() const { return m_Scores; }
@@ -62,6 +63,7 @@ private:
     TitleScreen m_Title;
     SettingsScreen m_Settings;
     bool m_bPlaying = false;
+    bool m_bPaused = false;  // the ball, the paddle and the tasks stand still
     int m_nFramesRun = 0;
     int m_nLastScore = 0;
     int m_nLastRank = -1;

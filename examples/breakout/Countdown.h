@@ -14,6 +14,8 @@ public:
     Countdown(GFont* font, const char* caption);
     void Update() override;
     void Render() override;
+    // Ends the count at the next update: the player served.
+    void Skip() { m_dwStart = timeGetTime() - kStepMs * kCounts; }
 
 private:
     GFont* m_pFont;

@@ -14,7 +14,7 @@ const char* const kKeys[TEXT_COUNT] = {"Title",        "Subtitle",  "Help1",    
                                        "NoScores",     "Score",     "Lives",     "Level",      "Best",     "GetReady",
                                        "LevelCleared", "GameOver",  "NewRecord", "WidePaddle", "SlowBall", "Autopilot",
                                        "Language",     "BallSpeed", "Particles", "Player",     "Menu",     "Play",
-                                       "Settings",     "Quit",      "OK"};
+                                       "Settings",     "Quit",      "OK",        "Paused"};
 const char* const kSections[2] = {"English", "Chinese"};
 constexpr int kMaxPlayers = 16;
 

@@ -37,6 +37,7 @@ enum TextId {
     TEXT_SETTINGS,
     TEXT_QUIT,
     TEXT_OK,
+    TEXT_PAUSED,
     TEXT_COUNT
 };
 

@@ -8,6 +8,7 @@
 #include "Countdown.h"
 #include "Effects.h"
 #include "GameMessages.h"
+#include "Pads.h"
 #include "ScorePopup.h"
 
 namespace {
@@ -59,6 +60,7 @@ void Match::Start(int ballSpeed, bool autopilot) {
 
 void Match::Abandon() {
     m_State = STATE_OVER;
+    m_pCountdown = nullptr;  // the game removes its tasks
     m_Capsules.clear();
     m_Effects.Clear();
 }
@@ -69,10 +71,13 @@ void Match::BeginCountdown() {
     countdown->SetLayer(kCountdownLayer);
     countdown->SetMessage(GetMessageManager(), MSG_SERVE);
     m_Tasks.AddTask(countdown);  // the task manager owns it from here
+    m_pCountdown = countdown;
+    m_bServeArmed = false;
 }
 
 void Match::Serve() {
     m_State = STATE_PLAYING;
+    m_pCountdown = nullptr;                        // it ends itself
     const float angle = RandomFloat(-0.5f, 0.5f);  // up, a little to either side
     m_fBallVX = BallSpeed() * std::sin(angle);
     m_fBallVY = -BallSpeed() * std::cos(angle);
@@ -105,6 +110,11 @@ void Match::Update(float seconds) {
     m_Paddle.Update();
     m_Capsule.Update();
     MovePaddle(seconds);
+    // A pad's A serves without waiting for the count.
+    if (m_State == STATE_COUNTDOWN && !m_bAutopilot && m_pCountdown) {
+        if (m_bServeArmed && Pads::Pressed(PAD_BUTTON_A)) m_pCountdown->Skip();
+        m_bServeArmed = true;
+    }
     if (m_State == STATE_COUNTDOWN) {  // the ball waits on the paddle
         m_fBallX = m_fPaddleX;
         m_fBallY = Court::kPaddleTop - kBallRadius;
@@ -126,8 +136,9 @@ void Match::MovePaddle(float seconds) {
     } else {
         const stInputInfo input = GetInputInfo();
         if (input.bMoved) target = static_cast<float>(input.ptCursor.x);
-        if (IsKeyDown(DIK_LEFT)) target -= 700 * seconds;
-        if (IsKeyDown(DIK_RIGHT)) target += 700 * seconds;
+        if (IsKeyDown(DIK_LEFT) || Pads::Held(PAD_BUTTON_DPAD_LEFT)) target -= 700 * seconds;
+        if (IsKeyDown(DIK_RIGHT) || Pads::Held(PAD_BUTTON_DPAD_RIGHT)) target += 700 * seconds;
+        target += 900 * seconds * Pads::StickX();
     }
     const float half = m_nPaddleWidth / 2.0f;
     m_fPaddleX = std::clamp(target, Court::kLeft + half, Court::kRight - half);
@@ -202,6 +213,7 @@ void Match::BreakBrick(int index) {
 }
 
 void Match::LoseBall() {
+    Pads::Rumble(0.8f, 0.5f, 300);
     m_Effects.StopTrail();
     m_Capsules.clear();
     if (--m_nLives > 0) {

@@ -12,6 +12,7 @@
 #include "Court.h"
 #include "GameText.h"
 
+class Countdown;
 class Effects;
 
 class Match {
@@ -87,6 +88,8 @@ private:
     CTaskManager& m_Tasks;
     GFont& m_BigFont;
 
+    Countdown* m_pCountdown = nullptr;  // the count before the serve, while it runs
+    bool m_bServeArmed = false;         // the count ran a frame: the press that started it is past
     CAnimation m_Ball, m_Paddle, m_Capsule;
     DWORD m_hBricks = 0;  // frame set of the bricks
     BrickWall m_Wall;

@@ -75,6 +75,11 @@ SettingsScreen::Result SettingsScreen::Handle(const CMessage& message) {
     if (message.m_dwMessage != MSG_GUI_EVENT || !m_pWindow) return RESULT_NONE;
     const DWORD event = message.m_dwParam1, value = message.m_dwParam2;
     switch (message.m_dwSourceID) {
+        case kWindow:
+            // Esc or a pad's B closes the window, as OK does.
+            if (event != GUI_EVENT_CANCEL || !IsOpen()) break;
+            m_pWindow->Show(false);
+            return RESULT_CLOSED;
         case kLanguage:
             // The radio group reports the ID of the box now selected.
             if (event != GUI_EVENT_CHANGE) break;

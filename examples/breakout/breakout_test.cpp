@@ -2,7 +2,7 @@
 // file, then a session on a manual clock in which the test plays: it picks Chinese in the
 // settings, clicks Play, leaves the match during its countdown and starts another, follows the
 // ball with the pointer, starts a power-up twice, and reads the last picture back from the
-// device.
+// device; then a round played with a virtual pad alone, from the settings to quitting.
 #include <velmora/testing/TestSeams.h>
 
 #include <unistd.h>
@@ -261,7 +261,130 @@ void PlayedSession() {
     Check(game.LastRank() == 0 && saved.Best() == match.Score() && !saved.Entries().empty() &&
               saved.Entries()[0].name == "Ayla",
           "the match's score is saved under the first name offered");
-    Check(VelmoraTest::TakeMessageBoxes().empty(), "no error box");
+    const auto boxes = VelmoraTest::TakeMessageBoxes();
+    for (const auto& box : boxes) std::printf("box: %s\n", box.text.c_str());
+    Check(boxes.empty(), "no error box");
+    game.Destroy();
+}
+
+// A press and release of a pad button, seen by the next frame as a press.
+std::function<void()> Tap(int button) {
+    return [button] {
+        VelmoraTest::InjectPadButton(0, button, true);
+        VelmoraTest::InjectPadButton(0, button, false);
+    };
+}
+
+void PadSession() {
+    VelmoraTest::UseManualClock(true);
+    VelmoraTest::SetClockTickEveryReads(3);
+    VelmoraTest::CaptureMessageBoxes(true);
+
+    BreakoutGame::Options options;
+    options.dataFolder = ScratchFolder();
+    ScriptedGame game(options);
+    game.SetFPS(60);
+    if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Breakout pad test", nullptr)) {
+        Check(false, "start-up");
+        return;
+    }
+    Check(game.Load(), "the game's files load");
+    game.GetMatch().SetCapsuleChance(0);
+    Check(VelmoraTest::AttachPad() == 0, "a pad is plugged in");
+    GUIManager* gui = GetGUIManager();
+    const Match& match = game.GetMatch();
+    auto shown = [gui](DWORD id) { return gui->GetElement(id) && gui->GetElement(id)->IsShow(); };
+    bool settingsOpened = false, settingsClosed = false, keyboardOpened = false, keyboardClosed = false,
+         countdown = false, servedEarly = false, pushed = false, paused = false, resumed = false, rumbled = false,
+         backAtTitle = false;
+    float ballX = 0, ballY = 0;
+    // After the scripted steps, a small machine: wait for the lost ball, leave the match with
+    // Back, then walk the menu to Quit and press it.
+    int phase = 0, frames = 0;
+    game.everyFrame = [&] {
+        ++frames;
+        switch (phase) {
+            case 0: break;
+            case 1:
+                if (match.Lives() == Match::kLives && frames < 3000) break;  // about 50 s of play
+                rumbled = match.Lives() < Match::kLives && VelmoraTest::GetPadRumble(0).requests > 0;
+                Tap(PAD_BUTTON_BACK)();
+                phase = 2, frames = 0;
+                break;
+            case 2:
+                if (frames < 5) break;
+                backAtTitle = shown(100) && !match.IsRunning();
+                Tap(PAD_BUTTON_DPAD_DOWN)();
+                phase = 3, frames = 0;
+                break;
+            case 3:
+                if (frames < 3) break;
+                Tap(PAD_BUTTON_DPAD_DOWN)();
+                phase = 4, frames = 0;
+                break;
+            case 4:
+                if (frames < 3) break;
+                Tap(PAD_BUTTON_A)();  // Quit
+                phase = 5, frames = 0;
+                break;
+            default:
+                if (frames > 60) PostQuitMessage(0);  // the game should have quit by itself
+                break;
+        }
+    };
+    game.Play({
+        // The menu's focus starts on Play: down to Settings, and A opens them.
+        {100, Tap(PAD_BUTTON_DPAD_DOWN)},
+        {200, Tap(PAD_BUTTON_A)},
+        {300, [&] { settingsOpened = shown(300); }},
+        // The language row has the focus: right picks Chinese; B closes the window.
+        {300, Tap(PAD_BUTTON_DPAD_RIGHT)},
+        {400, Tap(PAD_BUTTON_B)},
+        {500, [&] { settingsClosed = !shown(300) && ChineseInSaveFile(game.SaveFilePath()); }},
+        // The keyboard alone, too: Enter on Settings opens them, Esc closes them (and no more).
+        {500, [] { VelmoraTest::InjectKey(VK_RETURN, true); }},
+        {550, [] { VelmoraTest::InjectKey(VK_RETURN, false); }},
+        {650, [&] { keyboardOpened = shown(300); }},
+        {650, [] { VelmoraTest::InjectKey(VK_ESCAPE, true); }},
+        {700, [] { VelmoraTest::InjectKey(VK_ESCAPE, false); }},
+        {800, [&] { keyboardClosed = !shown(300) && shown(100); }},
+        // Back on Settings: up to Play, and A starts a match; A again serves at once.
+        {800, Tap(PAD_BUTTON_DPAD_UP)},
+        {900, Tap(PAD_BUTTON_A)},
+        {1000, [&] { countdown = match.GetState() == Match::STATE_COUNTDOWN; }},
+        {1000, Tap(PAD_BUTTON_A)},
+        {1200, [&] { servedEarly = match.GetState() == Match::STATE_PLAYING; }},
+        {1200, [] { VelmoraTest::InjectPadAxis(0, PAD_AXIS_LEFT_X, 1); }},
+        {1600, [&] { pushed = match.PaddleX() > Court::kCenterX + 150; }},
+        {1600, Tap(PAD_BUTTON_START)},
+        {1700,
+         [&] {
+             ballX = match.BallX();
+             ballY = match.BallY();
+         }},
+        {2200, [&] { paused = game.IsPaused() && match.BallX() == ballX && match.BallY() == ballY; }},
+        {2200, Tap(PAD_BUTTON_START)},
+        {2400, [&] { resumed = !game.IsPaused() && (match.BallX() != ballX || match.BallY() != ballY); }},
+        // The paddle goes to the far left and waits there for the ball to be lost.
+        {2400,
+         [&] {
+             VelmoraTest::InjectPadAxis(0, PAD_AXIS_LEFT_X, -1);
+             phase = 1, frames = 0;
+         }},
+    });
+    Check(settingsOpened, "the pad opens the settings from the menu");
+    Check(settingsClosed, "the pad picks a language and B closes the settings, saving it");
+    Check(keyboardOpened && keyboardClosed, "Enter opens the settings and Esc closes them, without quitting");
+    Check(countdown && servedEarly, "the pad starts a match and A serves before the count ends");
+    Check(pushed, "the stick moves the paddle");
+    Check(paused && resumed, "Start pauses the match and resumes it");
+    Check(rumbled, "the pad rumbles when the ball is lost");
+    Check(backAtTitle, "Back leaves the match for the title");
+    Check(phase == 5 && frames <= 60, "the pad walks the menu to Quit, which quits");
+    const auto boxes = VelmoraTest::TakeMessageBoxes();
+    for (const auto& box : boxes) std::printf("box: %s\n", box.text.c_str());
+    Check(boxes.empty(), "no error box");
+    VelmoraTest::DetachAllPads();
     game.Destroy();
 }
 
@@ -271,6 +394,7 @@ int main() {
     TableRanks();
     SaveFileRoundTrip();
     PlayedSession();
+    PadSession();
     std::printf("%s\n", failures ? "breakout_test: FAILED" : "breakout_test: OK");
     return failures ? 1 : 0;
 }

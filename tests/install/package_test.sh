@@ -55,7 +55,7 @@ for file in /include/velmora/Velmora.h /include/velmora/testing/TestSeams.h '/li
   grep -q -- "$file" <<<"$dev_files" || fail "libvelmora-dev holds no $file"
 done
 grep -q '/detail/' <<<"$dev_files" && fail "libvelmora-dev holds private headers"
-for tool in amftool guiview fxview; do
+for tool in amftool guiview fxview padview; do
   grep -q "^/usr/bin/$tool$" <<<"$tools_files" || fail "velmora-tools holds no $tool"
 done
 [ "$failures" -eq 0 ] || exit 1
@@ -70,6 +70,8 @@ for tool in amftool guiview fxview; do
   "$scratch/usr/bin/$tool" >/dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || fail "$tool from the packages: exit status $status, not 2"
 done
+"$scratch/usr/bin/padview" --version | grep -q '^padview (Velmora) ' || fail "padview from the packages: no version"
+
 [ "$failures" -eq 0 ] || exit 1
 bash "$here/starter_build.sh" "$scratch/usr" "$build/package-starter" "$extra"
 echo "packages: OK ($(cd "$debs" && echo *.deb))"

@@ -35,6 +35,7 @@ protected:
         VelmoraTest::FlushEvents();
     }
     void TearDown() override {
+        VelmoraTest::DetachAllPads();
         VelmoraTest::ClearScheduledInjections();
         VelmoraTest::FlushEvents();
         VelmoraTest::SetLocalTimeOverride(nullptr);

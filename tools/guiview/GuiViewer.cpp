@@ -55,6 +55,7 @@ const char* GuiViewer::EventName(DWORD code) {
         case GUI_EVENT_CLICK: return "GUI_EVENT_CLICK";
         case GUI_EVENT_LEAVE: return "GUI_EVENT_LEAVE";
         case GUI_EVENT_CHANGE: return "GUI_EVENT_CHANGE";
+        case GUI_EVENT_CANCEL: return "GUI_EVENT_CANCEL";
         default: return "unknown";
     }
 }

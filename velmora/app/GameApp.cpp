@@ -170,6 +170,20 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     return 1;
 }
 
+namespace {
+
+// The pads that came and went at the frame's input update, as messages the frame can read.
+void PostPadEvents() {
+    int event = 0, pad = 0;
+    while (vlm_engine::EngineInput().TakePadEvent(&event, &pad)) {
+        CMessage message(event == CInput::PAD_EVENT_CONNECTED ? MSG_PAD_CONNECTED : MSG_PAD_DISCONNECTED, 0, 0);
+        message.SetParameter(DWORD(pad), 0, nullptr);
+        if (vlm_engine::Engine().messageManager) PostMessageA(message);
+    }
+}
+
+}  // namespace
+
 void CGameApp::Run() {
     MSG msg{};
     for (;;) {
@@ -199,6 +213,7 @@ void CGameApp::Run() {
                 m_nFrameCount += 1;
             }
             vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
+            PostPadEvents();
             MainLoop();
             if (!m_bWindowMode) Sleep(1);
         } else if (m_dwFrameInterval != 0 && elapsed + 3 < m_dwFrameInterval) {

@@ -84,10 +84,35 @@ DWORD Button::ProcessEvent() {
     return 0;
 }
 
+int Button::DrawnState() const {
+    return m_bFocus && m_nState == STATE_NORMAL && HasHoverLook() ? STATE_HOVER : m_nState & 3;
+}
+
+void Button::SetFocus(bool focus) {
+    // A press the navigation began and never released ends with the focus.
+    if (!focus && m_nState == STATE_PRESSED && !m_bHover) m_nState = STATE_NORMAL;
+    CWindow::SetFocus(focus);
+}
+
+bool Button::Navigate(int input) {
+    if (input == GUI_NAV_PRESS) {
+        m_nState = STATE_PRESSED;
+        PostEvent(GUI_EVENT_PRESS, m_dwType);
+        return true;
+    }
+    if (input == GUI_NAV_RELEASE) {
+        m_nState = m_bHover ? STATE_HOVER : STATE_NORMAL;
+        PostEvent(GUI_EVENT_CLICK, m_dwType);
+        return true;
+    }
+    return false;
+}
+
 void Button::Render() {
     if (!IsShow()) return;
     if (CGraphics* g = vlm_engine::GuiGraphics()) {
-        if (m_hPicture) g->RenderSprite(m_hPicture, m_ptPos.x, m_ptPos.y, &m_rcState[m_nState & 3], m_dwColor);
+        if (m_hPicture) g->RenderSprite(m_hPicture, m_ptPos.x, m_ptPos.y, &m_rcState[DrawnState()], m_dwColor);
+        if (m_bFocus && !HasHoverLook()) RenderFocusRect(GetRect());
     }
     if (m_szCaption[0])
         DrawSingleLine(m_ptPos.x + m_nWidth / 2, m_ptPos.y + m_nHeight / 2, 0xFFFFFFFF, true, "%s", m_szCaption);

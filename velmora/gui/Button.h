@@ -20,12 +20,22 @@ public:
     void Show(bool show) override;
     void Enable() override;
     void Disable() override;
+    // Navigation: a press and its release post GUI_EVENT_PRESS and GUI_EVENT_CLICK with the
+    // pressed look between them, as the pointer's do.
+    bool CanFocus() const override { return IsLive() && m_hPicture != 0; }
+    void SetFocus(bool focus) override;
+    bool Navigate(int input) override;
 
     int GetState() const { return m_nState; }
     int GetStateNum() const { return m_nStateNum; }
     const GRect& GetStateRect(int state) const { return m_rcState[state & 3]; }
 
 protected:
+    // The state to draw: a focused button looks hovered.
+    int DrawnState() const;
+    // A hover image lies in the picture.
+    bool HasHoverLook() const { return m_nStateNum >= 2; }
+
     int32_t m_nState;
     GRect m_rcState[4];
     int32_t m_bHover;

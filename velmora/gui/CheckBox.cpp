@@ -85,12 +85,7 @@ DWORD CCheckBox::ProcessEvent() {
             m_nLook = LOOK_HOVER;
         }
         if (input.dwMouse != MOUSE_LDOWN) return 0;
-        if (!m_bDependent) {
-            m_bSelect = !m_bSelect;
-            PostEvent(GUI_EVENT_CHANGE, m_bSelect ? 1 : 0);
-        } else if (!m_bSelect) {
-            m_bSelect = true;
-        }
+        Press();
         return m_dwID;
     }
     if (m_nLook != LOOK_NORMAL) {
@@ -100,10 +95,28 @@ DWORD CCheckBox::ProcessEvent() {
     return 0;
 }
 
+void CCheckBox::Press() {
+    if (!m_bDependent) {
+        m_bSelect = !m_bSelect;
+        PostEvent(GUI_EVENT_CHANGE, m_bSelect ? 1 : 0);
+    } else if (!m_bSelect) {
+        m_bSelect = true;
+    }
+}
+
+bool CCheckBox::Navigate(int input) {
+    if (input == GUI_NAV_PRESS) Press();
+    return input == GUI_NAV_PRESS || input == GUI_NAV_RELEASE;
+}
+
 void CCheckBox::Render() {
     if (!IsShow() || !m_hPicture) return;
     CGraphics* g = vlm_engine::GuiGraphics();
     if (!g) return;
-    const int image = (m_nLook & 3) * 2 + (m_bSelect ? 1 : 0);
+    // A focused box looks hovered; without a hover row it gets the focus rectangle.
+    const bool hoverRow = m_nStateNum >= 4;
+    const int look = m_bFocus && hoverRow && m_nLook == LOOK_NORMAL ? LOOK_HOVER : m_nLook & 3;
+    const int image = look * 2 + (m_bSelect ? 1 : 0);
     g->RenderSprite(m_hPicture, m_ptPos.x, m_ptPos.y, &m_rcImage[image < 6 ? image : 0], m_dwColor);
+    if (m_bFocus && !hoverRow) RenderFocusRect(GetRect());
 }

@@ -21,6 +21,12 @@ public:
     // Neither touches the children.
     void Enable() override;
     void Disable() override;
+    // Navigation: a press toggles the box (selects a dependent one) as the pointer's does.
+    bool CanFocus() const override { return IsLive() && m_hPicture != 0; }
+    bool Navigate(int input) override;
+    // Toggles an independent box and reports it; selects a dependent one silently. What a
+    // left press on the box does.
+    void Press();
 
     // An independent box reports a change of state; a dependent one changes silently.
     void SetSelect(bool select);

@@ -24,7 +24,7 @@ void CoolButton::Render() {
     CGraphics* g = vlm_engine::GuiGraphics();
     IDirect3DDevice9* device = g ? g->GetDevice() : nullptr;
     if (!g || !device) return;
-    const int state = m_nState & 3;
+    const int state = DrawnState();
     const int x = m_ptPos.x, y = m_ptPos.y;
     const bool highlight = state == STATE_HOVER || state == STATE_PRESSED;
     int captionX = x + m_nWidth / 2, captionY = y + m_nHeight / 3 + 2;
@@ -44,6 +44,7 @@ void CoolButton::Render() {
     }
     if (m_szCaption[0]) m_Font.DrawTextA(captionX, captionY, captionColor, true, "%s", m_szCaption);
     g->EndSprite();
+    if (m_bFocus && !HasHoverLook()) RenderFocusRect(GetRect());
     if (highlight) {
         device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
         device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

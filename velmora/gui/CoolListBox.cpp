@@ -41,4 +41,5 @@ void CoolListBox::Render() {
     RenderNewStyle(m_hPicture, list, m_dwColor, m_nFrameCell);
     m_pScrollBar->Render();
     m_Font.Update();
+    if (m_bFocus) RenderFocusRect(GetFocusRect());
 }

@@ -79,4 +79,5 @@ void CoolScroll::Render() {
     }
     if (m_bShowThumb && m_hPin) g->RenderSprite(m_hPin, &m_rcThumb, &m_rcPin, m_dwColor);
     g->EndSprite();
+    if (m_bFocus) RenderFocusRect(GetFocusRect());
 }

@@ -114,6 +114,7 @@ CWindow* GUIManager::GetElement(DWORD id) const {
 
 void GUIManager::RemoveElement(CWindow* window, bool destroy) {
     if (!window) return;
+    ForgetWindow(window);
     for (auto it = m_WindowList.begin(); it != m_WindowList.end(); ++it) {
         if (*it == window) {
             m_WindowList.erase(it);
@@ -129,6 +130,7 @@ void GUIManager::RemoveElement(CWindow* window, bool destroy) {
 }
 
 void GUIManager::RemoveAll() {
+    ForgetWindow(nullptr);
     std::vector<CWindow*> windows;
     windows.swap(m_WindowList);
     for (CWindow* window : windows) delete window;
@@ -145,9 +147,11 @@ void GUIManager::Reset() {
 
 bool GUIManager::ProcessEvent() {
     m_EventOrder = m_WindowList;
-    for (auto it = m_EventOrder.rbegin(); it != m_EventOrder.rend(); ++it)
-        if ((*it)->ProcessEvent()) return true;
-    return false;
+    bool handled = false;
+    for (auto it = m_EventOrder.rbegin(); it != m_EventOrder.rend() && !handled; ++it)
+        handled = (*it)->ProcessEvent() != 0;
+    if (!m_bNavigation) return handled;
+    return Navigate() || handled;
 }
 
 void GUIManager::Render() {
@@ -221,6 +225,7 @@ bool GUIManager::LoadFromFile(const char* path) {
                 return false;
             }
             element->LoadFromIni(path, elementName);
+            element->SetTabIndex(ini.ReadInt(elementName, "TabIndex", 0));
             container->AddWindow(element);
             // A radio group's boxes carry IDs of their own.
             if (type == GUI_TYPE_RADIOGROUP) {

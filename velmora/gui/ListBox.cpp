@@ -249,6 +249,27 @@ void GListBox::RenderText() {
     }
 }
 
+bool GListBox::Navigate(int input) {
+    if (input == GUI_NAV_PRESS) {
+        if (m_nCurItem >= 0) PostEvent(GUI_EVENT_CHANGE, DWORD(m_nCurItem));
+        return true;
+    }
+    if (input != GUI_NAV_UP && input != GUI_NAV_DOWN) return input == GUI_NAV_RELEASE;
+    if (m_Items.empty()) return true;
+    const int index = std::clamp(m_nCurItem + (input == GUI_NAV_UP ? -1 : 1), 0, GetSize() - 1);
+    if (index == m_nCurItem) return true;
+    m_nCurItem = m_nAnchorItem = index;
+    if (m_dwStyle & STYLE_MULTISELECT)
+        for (int i = 0; i < GetSize(); ++i) m_Items[size_t(i)]->bSelect = i == index;
+    m_pScrollBar->ShowItem(index);
+    PostEvent(GUI_EVENT_CHANGE, DWORD(m_nCurItem));
+    return true;
+}
+
+GRect GListBox::GetFocusRect() const {
+    return GRect(m_ptPos.x, m_ptPos.y, m_ptPos.x + m_rcSrc.Width(), m_ptPos.y + m_rcSrc.Height());
+}
+
 void GListBox::Render() {
     if (!IsShow()) return;
     CGraphics* g = vlm_engine::GuiGraphics();
@@ -259,4 +280,5 @@ void GListBox::Render() {
     m_pScrollBar->Render();
     m_Font.Update();
     RenderText();
+    if (m_bFocus) RenderFocusRect(GetFocusRect());
 }

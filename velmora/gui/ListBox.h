@@ -38,6 +38,12 @@ public:
     bool LoadFromIni(const char* file, const char* section) override;
     // Moves the list and its scroll bar.
     void OffSet(int dx, int dy) override;
+    // Navigation: Up and Down make the item before or after current, as a press on it would
+    // (selecting it alone in the multiple-selection style) and bring it into view; a press
+    // reports the current item again.
+    bool CanFocus() const override { return IsLive() && m_hPicture != 0; }
+    bool Navigate(int input) override;
+    GRect GetFocusRect() const override;
 
     // A null text is refused. The scroll range follows the item count.
     bool AddItem(const char* text, void* data);

@@ -2,6 +2,7 @@
 // cursor.
 #include <velmora/gui/NumberInputBox.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -189,12 +190,39 @@ DWORD CNumberInputBox::ProcessEvent() {
     return 0;
 }
 
+void CNumberInputBox::SetFocus(bool focus) {
+    CWindow::SetFocus(focus);
+    SetActive(focus);
+}
+
+bool CNumberInputBox::Navigate(int input) {
+    if (input == GUI_NAV_PRESS) {
+        // Enter is the box's own key: it has reported the value already.
+        const DWORD key = GetInputInfo().dwKey;
+        if (key != DIK_RETURN && key != DIK_NUMPADENTER) PostValue();
+        return true;
+    }
+    if (input != GUI_NAV_UP && input != GUI_NAV_DOWN) return input == GUI_NAV_RELEASE;
+    const double value = std::strtod(m_szCaption, nullptr) + (input == GUI_NAV_UP ? 1 : -1);
+    if (std::strchr(m_szCaption, '.'))
+        SetValue(float(value));
+    else
+        SetValue(int(std::clamp(value, -2147483648.0, 2147483647.0)));
+    PostValue();
+    return true;
+}
+
+GRect CNumberInputBox::GetFocusRect() const {
+    return GRect(m_ptPos.x, m_ptPos.y, m_ptPos.x + m_rcSrc.Width(), m_ptPos.y + m_rcSrc.Height());
+}
+
 void CNumberInputBox::Render() {
     if (!IsShow()) return;
     CGraphics* g = vlm_engine::GuiGraphics();
     if (!g) return;
     if (m_hPicture) g->RenderSprite(m_hPicture, m_ptPos.x, m_ptPos.y, nullptr, m_dwColor);
     if (m_szCaption[0]) DrawSingleLine(m_ptPos.x + 4, m_ptPos.y + 4, 0xFFFFFFFF, false, "%s", m_szCaption);
+    if (m_bFocus) RenderFocusRect(GetFocusRect());
     if (!IsActive()) return;
     const DWORD now = timeGetTime();
     if (now - m_dwBlinkTime >= kBlinkTime) {

@@ -34,6 +34,13 @@ public:
     void SetEmptyValue();
     // Reports the value: GUI_EVENT_CHANGE with the float's bit pattern.
     void PostValue();
+    // Navigation: the focused box takes the keyboard (its active bit); Up and Down change the
+    // value by one and a pad's A reports it, as Enter does.
+    bool CanFocus() const override { return IsLive() && m_hPicture != 0; }
+    void SetFocus(bool focus) override;
+    bool Navigate(int input) override;
+    GRect GetFocusRect() const override;
+
     // The text being edited.
     const char* GetText() const { return m_szCaption; }
     bool IsCursorShown() const { return m_bCursorShown; }

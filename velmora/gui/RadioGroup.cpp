@@ -1,6 +1,7 @@
 // RadioGroup: loading the boxes from one section, and the group's selection.
 #include <velmora/gui/RadioGroup.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -92,6 +93,11 @@ DWORD RadioGroup::ProcessEvent() {
             break;
         }
     if (!pressed) return 0;
+    Choose(pressed);
+    return m_dwID;
+}
+
+void RadioGroup::Choose(CCheckBox* pressed) {
     bool changed = false;
     for (auto& box : m_pBoxes)
         if (box.get() != pressed && box->GetSelect()) {
@@ -99,9 +105,54 @@ DWORD RadioGroup::ProcessEvent() {
             changed = true;
         }
     if (changed) PostEvent(GUI_EVENT_CHANGE, pressed->GetID());
-    return m_dwID;
+}
+
+bool RadioGroup::CanFocus() const {
+    for (const auto& box : m_pBoxes)
+        if (box->CanFocus()) return true;
+    return false;
+}
+
+bool RadioGroup::Navigate(int input) {
+    // Along the step from one box to the next: towards it selects the next box, away from it
+    // the one before. Arrows across the row are not the group's.
+    int dx = 0, dy = 0;
+    if (input == GUI_NAV_LEFT) dx = -1;
+    if (input == GUI_NAV_RIGHT) dx = 1;
+    if (input == GUI_NAV_UP) dy = -1;
+    if (input == GUI_NAV_DOWN) dy = 1;
+    const int64_t along = int64_t(dx) * m_nXOffset + int64_t(dy) * m_nYOffset;
+    if (along == 0) return input == GUI_NAV_PRESS || input == GUI_NAV_RELEASE;
+    const int step = along > 0 ? 1 : -1;
+    int index = GetSelectedIndex();
+    for (int i = index + step; i >= 0 && i < GetElementNum(); i += step) {
+        CCheckBox* box = m_pBoxes[size_t(i)].get();
+        if (!box->CanFocus()) continue;
+        box->Press();
+        Choose(box);
+        break;
+    }
+    return true;  // at either end the choice stays, and so does the focus
+}
+
+GRect RadioGroup::GetFocusRect() const {
+    GRect all;
+    bool first = true;
+    for (const auto& box : m_pBoxes) {
+        const GRect r = box->GetRect();
+        if (first) {
+            all = r;
+            first = false;
+            continue;
+        }
+        all = GRect(std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+                    std::max(all.bottom, r.bottom));
+    }
+    return all;
 }
 
 void RadioGroup::Render() {
+    // The focus shows on the selected box.
+    for (auto& box : m_pBoxes) box->SetFocus(m_bFocus && box->GetSelect());
     for (auto& box : m_pBoxes) box->Render();
 }

@@ -25,6 +25,11 @@ public:
     bool LoadFromIni(const char* file, const char* section) override;
     // Moves the group and its boxes.
     void OffSet(int dx, int dy) override;
+    // Navigation: the arrows along the row of boxes select the one before or after, as a
+    // press on it would; the focus shows on the selected box.
+    bool CanFocus() const override;
+    bool Navigate(int input) override;
+    GRect GetFocusRect() const override;
 
     int GetElementNum() const { return static_cast<int>(m_pBoxes.size()); }
     // Box i, or null when i is out of range.
@@ -34,6 +39,9 @@ public:
     int GetSelectedIndex() const;
 
 protected:
+    // Selects box `pressed` (deselecting the others) and reports a change.
+    void Choose(CCheckBox* pressed);
+
     std::vector<std::unique_ptr<CCheckBox>> m_pBoxes;
     int32_t m_nRadioNum;
     int32_t m_nXOffset;

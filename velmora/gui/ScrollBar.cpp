@@ -91,6 +91,27 @@ void GScrollBar::SetPageSize(int size) {
     UpdateBtnRect();
 }
 
+bool GScrollBar::Navigate(int input) {
+    int delta = 0;
+    if (IsHorizontal()) delta = input == GUI_NAV_LEFT ? -1 : input == GUI_NAV_RIGHT ? 1 : 0;
+    if (!IsHorizontal()) delta = input == GUI_NAV_UP ? -1 : input == GUI_NAV_DOWN ? 1 : 0;
+    if (!delta) return input == GUI_NAV_PRESS || input == GUI_NAV_RELEASE;
+    const int before = m_nTrackPos;
+    Scroll(delta);
+    if (m_nTrackPos != before) PostEvent(GUI_EVENT_CHANGE, DWORD(m_nTrackPos));
+    return true;
+}
+
+GRect GScrollBar::GetFocusRect() const {
+    GRect all(m_ptPos.x, m_ptPos.y, m_ptPos.x + m_rcSrc.Width(), m_ptPos.y + m_rcSrc.Height());
+    for (int which : {1, 2}) {
+        const GRect b = GetButtonRect(which);
+        all = GRect(std::min(all.left, b.left), std::min(all.top, b.top), std::max(all.right, b.right),
+                    std::max(all.bottom, b.bottom));
+    }
+    return all;
+}
+
 void GScrollBar::Scroll(int delta) {
     m_nTrackPos = ClampToInt(int64_t(m_nTrackPos) + delta);
     AdjustPosition();
@@ -387,4 +408,5 @@ void GScrollBar::Render() {
     for (const StepButton* b : {&m_Button1, &m_Button2})
         if (b->hPicture) g->RenderSprite(b->hPicture, b->x, b->y, &b->rcState[b->nState & 3], m_dwColor);
     if (m_bShowThumb && m_hPin) g->RenderSprite(m_hPin, &m_rcThumb, &m_rcPin, m_dwColor);
+    if (m_bFocus) RenderFocusRect(GetFocusRect());
 }

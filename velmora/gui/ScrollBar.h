@@ -57,6 +57,12 @@ public:
     void ShowItem(int item);
     // The overall size, step buttons included; the track gets what they leave.
     void SetSize(int width, int height);
+    // Navigation: the arrows along the bar step it as its step buttons do, and report it.
+    bool CanFocus() const override { return IsLive() && m_Button1.hPicture != 0; }
+    bool Navigate(int input) override;
+    // The track and both step buttons.
+    GRect GetFocusRect() const override;
+
     // Buttons left and right of the track instead of above and below it.
     void SetHorizontal(bool horizontal);
     bool IsHorizontal() const { return m_dwVertical == 0; }

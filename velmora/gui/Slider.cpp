@@ -157,6 +157,21 @@ DWORD CSlider::ProcessEvent() {
     return m_bDragging ? m_dwID : 0;
 }
 
+bool CSlider::Navigate(int input) {
+    // The value grows rightwards along a horizontal track and downwards along a vertical one.
+    int direction = 0;
+    if (m_nSliderType == 0) direction = input == GUI_NAV_LEFT ? -1 : input == GUI_NAV_RIGHT ? 1 : 0;
+    if (m_nSliderType != 0) direction = input == GUI_NAV_UP ? -1 : input == GUI_NAV_DOWN ? 1 : 0;
+    if (!direction) return input == GUI_NAV_PRESS || input == GUI_NAV_RELEASE;
+    const int64_t step = std::max<int64_t>(1, (int64_t(m_nMax) - m_nMin) / 20);
+    SetValueInternal(int(std::clamp<int64_t>(m_nValue + direction * step, m_nMin, m_nMax)), true);
+    return true;
+}
+
+GRect CSlider::GetFocusRect() const {
+    return GRect(m_ptPos.x, m_ptPos.y, m_ptPos.x + m_rcSrc.Width(), m_ptPos.y + m_rcSrc.Height());
+}
+
 void CSlider::Render() {
     if (!IsShow()) return;
     CGraphics* g = vlm_engine::GuiGraphics();
@@ -164,4 +179,5 @@ void CSlider::Render() {
     RenderNewStyle(m_hPicture, GRect(m_ptPos.x, m_ptPos.y, m_ptPos.x + m_rcSrc.Width(), m_ptPos.y + m_rcSrc.Height()),
                    m_dwColor, m_nFrameCell);
     if (m_hButton) g->RenderSprite(m_hButton, m_nThumbX, m_nThumbY, &m_rcButton, m_dwColor);
+    if (m_bFocus) RenderFocusRect(GetFocusRect());
 }

@@ -19,6 +19,11 @@ public:
     bool LoadFromIni(const char* file, const char* section) override;
     // Moves the track and the thumb with it.
     void OffSet(int dx, int dy) override;
+    // Navigation: the arrows along the track step the value by a twentieth of the range (at
+    // least 1), reported as the pointer's changes are.
+    bool CanFocus() const override { return IsLive() && m_hButton != 0; }
+    bool Navigate(int input) override;
+    GRect GetFocusRect() const override;
 
     int GetValue() const { return m_nValue; }
     void GetRange(int& min, int& max) const { min = m_nMin, max = m_nMax; }

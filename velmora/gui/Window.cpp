@@ -71,7 +71,9 @@ CWindow::CWindow(CWindow* parent)
       m_nFrameInset(0),
       m_szFile{},
       m_nRgnWidth(0),
-      m_nRgnHeight(0) {}
+      m_nRgnHeight(0),
+      m_bFocus(false),
+      m_nTabIndex(0) {}
 
 CWindow::~CWindow() {
     CWindow::Release();
@@ -179,6 +181,24 @@ void CWindow::RemoveWindow(CWindow* child, bool destroy) {
     if (it == m_SubWindows.end()) return;
     m_SubWindows.erase(it);
     if (destroy) delete child;
+}
+
+CWindow* CWindow::GetSubWindowAt(int i) const {
+    return i >= 0 && i < GetSubWindowsCount() ? m_SubWindows[size_t(i)] : nullptr;
+}
+
+bool CWindow::Navigate(int) { return false; }
+
+void CWindow::RenderFocusRect(const GRect& r) {
+    CGraphics* g = vlm_engine::GuiGraphics();
+    if (!g) return;
+    const GUIManager* manager = vlm_engine::MainGUIManager();
+    const DWORD color = manager ? manager->GetFocusColor() : GUIManager::kDefaultFocusColor;
+    // Four filled strips: their pixels are exactly those of the frame.
+    g->Rectangle(RECT{r.left - 1, r.top - 1, r.right + 1, r.top}, color, true);
+    g->Rectangle(RECT{r.left - 1, r.bottom, r.right + 1, r.bottom + 1}, color, true);
+    g->Rectangle(RECT{r.left - 1, r.top, r.left, r.bottom}, color, true);
+    g->Rectangle(RECT{r.right, r.top, r.right + 1, r.bottom}, color, true);
 }
 
 CWindow* CWindow::GetSubWindow(DWORD id) const {

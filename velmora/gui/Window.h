@@ -25,6 +25,18 @@ enum GUI_EVENT_CODE : DWORD {
     GUI_EVENT_CLICK = 3,   // the left button was released on the control
     GUI_EVENT_LEAVE = 4,   // the pointer has left the control
     GUI_EVENT_CHANGE = 5,  // the control's value or selection has changed
+    GUI_EVENT_CANCEL = 6,  // Escape or a pad's B while navigating (GUIManager::EnableNavigation),
+                           // from the top window
+};
+
+// What keyboard and pad navigation asks of the focused control (CWindow::Navigate).
+enum GUI_NAVIGATION {
+    GUI_NAV_PRESS = 1,    // Enter, Space or a pad's A went down
+    GUI_NAV_RELEASE = 2,  // ... and came up again
+    GUI_NAV_LEFT = 3,
+    GUI_NAV_RIGHT = 4,
+    GUI_NAV_UP = 5,
+    GUI_NAV_DOWN = 6,
 };
 
 // Control types ("GUIType" of a description file); each class stores its own as its type.
@@ -109,6 +121,29 @@ public:
     DWORD GetID() const { return m_dwID; }
     void SetID(DWORD id) { m_dwID = id; }
     DWORD GetType() const { return m_dwType; }
+    // Direct child i in the order they were added, or null.
+    CWindow* GetSubWindowAt(int i) const;
+
+    // --- Navigation without a pointer (GUIManager::EnableNavigation) ---------------------
+    // Whether the control can take the focus now: shown and enabled buttons, check boxes,
+    // radio groups, sliders, scroll bars, list boxes and number boxes. Plain windows and texts
+    // never take it.
+    virtual bool CanFocus() const { return false; }
+    // The focus comes or goes; the focused control is drawn in its hover look, or with a
+    // one-pixel focus rectangle when it has none.
+    virtual void SetFocus(bool focus) { m_bFocus = focus; }
+    bool HasFocus() const { return m_bFocus; }
+    // A GUI_NAV_* input for the focused control. False when the control has no use for it:
+    // an arrow then moves the focus to the nearest control in its direction.
+    virtual bool Navigate(int input);
+    // Where the control stands for navigation: arrows measure from it, and the focus
+    // rectangle goes around it.
+    virtual GRect GetFocusRect() const { return GetRect(); }
+    // The order of the focus: positive indexes first, ascending, then 0 (the default) in the
+    // order the controls were added; a negative index keeps the control out of it. The
+    // "TabIndex" key of a description file sets it.
+    int GetTabIndex() const { return m_nTabIndex; }
+    void SetTabIndex(int index) { m_nTabIndex = index; }
 
 protected:
     // Whether the point (the current pointer when null) hits: inside rect, and on an opaque
@@ -140,6 +175,10 @@ protected:
     // The size of a picture, or false when the handle names no texture.
     static bool PictureSize(DWORD handle, int* width, int* height);
     static bool IsZeroRect(const RECT& r) { return !r.left && !r.top && !r.right && !r.bottom; }
+    // The one-pixel focus rectangle just outside `rect`, in the GUI manager's focus colour.
+    static void RenderFocusRect(const GRect& rect);
+    // Shown and enabled: what every control needs to take the focus.
+    bool IsLive() const { return IsShow() && IsEnable(); }
 
     DWORD m_dwAttrib;
     DWORD m_dwType;
@@ -167,4 +206,6 @@ protected:
     // The mask's own size, which SetWidth/SetHeight do not change.
     int32_t m_nRgnWidth;
     int32_t m_nRgnHeight;
+    bool m_bFocus;
+    int32_t m_nTabIndex;
 };

@@ -10,6 +10,9 @@
 constexpr DWORD MSG_GUI_EVENT = 0xFF000001;
 // Posted by the graphics device after each set-up (reset, screen-mode switch).
 constexpr DWORD MSG_DEVICE_READY = 0xFF000002;
+// Posted when a game pad is plugged in / pulled out: param1 = the pad's index.
+constexpr DWORD MSG_PAD_CONNECTED = 0xFF000003;
+constexpr DWORD MSG_PAD_DISCONNECTED = 0xFF000004;
 
 class VLM_API CMessage {
 public:

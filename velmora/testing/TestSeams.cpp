@@ -50,5 +50,15 @@ void SetMaxTextureSize(UINT size) { vlm_hooks::SetMaxTextureSize(size); }
 bool IsBackBufferFlat(IDirect3DDevice9* device) { return vlm_hooks::IsBackBufferFlat(device); }
 void ResetGraphicsConditions() { vlm_hooks::ResetGraphicsConditions(); }
 int CountInputDevices() { return vlm_hooks::CountInputDevices(); }
+int AttachPad() { return vlm_hooks::AttachPad(); }
+void DetachPad(int pad) { vlm_hooks::DetachPad(pad); }
+void DetachAllPads() { vlm_hooks::DetachAllPads(); }
+void InjectPadButton(int pad, int button, bool down) { vlm_hooks::InjectPadButton(pad, button, down); }
+void InjectPadAxis(int pad, int axis, float value) { vlm_hooks::InjectPadAxis(pad, axis, value); }
+PadRumble GetPadRumble(int pad) {
+    PadRumble rumble{0, 0, 0};
+    vlm_hooks::GetPadRumble(pad, &rumble.low, &rumble.high, &rumble.requests);
+    return rumble;
+}
 
 }  // namespace VelmoraTest

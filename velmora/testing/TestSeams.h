@@ -1,7 +1,7 @@
 // Velmora's testing component: deterministic, headless tests of a game. A manual millisecond
 // clock, capture of message boxes and debugger output, a fixed local time, injection of
-// window-system events (keys, pointer, focus, close) and forced device loss, all acting on the
-// real engine. Opt-in: not part of <velmora/Velmora.h>; link libvelmora-testing (CMake
+// window-system events (keys, pointer, focus, close), virtual game pads and forced device
+// loss, all acting on the real engine. Opt-in: not part of <velmora/Velmora.h>; link libvelmora-testing (CMake
 // Velmora::testing, pkg-config velmora-testing). Never ship it in a game.
 #pragma once
 
@@ -108,7 +108,33 @@ VLM_TESTING_API void SetMaxTextureSize(UINT size);
 VLM_TESTING_API void ResetGraphicsConditions();
 
 // --- DirectInput ----------------------------------------------------------------------
-// How many DirectInput keyboard and mouse devices exist now.
+// How many DirectInput devices (keyboard, mouse, game controllers) exist now.
 VLM_TESTING_API int CountInputDevices();
+
+// --- Game pads ---------------------------------------------------------------------------
+// Virtual pads on SDL's virtual joysticks, which SDL knows as game controllers: they reach
+// DirectInput, the engine's pads and the GUI as a real pad plugged in would, at the next
+// look at the events.
+// Plugs in a pad; its number (the lowest free, so a pad detached and attached again keeps
+// its number), or -1 when SDL offers none. The number is the testing component's, not the
+// engine's pad index, although the two agree while no other controller is plugged in.
+VLM_TESTING_API int AttachPad();
+VLM_TESTING_API void DetachPad(int pad);
+VLM_TESTING_API void DetachAllPads();
+// Buttons are numbered as the engine's PAD_BUTTON_* (<velmora/input/Pad.h>): 0 A, 1 B, 2 X,
+// 3 Y, 4 left shoulder, 5 right shoulder, 6 back, 7 start, 8 left stick, 9 right stick,
+// 10 guide, 11 D-pad up, 12 down, 13 left, 14 right.
+VLM_TESTING_API void InjectPadButton(int pad, int button, bool down);
+// Axes are numbered as PAD_AXIS_*: 0 left stick X, 1 left stick Y, 2 right stick X, 3 right
+// stick Y (each -1 to 1, right and down positive), 4 left trigger, 5 right trigger (0 to 1).
+VLM_TESTING_API void InjectPadAxis(int pad, int axis, float value);
+// The rumble asked of a pad: the strengths (0 to 1) of the last request that started one,
+// and how many such requests came since it was attached.
+struct PadRumble {
+    float low;
+    float high;
+    int requests;
+};
+VLM_TESTING_API PadRumble GetPadRumble(int pad);
 
 }  // namespace VelmoraTest

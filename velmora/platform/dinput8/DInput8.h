@@ -1,6 +1,7 @@
-// DirectInput 8 stand-in: the system keyboard and mouse as DirectInput devices, with the
-// types, constants and key codes of <dinput.h> that the engine uses. The devices are fed by
-// SDL2 keyboard, mouse and window events, received through the Win32 stand-in's event pump.
+// DirectInput 8 stand-in: the system keyboard and mouse and the game controllers as
+// DirectInput devices, with the types, constants and key codes of <dinput.h> that the engine
+// and games use. The devices are fed by SDL2 keyboard, mouse, window, joystick and game
+// controller events, received through the Win32 stand-in's event pump.
 #pragma once
 
 #include <velmora/platform/win32/Com.h>
@@ -38,6 +39,7 @@
 #define DIERR_HANDLEEXISTS E_ACCESSDENIED
 #define DIERR_INSUFFICIENTPRIVS ((HRESULT)0x80040200L)
 #define DIERR_NOTBUFFERED ((HRESULT)0x80040207L)
+#define DIERR_UNPLUGGED ((HRESULT)0x80040209L)
 
 // --- Device and interface identifiers ------------------------------------------------
 inline constexpr GUID GUID_SysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
@@ -50,7 +52,12 @@ inline constexpr IID IID_IDirectInputDevice8A = {
 inline constexpr GUID GUID_XAxis = {0xA36D02E0, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_YAxis = {0xA36D02E1, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_ZAxis = {0xA36D02E2, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr GUID GUID_RxAxis = {0xA36D02F4, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr GUID GUID_RyAxis = {0xA36D02F5, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr GUID GUID_RzAxis = {0xA36D02E3, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr GUID GUID_Slider = {0xA36D02E4, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_Button = {0xA36D02F0, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+inline constexpr GUID GUID_POV = {0xA36D02F2, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 inline constexpr GUID GUID_Key = {0x55728220, 0xD33C, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 // --- Data formats --------------------------------------------------------------------
@@ -80,13 +87,20 @@ typedef const DIDATAFORMAT* LPCDIDATAFORMAT;
 #define DIDFT_PSHBUTTON 0x00000004
 #define DIDFT_TGLBUTTON 0x00000008
 #define DIDFT_BUTTON (DIDFT_PSHBUTTON | DIDFT_TGLBUTTON)
+#define DIDFT_POV 0x00000010
+#define DIDFT_ALL 0x00000000
 #define DIDFT_ANYINSTANCE 0x00FFFF00
+#define DIDFT_INSTANCEMASK DIDFT_ANYINSTANCE
 #define DIDFT_OPTIONAL 0x80000000
 #define DIDFT_MAKEINSTANCE(n) ((WORD)(n) << 8)
+#define DIDFT_GETTYPE(n) ((BYTE)(n))
+#define DIDFT_GETINSTANCE(n) ((WORD)((n) >> 8))
 
-// The standard formats: 256 key bytes, and a DIMOUSESTATE.
+// The standard formats: 256 key bytes, a DIMOUSESTATE, a DIJOYSTATE and a DIJOYSTATE2.
 extern VLM_API const DIDATAFORMAT c_dfDIKeyboard;
 extern VLM_API const DIDATAFORMAT c_dfDIMouse;
+extern VLM_API const DIDATAFORMAT c_dfDIJoystick;
+extern VLM_API const DIDATAFORMAT c_dfDIJoystick2;
 
 struct DIMOUSESTATE {
     LONG lX;
@@ -123,6 +137,158 @@ static_assert(sizeof(DIDEVICEOBJECTDATA) == 20, "DIDEVICEOBJECTDATA keeps its Wi
 
 #define DIGDD_PEEK 0x00000001
 
+// A game controller's state. Axes run over their range (0 to 65535 unless set), the point of
+// view hats in hundredths of a degree clockwise from up (0xFFFFFFFF when centred), buttons
+// 0x80 while down.
+struct DIJOYSTATE {
+    LONG lX;
+    LONG lY;
+    LONG lZ;
+    LONG lRx;
+    LONG lRy;
+    LONG lRz;
+    LONG rglSlider[2];
+    DWORD rgdwPOV[4];
+    BYTE rgbButtons[32];
+};
+typedef DIJOYSTATE* LPDIJOYSTATE;
+static_assert(sizeof(DIJOYSTATE) == 80, "DIJOYSTATE keeps its Windows layout");
+
+// The same with 128 buttons; velocities, accelerations and forces read 0.
+struct DIJOYSTATE2 {
+    LONG lX;
+    LONG lY;
+    LONG lZ;
+    LONG lRx;
+    LONG lRy;
+    LONG lRz;
+    LONG rglSlider[2];
+    DWORD rgdwPOV[4];
+    BYTE rgbButtons[128];
+    LONG lVX, lVY, lVZ, lVRx, lVRy, lVRz;
+    LONG rglVSlider[2];
+    LONG lAX, lAY, lAZ, lARx, lARy, lARz;
+    LONG rglASlider[2];
+    LONG lFX, lFY, lFZ, lFRx, lFRy, lFRz;
+    LONG rglFSlider[2];
+};
+typedef DIJOYSTATE2* LPDIJOYSTATE2;
+static_assert(sizeof(DIJOYSTATE2) == 272, "DIJOYSTATE2 keeps its Windows layout");
+
+#define DIJOFS_X 0
+#define DIJOFS_Y 4
+#define DIJOFS_Z 8
+#define DIJOFS_RX 12
+#define DIJOFS_RY 16
+#define DIJOFS_RZ 20
+#define DIJOFS_SLIDER(n) (24 + (n)*4)
+#define DIJOFS_POV(n) (32 + (n)*4)
+#define DIJOFS_BUTTON(n) (48 + (n))
+#define DIJOFS_BUTTON0 DIJOFS_BUTTON(0)
+
+// --- Devices and their objects -------------------------------------------------------
+#define DI8DEVCLASS_ALL 0
+#define DI8DEVCLASS_DEVICE 1
+#define DI8DEVCLASS_POINTER 2
+#define DI8DEVCLASS_KEYBOARD 3
+#define DI8DEVCLASS_GAMECTRL 4
+
+#define DIEDFL_ALLDEVICES 0x00000000
+#define DIEDFL_ATTACHEDONLY 0x00000001
+
+#define DI8DEVTYPE_MOUSE 0x12
+#define DI8DEVTYPE_KEYBOARD 0x13
+#define DI8DEVTYPE_JOYSTICK 0x14
+#define DI8DEVTYPE_GAMEPAD 0x15
+#define DI8DEVTYPEJOYSTICK_STANDARD 2
+#define DI8DEVTYPEGAMEPAD_STANDARD 2
+#define GET_DIDEVICE_TYPE(t) ((BYTE)(t))
+#define GET_DIDEVICE_SUBTYPE(t) ((BYTE)((t) >> 8))
+
+#define DIENUM_STOP 0
+#define DIENUM_CONTINUE 1
+
+struct DIDEVICEINSTANCEA {
+    DWORD dwSize;
+    GUID guidInstance;  // this controller: stays the same when it is plugged in again
+    GUID guidProduct;   // its make: vendor and product ID ("PIDVID")
+    DWORD dwDevType;
+    CHAR tszInstanceName[260];
+    CHAR tszProductName[260];
+    GUID guidFFDriver;
+    WORD wUsagePage;
+    WORD wUsage;
+};
+typedef DIDEVICEINSTANCEA* LPDIDEVICEINSTANCEA;
+typedef const DIDEVICEINSTANCEA* LPCDIDEVICEINSTANCEA;
+static_assert(sizeof(DIDEVICEINSTANCEA) == 580, "DIDEVICEINSTANCEA keeps its Windows layout");
+typedef BOOL (*LPDIENUMDEVICESCALLBACKA)(LPCDIDEVICEINSTANCEA device, LPVOID ref);
+
+#define DIDC_ATTACHED 0x00000001
+#define DIDC_POLLEDDEVICE 0x00000002
+#define DIDC_EMULATED 0x00000004
+
+struct DIDEVCAPS {
+    DWORD dwSize;
+    DWORD dwFlags;
+    DWORD dwDevType;
+    DWORD dwAxes;
+    DWORD dwButtons;
+    DWORD dwPOVs;
+    DWORD dwFFSamplePeriod;
+    DWORD dwFFMinTimeResolution;
+    DWORD dwFirmwareRevision;
+    DWORD dwHardwareRevision;
+    DWORD dwFFDriverVersion;
+};
+typedef DIDEVCAPS* LPDIDEVCAPS;
+static_assert(sizeof(DIDEVCAPS) == 44, "DIDEVCAPS keeps its Windows layout");
+
+#define DIDOI_ASPECTPOSITION 0x00000100
+
+struct DIDEVICEOBJECTINSTANCEA {
+    DWORD dwSize;
+    GUID guidType;  // GUID_XAxis ... GUID_Button, GUID_POV
+    DWORD dwOfs;    // where the object lies in DIJOYSTATE / DIJOYSTATE2
+    DWORD dwType;   // its kind and instance number (DIDFT_*)
+    DWORD dwFlags;
+    CHAR tszName[260];
+    DWORD dwFFMaxForce;
+    DWORD dwFFForceResolution;
+    WORD wCollectionNumber;
+    WORD wDesignatorIndex;
+    WORD wUsagePage;
+    WORD wUsage;
+    DWORD dwDimension;
+    WORD wExponent;
+    WORD wReportId;
+};
+typedef DIDEVICEOBJECTINSTANCEA* LPDIDEVICEOBJECTINSTANCEA;
+typedef const DIDEVICEOBJECTINSTANCEA* LPCDIDEVICEOBJECTINSTANCEA;
+static_assert(sizeof(DIDEVICEOBJECTINSTANCEA) == 316, "DIDEVICEOBJECTINSTANCEA keeps its Windows layout");
+typedef BOOL (*LPDIENUMDEVICEOBJECTSCALLBACKA)(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID ref);
+
+// A command to the device's driver. This stand-in knows one: VLM_DIESCAPE_RUMBLE, whose
+// input is a VLM_DIRUMBLE.
+struct DIEFFESCAPE {
+    DWORD dwSize;
+    DWORD dwCommand;
+    LPVOID lpvInBuffer;
+    DWORD cbInBuffer;
+    LPVOID lpvOutBuffer;
+    DWORD cbOutBuffer;
+};
+typedef DIEFFESCAPE* LPDIEFFESCAPE;
+
+// Rumble: both motors at 0 (off) to 65535 for `dwDuration` milliseconds; a new command
+// replaces the one running. DIERR_UNSUPPORTED for a controller without motors.
+#define VLM_DIESCAPE_RUMBLE 0x564C0001
+struct VLM_DIRUMBLE {
+    WORD wLowFrequency;   // the large, slow motor
+    WORD wHighFrequency;  // the small, fast motor
+    DWORD dwDuration;
+};
+
 // --- Properties ----------------------------------------------------------------------
 struct DIPROPHEADER {
     DWORD dwSize;
@@ -148,6 +314,19 @@ static_assert(sizeof(DIPROPDWORD) == 20, "DIPROPDWORD keeps its Windows layout")
 // number in Data1, so binding one to a reference is well-defined.
 #define MAKEDIPROP(prop) (GUID{(DWORD)(prop), 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}})
 #define DIPROP_BUFFERSIZE MAKEDIPROP(1)
+#define DIPROP_RANGE MAKEDIPROP(4)
+#define DIPROP_DEADZONE MAKEDIPROP(5)
+#define DIPROP_SATURATION MAKEDIPROP(6)
+
+// An axis's range; DIPROP_DEADZONE and DIPROP_SATURATION are DIPROPDWORDs of 0 to 10000,
+// a share of the way from the centre to either end.
+struct DIPROPRANGE {
+    DIPROPHEADER diph;
+    LONG lMin;
+    LONG lMax;
+};
+typedef DIPROPRANGE* LPDIPROPRANGE;
+static_assert(sizeof(DIPROPRANGE) == 24, "DIPROPRANGE keeps its Windows layout");
 
 // --- Co-operative levels -------------------------------------------------------------
 #define DISCL_EXCLUSIVE 0x00000001
@@ -165,6 +344,14 @@ struct IDirectInputDevice8A : IUnknown {
     STDMETHOD(Unacquire)() PURE;
     STDMETHOD(GetDeviceState)(DWORD size, LPVOID data) PURE;
     STDMETHOD(GetDeviceData)(DWORD objectSize, LPDIDEVICEOBJECTDATA records, LPDWORD inOut, DWORD flags) PURE;
+    STDMETHOD(GetProperty)(REFGUID property, LPDIPROPHEADER header) PURE;
+    STDMETHOD(GetCapabilities)(LPDIDEVCAPS caps) PURE;
+    STDMETHOD(GetDeviceInfo)(LPDIDEVICEINSTANCEA info) PURE;
+    STDMETHOD(EnumObjects)(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID ref, DWORD flags) PURE;
+    // Game controllers are fed by events: Poll only reports what a read would (DI_NOEFFECT
+    // for the keyboard and the mouse).
+    STDMETHOD(Poll)() PURE;
+    STDMETHOD(Escape)(LPDIEFFESCAPE escape) PURE;
 
 protected:
     ~IDirectInputDevice8A() = default;
@@ -175,6 +362,11 @@ typedef IDirectInputDevice8A* LPDIRECTINPUTDEVICE8;
 
 struct IDirectInput8A : IUnknown {
     STDMETHOD(CreateDevice)(REFGUID device, LPDIRECTINPUTDEVICE8A* out, LPUNKNOWN outer) PURE;
+    // Lists the devices of a class (DI8DEVCLASS_*); game controllers in the order they were
+    // first plugged in.
+    STDMETHOD(EnumDevices)(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID ref, DWORD flags) PURE;
+    // DI_OK while the device is attached, DI_NOTATTACHED when it is not.
+    STDMETHOD(GetDeviceStatus)(REFGUID instance) PURE;
 
 protected:
     ~IDirectInput8A() = default;

@@ -5,6 +5,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <memory>
+#include <vector>
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
@@ -13,6 +17,7 @@
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
+#include <velmora/platform/win32/detail/ForeignAllocations.h>
 #include <velmora/platform/win32/detail/KeyMap.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
@@ -206,5 +211,131 @@ void ResetGraphicsConditions() {
 }
 
 int CountInputDevices() { return static_cast<int>(vlm_platform::LiveDeviceCount()); }
+
+namespace {
+
+// A pad made of one of SDL's virtual joysticks, a game controller to SDL.
+struct VirtualPad {
+    SDL_JoystickID id = -1;
+    SDL_Joystick* joystick = nullptr;
+    float low = 0, high = 0;  // the last rumble started
+    int rumbles = 0;
+};
+
+std::vector<std::unique_ptr<VirtualPad>>& Pads() {
+    static std::vector<std::unique_ptr<VirtualPad>> pads;
+    return pads;
+}
+
+VirtualPad* PadAt(int pad) {
+    auto& pads = Pads();
+    return pad >= 0 && size_t(pad) < pads.size() ? pads[size_t(pad)].get() : nullptr;
+}
+
+int SDLCALL RumblePad(void* user, Uint16 low, Uint16 high) {
+    auto* pad = static_cast<VirtualPad*>(user);
+    if (low || high) {
+        pad->low = low / 65535.0f;
+        pad->high = high / 65535.0f;
+        ++pad->rumbles;
+    }
+    return 0;
+}
+
+// The testing component's button numbers: the engine's PAD_BUTTON_* order.
+constexpr SDL_GameControllerButton kPadButtons[] = {SDL_CONTROLLER_BUTTON_A,
+                                                    SDL_CONTROLLER_BUTTON_B,
+                                                    SDL_CONTROLLER_BUTTON_X,
+                                                    SDL_CONTROLLER_BUTTON_Y,
+                                                    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                                                    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+                                                    SDL_CONTROLLER_BUTTON_BACK,
+                                                    SDL_CONTROLLER_BUTTON_START,
+                                                    SDL_CONTROLLER_BUTTON_LEFTSTICK,
+                                                    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+                                                    SDL_CONTROLLER_BUTTON_GUIDE,
+                                                    SDL_CONTROLLER_BUTTON_DPAD_UP,
+                                                    SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+                                                    SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+                                                    SDL_CONTROLLER_BUTTON_DPAD_RIGHT};
+
+}  // namespace
+
+int AttachPad() {
+    if (!vlm_platform::EnsureVideo() || !vlm_platform::StartInputEvents()) return -1;
+    auto& pads = Pads();
+    size_t number = 0;
+    while (number < pads.size() && pads[number]) ++number;
+    if (number == pads.size()) pads.emplace_back();
+    auto pad = std::make_unique<VirtualPad>();
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    // Every button and axis a game controller has, numbered as SDL numbers them: SDL maps
+    // such a joystick as a game controller by itself.
+    desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+    desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+    desc.vendor_id = 0x5656;  // "VV"
+    desc.product_id = 0x0001;
+    desc.name = "Velmora Virtual Pad";
+    desc.userdata = pad.get();
+    desc.Rumble = RumblePad;
+    vlm_platform::ForeignAllocations sdl;
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    if (index < 0) return -1;
+    pad->id = SDL_JoystickGetDeviceInstanceID(index);
+    pad->joystick = SDL_JoystickOpen(index);
+    pads[number] = std::move(pad);
+    return int(number);
+}
+
+void DetachPad(int pad) {
+    VirtualPad* p = PadAt(pad);
+    if (!p) return;
+    for (int index = 0; index < SDL_NumJoysticks(); ++index)
+        if (SDL_JoystickGetDeviceInstanceID(index) == p->id) {
+            SDL_JoystickDetachVirtual(index);
+            break;
+        }
+    if (p->joystick) SDL_JoystickClose(p->joystick);
+    Pads()[size_t(pad)].reset();
+}
+
+void DetachAllPads() {
+    for (size_t pad = 0; pad < Pads().size(); ++pad) DetachPad(int(pad));
+    Pads().clear();
+}
+
+void InjectPadButton(int pad, int button, bool down) {
+    VirtualPad* p = PadAt(pad);
+    if (!p || button < 0 || button >= int(std::size(kPadButtons))) return;
+    SDL_JoystickSetVirtualButton(p->joystick, kPadButtons[button], down ? SDL_PRESSED : SDL_RELEASED);
+    // Reported at once, so that a press and release between two looks at the events both
+    // arrive, as a real pad's do.
+    SDL_JoystickUpdate();
+}
+
+void InjectPadAxis(int pad, int axis, float value) {
+    VirtualPad* p = PadAt(pad);
+    if (!p || axis < 0 || axis >= SDL_CONTROLLER_AXIS_MAX) return;
+    // Sticks from -1 to 1; triggers from 0 to 1, which SDL maps from the joystick axis's whole
+    // range.
+    const bool trigger = axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT || axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
+    const float v = std::clamp(value, trigger ? 0.0f : -1.0f, 1.0f);
+    const int raw = trigger ? int(std::lround(v * 65535)) - 32768 : int(std::lround(v * 32767));
+    SDL_JoystickSetVirtualAxis(p->joystick, axis, Sint16(raw));
+    SDL_JoystickUpdate();
+}
+
+bool GetPadRumble(int pad, float* low, float* high, int* requests) {
+    VirtualPad* p = PadAt(pad);
+    if (!p) return false;
+    if (low) *low = p->low;
+    if (high) *high = p->high;
+    if (requests) *requests = p->rumbles;
+    return true;
+}
 
 }  // namespace vlm_hooks

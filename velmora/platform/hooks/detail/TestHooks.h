@@ -57,5 +57,11 @@ VLM_HOOK_API void SetMaxTextureSize(UINT size);
 VLM_HOOK_API bool IsBackBufferFlat(IDirect3DDevice9* device);
 VLM_HOOK_API void ResetGraphicsConditions();
 VLM_HOOK_API int CountInputDevices();
+VLM_HOOK_API int AttachPad();
+VLM_HOOK_API void DetachPad(int pad);
+VLM_HOOK_API void DetachAllPads();
+VLM_HOOK_API void InjectPadButton(int pad, int button, bool down);
+VLM_HOOK_API void InjectPadAxis(int pad, int axis, float value);
+VLM_HOOK_API bool GetPadRumble(int pad, float* low, float* high, int* requests);
 
 }  // namespace vlm_hooks
