@@ -103,7 +103,7 @@ TEST(AmfToolTest, BadInputGetsAMessageAndAFailingStatus) {
         {"pack --delay 70000 out.amf good.png", 2, "the delay must be 0 to 65535 ms"},
         {"pack --delay out.amf good.png", 2, "the delay must be"},
         {"pack out.amf good.png missing.png", 1, "missing.png: cannot be opened"},
-        {"pack out.amf good.png text.png", 1, "text.png: not a PNG, JPEG, BMP or TGA image"},
+        {"pack out.amf good.png text.png", 1, "text.png: not a PNG, JPEG, BMP, TGA or DDS image"},
         {"pack no/such/folder/out.amf good.png", 1, "out.amf: cannot be written"},
         {"unpack good.amf", 2, "unpack: needs IN.amf and DIR"},
         {"unpack missing.amf dir", 1, "missing.amf: cannot be opened"},

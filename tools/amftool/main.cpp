@@ -1,6 +1,6 @@
 // amftool: packs image files into AMF animation files with the engine's own frame set and
 // writer, unpacks them into PNG files and describes them.
-//   amftool pack [--delay MS] OUT.amf FRAME...   PNG, JPEG, BMP or TGA frames, in order
+//   amftool pack [--delay MS] OUT.amf FRAME...   PNG, JPEG, BMP, TGA or DDS frames, in order
 //   amftool unpack IN.amf DIR                    one PNG a picture: DIR/frame_000.png, ...
 //   amftool info IN.amf                          header, index and compression ratio
 // Exit status: 0 done, 1 a file could not be read or written, 2 a usage error.
@@ -28,7 +28,7 @@ const char kUsageText[] =
     "usage: amftool pack [--delay MS] OUT.amf FRAME...\n"
     "       amftool unpack IN.amf DIR\n"
     "       amftool info IN.amf\n"
-    "Frames are PNG, JPEG, BMP or TGA files of any sizes; the delay (0 to 65535 ms) is 100\n"
+    "Frames are PNG, JPEG, BMP, TGA or DDS files of any sizes; the delay (0 to 65535 ms) is 100\n"
     "unless given. unpack writes one PNG file a picture, DIR/frame_000.png onwards.\n";
 
 int UsageError(const std::string& message) {
@@ -108,7 +108,8 @@ int Pack(const std::vector<std::string>& args) {
     for (const std::string& frame : frames) {
         velmora::ImageFileInfo info;
         if (!Readable(frame)) return FileError(frame, "cannot be opened");
-        if (!velmora::ReadImageFileInfo(frame, &info)) return FileError(frame, "not a PNG, JPEG, BMP or TGA image");
+        if (!velmora::ReadImageFileInfo(frame, &info))
+            return FileError(frame, "not a PNG, JPEG, BMP, TGA or DDS image");
     }
 
     EngineSession engine;
