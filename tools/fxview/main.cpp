@@ -153,9 +153,9 @@ int main(int argc, char** argv) {
     viewer.Start();
     viewer.Run();
     viewer.Destroy();
-    std::printf("fxview: %s: %d frames, particles alive at the end: %d, update %.3f ms and draw %.3f ms per frame\n",
-                options.file.c_str(), viewer.FramesRun(), viewer.ParticlesAlive(), viewer.MeanUpdateMs(),
-                viewer.MeanDrawMs());
+    std::printf("fxview: %s: %d frames, particles alive at the end: %d, update %s and draw %s per frame\n",
+                options.file.c_str(), viewer.FramesRun(), viewer.ParticlesAlive(),
+                FrameTimeText(viewer.MeanUpdateMs(), true).c_str(), FrameTimeText(viewer.MeanDrawMs(), true).c_str());
     if (!options.snapFile.empty()) {
         if (!Readable(options.snapFile)) return FileError(options.snapFile, "the last frame could not be saved");
         std::printf("fxview: last frame saved to %s\n", options.snapFile.c_str());
