@@ -12,11 +12,19 @@ set(CPACK_PACKAGE_VENDOR "Velmora")
 set(CPACK_PACKAGE_CONTACT "Velmora developers <velmora@example.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Installed under DESTDIR with the prefix /usr itself, so that the install steps below see the
+# prefix the packages are for.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# Shipped binaries carry no symbol tables.
+set(CPACK_STRIP_FILES ON)
+set(VELMORA_DEBIAN_VERSION ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL lib dev tools)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
-set(_velmora_exact "(= ${PROJECT_VERSION})")
+set(_velmora_exact "(= ${VELMORA_DEBIAN_VERSION})")
 
 set(CPACK_DEBIAN_LIB_PACKAGE_NAME libvelmora0)
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
@@ -31,6 +39,9 @@ set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "libgl1, libegl1, fonts-arphic-uming")
 # libvelmora-dev for the testing library).
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# The packages holding shared libraries have the loader's cache rebuilt once after them.
+set(CPACK_DEBIAN_LIB_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
+set(CPACK_DEBIAN_DEV_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/debian/triggers)
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libvelmora-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
@@ -53,5 +64,16 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvelmora0 ${_velmora_exact}")
 set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
+
+# What Debian policy asks of every package: its copyright file and its changelog, compressed
+# as lintian expects (gzip -9n), under /usr/share/doc/<package>/.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/changelog.in ${PROJECT_BINARY_DIR}/debian/changelog.Debian @ONLY)
+execute_process(COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/debian/changelog.Debian)
+foreach(_velmora_component lib dev tools)
+  string(TOUPPER ${_velmora_component} _velmora_upper)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_DEBIAN_${_velmora_upper}_PACKAGE_NAME}
+          COMPONENT ${_velmora_component})
+endforeach()
 
 include(CPack)

@@ -1,7 +1,8 @@
-// Fuzz target: image files (PNG, JPEG, BMP, TGA). The codecs from memory and from files under a
-// plain name and a ".tga" name, the D3DX routines (information, textures at the image's size and
-// scaled with a mip chain and a colour key) and the engine's texture loads. What the header
-// says must match what decodes, and a file must decode as the same bytes in memory do.
+// Fuzz target: image files (PNG, JPEG, BMP, TGA, DDS). The codecs from memory and from files
+// under a plain name and a ".tga" name, the D3DX routines (information, textures at the image's
+// size and scaled with a mip chain and a colour key) and the engine's texture loads. What the
+// header says must match what decodes, a file must decode as the same bytes in memory do, and
+// its levels must start with that picture.
 #include <cstring>
 #include <vector>
 
@@ -63,6 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         velmora::ImageFileInfo info;
         const bool known = velmora::ReadImageFileInfo(path, &info);
         if (fromFile) FUZZ_CHECK(known && info.width == image.width && info.height == image.height);
+        std::vector<velmora::DecodedImage> levels;
+        if (velmora::DecodeImageFileLevels(path, &levels, &error))
+            FUZZ_CHECK(fromFile && !levels.empty() && levels.size() == info.mipLevels &&
+                       levels[0].pixels == image.pixels);
         // Without the name's hint a file reads as its bytes do in memory.
         if (std::strcmp(name, "input.img") == 0)
             FUZZ_CHECK(fromFile == decoded &&

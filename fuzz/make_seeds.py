@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the fuzz targets' seed corpora into fuzz/corpus/<target>/: a few small files of each
 format that between them reach its main paths. Run again after changing it; the files are kept
-in the tree, beside the inputs long runs have found faults with (kept as seeds so that every
+in the tree, beside the inputs long runs have found faults with and the JPEG files made by
+ImageMagick and libjpeg (ycck.jpg, cmyk-adobe.jpg) (kept as seeds so that every
 run tries them again). The art they name (art.amf, art.png, art.bmp, art.tga, dot.png) is written by the
 targets themselves into their scratch folder."""
 
@@ -86,11 +87,13 @@ def png(width, height, colour_type, depth, rows, palette=None, trns=None, interl
     return out + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
 
 
-def bmp(width, height, bits, pixels_rows, palette=None, top_down=False, compression=0, masks=None):
+def bmp(width, height, bits, pixels_rows, palette=None, top_down=False, compression=0, masks=None, data=None):
+    """data: the pixel data as stored (run-length compressed), instead of pixels_rows."""
     row_bytes = (width * bits + 31) // 32 * 4
-    data = b""
-    for row in pixels_rows if top_down else reversed(pixels_rows):
-        data += bytes(row).ljust(row_bytes, b"\0")
+    if data is None:
+        data = b""
+        for row in pixels_rows if top_down else reversed(pixels_rows):
+            data += bytes(row).ljust(row_bytes, b"\0")
     header_size = 40 + (12 if masks else 0)
     pal = bytes(palette or b"")
     offset = 14 + header_size + len(pal)
@@ -100,6 +103,17 @@ def bmp(width, height, bits, pixels_rows, palette=None, top_down=False, compress
     if masks:
         out += struct.pack("<III", *masks)
     return out + pal + data
+
+
+def dds(width, height, pf_flags, four_cc, bits, masks, data, levels=1):
+    """A DDS file: the magic, the 124-byte header (with its 32-byte pixel format), the data."""
+    if isinstance(four_cc, bytes):
+        four_cc = struct.unpack("<I", four_cc)[0]
+    flags = 0x1007 | (0x20000 if levels > 1 else 0)
+    header = struct.pack("<4sIIIIIII44x", b"DDS ", 124, flags, height, width, 0, 0, levels)
+    header += struct.pack("<IIII4I", 32, pf_flags, four_cc, bits, *masks)
+    header += struct.pack("<II12x", 0x1000 | (0x400008 if levels > 1 else 0), 0)
+    return header + bytes(data)
 
 
 def tga(width, height, image_type, depth, body, colour_map=None, descriptor=0x20):
@@ -126,6 +140,21 @@ def image_seeds():
     put("image", "rle24.tga", tga(4, 2, 10, 24, [0x83, 10, 20, 30, 0x01, 1, 2, 3, 4, 5, 6, 0x81, 7, 8, 9]))
     put("image", "mapped.tga", tga(3, 1, 1, 8, [0, 1, 2], colour_map=[0, 0, 255, 0, 255, 0, 255, 0, 0]))
     put("image", "grey.tga", tga(2, 2, 3, 8, [0, 64, 128, 255], descriptor=0))
+    # Run-length BMP: RLE8 with an absolute run, a delta and the end codes; RLE4 with both runs.
+    palette = [0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0]
+    put("image", "rle8.bmp", bmp(4, 3, 8, [], palette=palette, compression=1,
+                                 data=bytes([0, 3, 1, 2, 3, 0, 1, 0, 0, 0, 0, 2, 1, 1, 2, 3, 0, 0, 4, 2, 0, 1])))
+    put("image", "rle4.bmp", bmp(5, 2, 4, [], palette=palette, compression=2,
+                                 data=bytes([5, 0x12, 0, 0, 0, 3, 0x31, 0x20, 2, 0x33, 0, 1])))
+    # DDS: uncompressed with mip levels, luminance, and each DXT kind (one 4 x 4 block).
+    colour_block = struct.pack("<HHI", 0xF800, 0x001F, 0xE4E4E4E4)
+    put("image", "argb-mips.dds", dds(4, 2, 0x41, 0, 32, (0xFF0000, 0xFF00, 0xFF, 0xFF000000),
+                                      bytes(range(32)) + bytes(range(8)) + bytes(4), levels=3))
+    put("image", "a8l8.dds", dds(2, 2, 0x20001, 0, 16, (0xFF, 0, 0, 0xFF00), bytes([0, 255, 128, 64, 255, 0, 9, 9])))
+    put("image", "dxt1.dds", dds(4, 4, 4, b"DXT1", 0, (0, 0, 0, 0), struct.pack("<HHI", 0, 0x8000, 0x1B1B1B1B)))
+    put("image", "dxt3.dds", dds(5, 3, 4, b"DXT3", 0, (0, 0, 0, 0), (bytes(range(0, 128, 16)) + colour_block) * 2))
+    put("image", "dxt5.dds", dds(4, 4, 4, b"DXT5", 0, (0, 0, 0, 0), bytes([140, 0, 0x88, 0xC6, 0xFA, 0x88, 0xC6, 0xFA])
+                                 + colour_block))
     data = os.path.join(HERE, "..", "tests", "platform", "data")
     for name in ("grey.jpg", "quadrants.jpg"):
         with open(os.path.join(data, name), "rb") as f:

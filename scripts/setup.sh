@@ -9,6 +9,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-arphic-uming fonts-dejavu-core
   libpng-dev libjpeg-dev zlib1g-dev
   googletest libgtest-dev libgmock-dev
+  imagemagick  # the image tests: run-length BMP and YCCK JPEG files made by ImageMagick
+  lintian  # the packages test checks the Debian packages
   xvfb xauth libxtst-dev  # an X server for the display tests, which press keys through XTest
   clang-format  # version 14 on Debian 12: the format check
   clang libclang-rt-14-dev llvm  # the clang test build and the fuzz targets: sanitizers, libFuzzer, symbolizer

@@ -1,4 +1,5 @@
 // CConsole: console writes and the saved HTML page.
+#include "support/Encodings.h"
 #include "support/EngineTest.h"
 
 namespace {
@@ -17,17 +18,29 @@ TEST_F(ConsoleTest, SavesPrintedAndLoggedLines) {
     console.Close();
     EXPECT_EQ(shown, "a=1\n");
     console.SaveToLogFile("run");
-    EXPECT_EQ(ReadFile("run.html"), "<HTML><HEAD><TITLE>Console Log </TITLE>a=1\n<br>b<br></HEAD>\n</HTML>\n");
+    EXPECT_EQ(ReadFile("run.html"),
+              "<HTML><HEAD><META charset=\"GBK\"><TITLE>Console Log </TITLE>a=1\n<br>b<br></HEAD>\n</HTML>\n");
 }
 
 TEST_F(ConsoleTest, EmptyLogLineClearAndDefaultName) {
     CConsole console;
     console.Log("%s", "");
     console.SaveToLogFile(nullptr);
-    EXPECT_EQ(ReadFile("Console_log.html"), "<HTML><HEAD><TITLE>Console Log </TITLE><br></HEAD>\n</HTML>\n");
+    EXPECT_EQ(ReadFile("Console_log.html"),
+              "<HTML><HEAD><META charset=\"GBK\"><TITLE>Console Log </TITLE><br></HEAD>\n</HTML>\n");
     console.Clear();
     console.SaveToLogFile(nullptr);
-    EXPECT_EQ(ReadFile("Console_log.html"), "<HTML><HEAD><TITLE>Console Log </TITLE></HEAD>\n</HTML>\n");
+    EXPECT_EQ(ReadFile("Console_log.html"),
+              "<HTML><HEAD><META charset=\"GBK\"><TITLE>Console Log </TITLE></HEAD>\n</HTML>\n");
+}
+
+TEST_F(ConsoleTest, PageDeclaresTheTextEncoding) {
+    EncodingScope utf8(TEXT_ENCODING_UTF8);
+    CConsole console;
+    console.Log("\xE4\xB8\xAD");
+    console.SaveToLogFile("utf8");
+    EXPECT_EQ(ReadFile("utf8.html"),
+              "<HTML><HEAD><META charset=\"UTF-8\"><TITLE>Console Log </TITLE>\xE4\xB8\xAD<br></HEAD>\n</HTML>\n");
 }
 
 TEST_F(ConsoleTest, WithoutAConsoleLinesAreStillRecorded) {

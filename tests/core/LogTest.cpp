@@ -1,12 +1,13 @@
 // The HTML log: file bytes, levels, numbering, append rule, message boxes, debugger output.
 #include <cstring>
 
+#include "support/Encodings.h"
 #include "support/EngineTest.h"
 
 namespace {
 
 const char kHeader[] =
-    "<html><head><title>Log File</title></head><body>\n"
+    "<html><head><meta charset=\"GBK\"><title>Log File</title></head><body>\n"
     "======================</br>\r\n"
     "= Morvalen 's Engine =</br>\r\n"
     "======================</br>\r\n"
@@ -44,6 +45,17 @@ TEST_F(LogTest, FileIsWrittenByteForByte) {
     EXPECT_EQ(boxes[0].text, "[    3][09:05:31]bad");
     EXPECT_EQ(boxes[0].caption, "Message");
     EXPECT_EQ(VelmoraTest::TakeDebugOutput(), "[    2][09:05:31]<b>raw</b>\r\n");
+}
+
+TEST_F(LogTest, HeadDeclaresTheTextEncodingLinesAreWrittenIn) {
+    {
+        EncodingScope utf8(TEXT_ENCODING_UTF8);
+        CLog log("log.html", false);
+        log.WriteLog(INFO_NORMAL, "\xE4\xB8\xAD");
+    }
+    std::string expected = kHeader;
+    expected.replace(expected.find("GBK"), 3, "UTF-8");
+    EXPECT_EQ(ReadFile("log.html"), expected + Record("#ff00ff", "[    1][09:05:31]\xE4\xB8\xAD") + "</body></html>\n");
 }
 
 TEST_F(LogTest, LevelFiltersButNumbersEveryLine) {

@@ -18,8 +18,12 @@ cmake --build "$work/cmake" >/dev/null
 (cd "$work/cmake" && ./starter --frames 5 >/dev/null)
 
 export PKG_CONFIG_PATH=$prefix/lib/pkgconfig:$prefix/lib/x86_64-linux-gnu/pkgconfig
+# Files made for /usr name /usr itself; unpacked elsewhere, pkg-config finds the prefix from
+# their folder (STARTER_PKG_CONFIG_DEFINE_PREFIX=1).
+define_prefix=
+[ "${STARTER_PKG_CONFIG_DEFINE_PREFIX:-}" = 1 ] && define_prefix=--define-prefix
 cp "$starter/ship.png" "$work/pkg-config/"
 # shellcheck disable=SC2046,SC2086
-g++ -std=c++17 "$starter/main.cpp" -o "$work/pkg-config/starter" $(pkg-config --cflags --libs velmora) $extra
+g++ -std=c++17 "$starter/main.cpp" -o "$work/pkg-config/starter" $(pkg-config $define_prefix --cflags --libs velmora) $extra
 (cd "$work/pkg-config" && ./starter --frames 5 >/dev/null)
 echo "starter against $prefix: OK"

@@ -1,10 +1,14 @@
 // The Win32 stand-in: message translation, the manual clock, files, console, dialogs.
+#include <SDL.h>
 #include <sys/stat.h>
 
 #include <vector>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
 
+#include <velmora/platform/win32/detail/WindowObject.h>
+
+#include "support/Encodings.h"
 #include "support/EngineTest.h"
 #include "support/LoadCost.h"
 
@@ -159,6 +163,56 @@ TEST_F(Win32Test, CoarseTimeFollowsTheClockWithoutPassingIt) {
         ASSERT_LT(fine - coarse, 100u) << "coarse " << coarse << ", fine " << fine;  // unsigned: also not ahead
     }
     VelmoraTest::UseManualClock(true);
+}
+
+// SDL, the window system and the terminal read UTF-8; the game's text is in its own encoding.
+TEST_F(Win32Test, WindowTitlesAreShownAsUtf8AndReadBackInTheTextEncoding) {
+    const std::string zhong8 = kCharZhong.utf8, zhongGbk = kCharZhong.gbk;
+    struct Case {
+        TextEncoding encoding;
+        std::string given;  // by the game
+        std::string shown;  // by SDL
+        std::string back;   // by GetWindowTextA
+    };
+    const Case cases[] = {
+        {TEXT_ENCODING_GBK, "Go " + zhongGbk, "Go " + zhong8, "Go " + zhongGbk},
+        {TEXT_ENCODING_UTF8, "Go " + zhong8, "Go " + zhong8, "Go " + zhong8},
+        {TEXT_ENCODING_UTF8, "bad \xE4\xB8.", "bad ??.", "bad ??."},  // cut short: a ? a byte
+    };
+    for (const Case& c : cases) {
+        EncodingScope scope(c.encoding);
+        SCOPED_TRACE(std::string(NameOf(c.encoding)) + " " + c.given);
+        HWND made = CreateWindowExA(0, "recording", c.given.c_str(), WS_CAPTION, 0, 0, 50, 50, nullptr, nullptr,
+                                    nullptr, nullptr);
+        ASSERT_NE(made, nullptr);
+        EXPECT_EQ(SDL_GetWindowTitle(made->sdl), c.shown);
+        DestroyWindow(made);
+        ASSERT_TRUE(SetWindowTextA(hwnd, c.given.c_str()));
+        EXPECT_EQ(SDL_GetWindowTitle(hwnd->sdl), c.shown);
+        char back[64];
+        EXPECT_EQ(GetWindowTextA(hwnd, back, sizeof back), int(c.back.size()));
+        EXPECT_EQ(back, c.back);
+    }
+    // A title set through SDL in characters GBK lacks; a short buffer ends between characters.
+    SDL_SetWindowTitle(hwnd->sdl, (zhong8 + " \xF0\x9F\x98\x80").c_str());
+    char back[8];
+    EXPECT_EQ(GetWindowTextA(hwnd, back, sizeof back), 4);
+    EXPECT_EQ(back, zhongGbk + " ?");
+    EXPECT_EQ(GetWindowTextA(hwnd, back, 2), 0);
+    EXPECT_EQ(back, std::string());
+}
+
+TEST_F(Win32Test, MessageBoxesAndDebugOutputReachTheTerminalAsUtf8) {
+    VelmoraTest::CaptureMessageBoxes(false);
+    VelmoraTest::CaptureDebugOutput(false);
+    testing::internal::CaptureStderr();
+    MessageBoxA(nullptr, (std::string("text ") + kCharZhong.gbk).c_str(), kCharZhong.gbk, MB_OK);
+    OutputDebugStringA((std::string(kCharZhong.gbk) + "\r\n").c_str());
+    const std::string shown = testing::internal::GetCapturedStderr();
+    VelmoraTest::CaptureMessageBoxes(true);
+    VelmoraTest::CaptureDebugOutput(true);
+    const std::string zhong8 = kCharZhong.utf8;
+    EXPECT_EQ(shown, "[" + zhong8 + "] text " + zhong8 + "\n" + zhong8 + "\r\n");
 }
 
 TEST_F(Win32Test, FilesAreFoundWithBackslashesAndAnyCase) {

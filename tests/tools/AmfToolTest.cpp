@@ -90,6 +90,10 @@ TEST(AmfToolTest, BadInputGetsAMessageAndAFailingStatus) {
     // 140 bytes claiming four pictures of 16384 x 13311 from the same 13 run-length tokens.
     WriteFile("tiny.amf", SharedBlockAmf(16384, 13311, 4, TransparentRuns(16384 * 13311)));
 
+    std::string wide = SharedBlockAmf(4, 4, 1, TransparentRuns(16));
+    wide.replace(4, 4, std::string("\x01\x40\0\0", 4));  // 16385 pixels wide
+    WriteFile("wide.amf", wide);
+
     struct Case {
         const char* args;
         int status;
@@ -103,7 +107,7 @@ TEST(AmfToolTest, BadInputGetsAMessageAndAFailingStatus) {
         {"pack --delay 70000 out.amf good.png", 2, "the delay must be 0 to 65535 ms"},
         {"pack --delay out.amf good.png", 2, "the delay must be"},
         {"pack out.amf good.png missing.png", 1, "missing.png: cannot be opened"},
-        {"pack out.amf good.png text.png", 1, "text.png: not a PNG, JPEG, BMP or TGA image"},
+        {"pack out.amf good.png text.png", 1, "text.png: not a PNG, JPEG, BMP, TGA or DDS image"},
         {"pack no/such/folder/out.amf good.png", 1, "out.amf: cannot be written"},
         {"unpack good.amf", 2, "unpack: needs IN.amf and DIR"},
         {"unpack missing.amf dir", 1, "missing.amf: cannot be opened"},
@@ -111,13 +115,16 @@ TEST(AmfToolTest, BadInputGetsAMessageAndAFailingStatus) {
         {"unpack tiny.amf dir", 1, "tiny.amf: claims more pixels than a file of its size can hold"},
         {"info tiny.amf", 0, "the engine refuses the set"},
         {"info", 2, "info: needs one IN.amf"},
-        {"info text.png", 1, "text.png: not an AMF file"},
+        {"info text.png", 1, "text.png: not an AMF file\n"},
+        {"info wide.amf", 1, "wide.amf: an AMF file whose header is damaged\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         Outcome r = RunTool(c.args);
         EXPECT_EQ(r.status, c.status) << r.output;
         EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+        // The tool's own line, not the engine's message box beside it.
+        EXPECT_EQ(r.output.find("Invalid AMF File"), std::string::npos) << r.output;
     }
     EXPECT_FALSE(std::filesystem::exists("out.amf"));
 }

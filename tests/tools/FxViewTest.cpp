@@ -2,7 +2,9 @@
 // particles land in the saved last frame and the run is summed up on standard output; bad
 // input gets a message and a non-zero exit status.
 #include <filesystem>
+#include <regex>
 
+#include "FxViewer.h"
 #include "support/ResourceFixture.h"
 #include "support/ToolProcess.h"
 
@@ -29,6 +31,9 @@ TEST(FxViewTest, FiresTheEffectWhereAskedAndSavesTheLastFrame) {
               std::string::npos)
         << r.output;
     EXPECT_NE(r.output.find("last frame saved to "), std::string::npos) << r.output;
+    EXPECT_TRUE(
+        std::regex_search(r.output, std::regex("update [0-9.]+ (\xC2\xB5s|ms) and draw [0-9.]+ (\xC2\xB5s|ms) per")))
+        << r.output;
 
     velmora::DecodedImage image;
     std::string error;
@@ -58,6 +63,38 @@ TEST(FxViewTest, PrintsWhatTheLoadLogged) {
                             "[forever] is not a number, read as 0"),
               std::string::npos)
         << r.output;
+}
+
+class FxViewStatusTest : public EngineTest {};
+
+// The figures on screen are the ones measured, from the first frame on, in the units the
+// standard output uses.
+TEST_F(FxViewStatusTest, ShowsWhatItMeasuresFromTheFirstFrame) {
+    EXPECT_EQ(FrameTimeText(0.0134, true), "13.4 \xC2\xB5s");
+    EXPECT_EQ(FrameTimeText(0.0134, false), "13.4 \xA6\xCCs");  // GBK's Greek mu
+    EXPECT_EQ(FrameTimeText(2.5, true), "2.50 ms");
+
+    std::filesystem::create_directories("art");
+    WritePng("art/white.png", Picture{4, 4, Pixels(16, 0xFFFFFFFF)});
+    WriteFile("status.ini", kDot);
+    FxViewer::Options options;
+    options.file = "status.ini";
+    options.frames = 5;
+    VelmoraTest::SetClockTickEveryReads(3);  // the main loop waits for the clock to move
+    FxViewer viewer(options);
+    viewer.SetWindowMode(true);
+    ASSERT_TRUE(viewer.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "fxview", nullptr));
+    HWND hwnd = viewer.GetWndHandle();
+    viewer.Start();
+    viewer.Run();
+    const std::string status = viewer.StatusText();
+    viewer.Destroy();
+    DestroyWindow(hwnd);
+    ASSERT_EQ(viewer.FramesRun(), 5);
+    EXPECT_NE(status.find("update " + FrameTimeText(viewer.MeanUpdateMs(), false) + "   draw " +
+                          FrameTimeText(viewer.MeanDrawMs(), false)),
+              std::string::npos)
+        << status;
 }
 
 TEST(FxViewTest, BadInputGetsAMessageAndAFailingStatus) {

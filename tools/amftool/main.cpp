@@ -1,8 +1,9 @@
 // amftool: packs image files into AMF animation files with the engine's own frame set and
 // writer, unpacks them into PNG files and describes them.
-//   amftool pack [--delay MS] OUT.amf FRAME...   PNG, JPEG, BMP or TGA frames, in order
+//   amftool pack [--delay MS] OUT.amf FRAME...   PNG, JPEG, BMP, TGA or DDS frames, in order
 //   amftool unpack IN.amf DIR                    one PNG a picture: DIR/frame_000.png, ...
 //   amftool info IN.amf                          header, index and compression ratio
+//   amftool -h | --help | --version
 // Exit status: 0 done, 1 a file could not be read or written, 2 a usage error.
 #include <algorithm>
 #include <cerrno>
@@ -28,7 +29,8 @@ const char kUsageText[] =
     "usage: amftool pack [--delay MS] OUT.amf FRAME...\n"
     "       amftool unpack IN.amf DIR\n"
     "       amftool info IN.amf\n"
-    "Frames are PNG, JPEG, BMP or TGA files of any sizes; the delay (0 to 65535 ms) is 100\n"
+    "       amftool -h | --help | --version\n"
+    "Frames are PNG, JPEG, BMP, TGA or DDS files of any sizes; the delay (0 to 65535 ms) is 100\n"
     "unless given. unpack writes one PNG file a picture, DIR/frame_000.png onwards.\n";
 
 int UsageError(const std::string& message) {
@@ -108,7 +110,8 @@ int Pack(const std::vector<std::string>& args) {
     for (const std::string& frame : frames) {
         velmora::ImageFileInfo info;
         if (!Readable(frame)) return FileError(frame, "cannot be opened");
-        if (!velmora::ReadImageFileInfo(frame, &info)) return FileError(frame, "not a PNG, JPEG, BMP or TGA image");
+        if (!velmora::ReadImageFileInfo(frame, &info))
+            return FileError(frame, "not a PNG, JPEG, BMP, TGA or DDS image");
     }
 
     EngineSession engine;
@@ -136,8 +139,21 @@ bool ReadHeader(const std::string& file, AMFHeader* header, int* status) {
         *status = FileError(file, "cannot be opened");
         return false;
     }
-    if (!CAniFile().ReadHeader(file.c_str(), header)) {
-        *status = FileError(file, "not an AMF file, or its header is damaged");
+    // The engine's reader answers a file that is no AMF with a message box; the tool says so
+    // in its own line first.
+    AMFHeader own{};
+    std::FILE* fp = std::fopen(file.c_str(), "rb");
+    const bool whole = fp && std::fread(&own, sizeof own, 1, fp) == 1;
+    if (fp) std::fclose(fp);
+    if (!whole || own.dwMagic != CAniFile::AMF_MAGIC) {
+        *status = FileError(file, "not an AMF file");
+        return false;
+    }
+    auto sideOk = [&own](LONG side) {
+        return side <= CAniFile::AMF_MAX_SIDE && (side > 0 || (side == 0 && own.wCount == 0));
+    };
+    if (!sideOk(own.nWidth) || !sideOk(own.nHeight) || !CAniFile().ReadHeader(file.c_str(), header)) {
+        *status = FileError(file, "an AMF file whose header is damaged");
         return false;
     }
     return true;
@@ -227,6 +243,10 @@ int main(int argc, char** argv) {
     if (command == "info") return Info(args);
     if (command == "help" || command == "--help" || command == "-h") {
         std::fputs(kUsageText, stdout);
+        return kDone;
+    }
+    if (command == "--version") {
+        std::printf("amftool (Velmora) %s\n", VELMORA_TOOLS_VERSION);
         return kDone;
     }
     return UsageError("unknown command '" + command + "'");

@@ -16,6 +16,23 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
+std::string FrameTimeText(double ms, bool utf8) {
+    char text[32];
+    if (ms < 1)
+        std::snprintf(text, sizeof text, "%.1f %ss", ms * 1000, utf8 ? "\xC2\xB5" : "\xA6\xCC");
+    else
+        std::snprintf(text, sizeof text, "%.2f ms", ms);
+    return text;
+}
+
+std::string FxViewer::StatusText() const {
+    const bool utf8 = GetTextEncoding() == TEXT_ENCODING_UTF8;
+    const double update = m_bShownWindow ? m_fShownUpdateMs : MeanUpdateMs();
+    const double draw = m_bShownWindow ? m_fShownDrawMs : MeanDrawMs();
+    return m_Options.file + "   particles " + std::to_string(m_System.GetParticlesAlive()) + "   update " +
+           FrameTimeText(update, utf8) + "   draw " + FrameTimeText(draw, utf8);
+}
+
 void FxViewer::Start() {
     m_fX = m_Options.x >= 0 ? m_Options.x : GetWindowWidth() / 2.0f;
     m_fY = m_Options.y >= 0 ? m_Options.y : GetWindowHeight() / 2.0f;
@@ -74,8 +91,7 @@ void FxViewer::HandleInput() {
 }
 
 void FxViewer::DrawStatus() {
-    DrawSingleLine(10, 10, 0xFFFFFFFF, false, "%s   particles %d   update %.3f ms   draw %.3f ms",
-                   m_Options.file.c_str(), m_System.GetParticlesAlive(), m_fShownUpdateMs, m_fShownDrawMs);
+    DrawSingleLine(10, 10, 0xFFFFFFFF, false, "%s", StatusText().c_str());
     DrawSingleLine(10, 30, 0xFFA0A0A0, false,
                    "Space: fire   S: stop   left button: drag the effect   the file reloads when saved");
     // What the last load logged, along the bottom.
@@ -118,6 +134,7 @@ void FxViewer::MainLoop() {
     if (timeGetTime() - m_dwWindowStart >= kShownIntervalMs) {
         m_fShownUpdateMs = m_fWindowUpdateMs / m_nWindowFrames;
         m_fShownDrawMs = m_fWindowDrawMs / m_nWindowFrames;
+        m_bShownWindow = true;
         m_fWindowUpdateMs = m_fWindowDrawMs = 0;
         m_nWindowFrames = 0;
         m_dwWindowStart = timeGetTime();

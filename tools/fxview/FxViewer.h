@@ -13,6 +13,11 @@
 
 #include "LoadLog.h"
 
+// A time per frame as fxview shows it, on screen and on standard output alike: in
+// microseconds below a millisecond ("13.4 µs", µ in UTF-8 or, for GBK text, as Greek mu),
+// else in milliseconds ("2.50 ms").
+std::string FrameTimeText(double ms, bool utf8);
+
 class FxViewer : public CGameApp {
 public:
     struct Options {
@@ -35,6 +40,9 @@ public:
     double MeanUpdateMs() const { return m_nFrames ? m_fTotalUpdateMs / m_nFrames : 0.0; }
     double MeanDrawMs() const { return m_nFrames ? m_fTotalDrawMs / m_nFrames : 0.0; }
     int Reloads() const { return m_nReloads; }
+    // The status line shown on screen: the file, the live particles and the mean update and
+    // draw times of the last second (of the run so far, until a second has passed).
+    std::string StatusText() const;
 
 private:
     void Load();
@@ -48,6 +56,7 @@ private:
     int m_nFrames = 0;
     double m_fTotalUpdateMs = 0, m_fTotalDrawMs = 0;
     double m_fShownUpdateMs = 0, m_fShownDrawMs = 0;  // means over the last second, on screen
+    bool m_bShownWindow = false;                      // whether a second has passed yet
     double m_fWindowUpdateMs = 0, m_fWindowDrawMs = 0;
     int m_nWindowFrames = 0;
     DWORD m_dwWindowStart = 0;

@@ -1,5 +1,6 @@
 // fxview: the particle effect previewer, for tuning an effect's numbers.
 //   fxview FILE.ini [--snap OUT.bmp] [--frames N] [--at X,Y]
+//   fxview -h | --help | --version
 // Fires the effect of FILE.ini (section "FX") at the window's centre or at X,Y; while the
 // left button is held the effect follows the pointer. Space fires it again, S stops it.
 // The file is read again whenever it changes on disk. The texture's name is looked up from
@@ -28,7 +29,8 @@ const char kUsageText[] =
     "usage: fxview FILE.ini [--snap OUT.bmp] [--frames N] [--at X,Y]\n"
     "Shows the particle effect of FILE.ini (section \"FX\"), fired at the window's centre or\n"
     "at X,Y. Left button: drag the effect; Space: fire again; S: stop. The file reloads when\n"
-    "it changes. --frames N stops after N frames; --snap saves the last frame as a BMP file.\n";
+    "it changes. --frames N stops after N frames; --snap saves the last frame as a BMP file.\n"
+    "-h, --help: this text; --version: the version.\n";
 
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "fxview: %s\n%s", message.c_str(), kUsageText);
@@ -85,6 +87,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsageText, stdout);
+            return kDone;
+        }
+        if (arg == "--version") {
+            std::printf("fxview (Velmora) %s\n", VELMORA_TOOLS_VERSION);
+            return kDone;
+        }
         if (arg == "--snap") {
             if (!hasValue || !*argv[i + 1]) return UsageError("--snap needs a file name");
             options.snapFile = argv[++i];
@@ -97,7 +107,7 @@ int main(int argc, char** argv) {
             if (!hasValue || !ParsePoint(argv[i + 1], &options.x, &options.y))
                 return UsageError("--at needs a point X,Y of window pixels");
             ++i;
-        } else if (arg.rfind("--", 0) == 0) {
+        } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option " + arg);
         } else if (options.file.empty()) {
             options.file = arg;
@@ -144,9 +154,9 @@ int main(int argc, char** argv) {
     viewer.Start();
     viewer.Run();
     viewer.Destroy();
-    std::printf("fxview: %s: %d frames, particles alive at the end: %d, update %.3f ms and draw %.3f ms per frame\n",
-                options.file.c_str(), viewer.FramesRun(), viewer.ParticlesAlive(), viewer.MeanUpdateMs(),
-                viewer.MeanDrawMs());
+    std::printf("fxview: %s: %d frames, particles alive at the end: %d, update %s and draw %s per frame\n",
+                options.file.c_str(), viewer.FramesRun(), viewer.ParticlesAlive(),
+                FrameTimeText(viewer.MeanUpdateMs(), true).c_str(), FrameTimeText(viewer.MeanDrawMs(), true).c_str());
     if (!options.snapFile.empty()) {
         if (!Readable(options.snapFile)) return FileError(options.snapFile, "the last frame could not be saved");
         std::printf("fxview: last frame saved to %s\n", options.snapFile.c_str());

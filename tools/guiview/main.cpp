@@ -1,6 +1,7 @@
 // guiview: shows a GUI description file as a game would, for checking a screen without
 // writing code.
 //   guiview FILE.ini [--snap OUT.bmp] [--frames N] [--size WxH] [--utf8]
+//   guiview -h | --help | --version
 // Each GUI message is printed on standard output as one line; the file is loaded again when
 // it changes on disk; the error and warning lines of a load are printed, shown on screen and
 // kept in VLMLog.html.
@@ -22,7 +23,8 @@ const char kUsage[] =
     "Shows the windows the GUI description file lists, prints every GUI message and reloads\n"
     "the file when it changes. --frames stops after N frames, --snap saves the last one as BMP,\n"
     "--size sets the screen (800x600 unless given), --utf8 reads the file's text as UTF-8, as a\n"
-    "game that chose UTF-8 text does (GBK unless given).\n";
+    "game that chose UTF-8 text does (GBK unless given).\n"
+    "-h, --help: this text; --version: the version.\n";
 
 int Usage(const char* message) {
     std::fprintf(stderr, "guiview: %s\n%s", message, kUsage);
@@ -45,6 +47,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            std::printf("guiview (Velmora) %s\n", VELMORA_TOOLS_VERSION);
+            return 0;
+        }
         if (std::strcmp(arg, "--frames") == 0) {
             if (!hasValue || !ParseCount(argv[++i], &options.frames)) return Usage("--frames needs a count");
             framesGiven = true;
@@ -61,7 +71,7 @@ int main(int argc, char** argv) {
             options.height = h;
         } else if (std::strcmp(arg, "--utf8") == 0) {
             SetTextEncoding(TEXT_ENCODING_UTF8);
-        } else if (arg[0] == '-' && arg[1] == '-') {
+        } else if (arg[0] == '-' && arg[1]) {
             return Usage((std::string("unknown option ") + arg).c_str());
         } else if (options.file.empty()) {
             options.file = arg;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include <velmora/core/Log.h>
+#include <velmora/core/TextEncoding.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/platform/win32/Win32.h>
 
@@ -48,7 +49,7 @@ void CConsole::SaveToLogFile(const char* name) {
     }
     FILE* file = OpenFileA(fileName, "w");
     if (!file) return;
-    std::fputs("<HTML><HEAD><TITLE>Console Log </TITLE>", file);
+    std::fprintf(file, "<HTML><HEAD><META charset=\"%s\"><TITLE>Console Log </TITLE>", TextEncodingCharset());
     for (const std::string& line : m_Lines) {
         std::fwrite(line.data(), 1, line.size(), file);
         std::fputs("<br>", file);

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include <velmora/core/TextEncoding.h>
 #include <velmora/core/TextFormat.h>
 #include <velmora/core/detail/EngineObjects.h>
 #include <velmora/platform/win32/Win32.h>
@@ -60,7 +61,9 @@ bool CLog::StartLog(const char* file, bool append) {
     }
     SYSTEMTIME t{};
     GetLocalTime(&t);
-    std::fputs("<html><head><title>Log File</title></head><body>\n", m_pFile);
+    // The head says which encoding the lines are in, so that a browser shows GBK text as such.
+    std::fprintf(m_pFile, "<html><head><meta charset=\"%s\"><title>Log File</title></head><body>\n",
+                 TextEncodingCharset());
     std::fputs("======================</br>\r\n", m_pFile);
     std::fputs("= Morvalen 's Engine =</br>\r\n", m_pFile);
     std::fputs("======================</br>\r\n", m_pFile);

@@ -15,6 +15,8 @@ bool SetTextEncoding(TextEncoding encoding) {
 
 TextEncoding GetTextEncoding() { return GetACP() == CP_UTF8 ? TEXT_ENCODING_UTF8 : TEXT_ENCODING_GBK; }
 
+const char* TextEncodingCharset() { return GetTextEncoding() == TEXT_ENCODING_UTF8 ? "UTF-8" : "GBK"; }
+
 size_t TextCharLength(const char* text, size_t length) { return vlm_CharLength(CP_ACP, text, length); }
 
 size_t TextCutLength(const char* text, size_t length) { return vlm_CutLength(CP_ACP, text, length); }

@@ -15,6 +15,8 @@ enum TextEncoding : int { TEXT_ENCODING_GBK = 0, TEXT_ENCODING_UTF8 = 1 };
 // False, changing nothing, for a value that is no TextEncoding.
 VLM_API bool SetTextEncoding(TextEncoding encoding);
 VLM_API TextEncoding GetTextEncoding();
+// The current encoding's name as HTML and HTTP know it: "GBK" or "UTF-8".
+VLM_API const char* TextEncodingCharset();
 
 // The bytes of the character that starts text[0, length) in the current encoding: 0 when
 // length is 0, else 1 to 4 and never more than length. A GBK character is a lead byte

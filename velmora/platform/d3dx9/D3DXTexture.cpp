@@ -19,6 +19,7 @@ D3DXIMAGE_FILEFORMAT FileFormatOf(ImageFileFormat f) {
         case ImageFileFormat::Jpeg: return D3DXIFF_JPG;
         case ImageFileFormat::Tga: return D3DXIFF_TGA;
         case ImageFileFormat::Png: return D3DXIFF_PNG;
+        case ImageFileFormat::Dds: return D3DXIFF_DDS;
         default: return D3DXIFF_BMP;
     }
 }
@@ -58,14 +59,15 @@ HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info) {
     if (!file || !info) return D3DERR_INVALIDCALL;
     velmora::ImageFileInfo header;
     if (!velmora::ReadImageFileInfo(ResolveFilePath(file), &header)) return D3DXERR_INVALIDDATA;
-    *info =
-        D3DXIMAGE_INFO{header.width,
-                       header.height,
-                       1,
-                       1,
-                       header.depth == 32 || header.format == ImageFileFormat::Png ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
-                       D3DRTYPE_TEXTURE,
-                       FileFormatOf(header.format)};
+    // What the file stores: a DDS file names its format; JPEG has no alpha (a CMYK one has four
+    // components all the same); PNG, 32-bit BMP and TGA may have it.
+    D3DFORMAT format = D3DFMT_X8R8G8B8;
+    if (header.format == ImageFileFormat::Dds)
+        format = static_cast<D3DFORMAT>(header.storedFormat);
+    else if (header.format == ImageFileFormat::Png || (header.depth == 32 && header.format != ImageFileFormat::Jpeg))
+        format = D3DFMT_A8R8G8B8;
+    *info = D3DXIMAGE_INFO{
+        header.width, header.height, 1, header.mipLevels, format, D3DRTYPE_TEXTURE, FileFormatOf(header.format)};
     return D3D_OK;
 }
 
@@ -90,16 +92,29 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
     D3DCAPS9 caps{};
     if (FAILED(device->GetDeviceCaps(&caps)) || width > caps.MaxTextureWidth || height > caps.MaxTextureHeight)
         return D3DERR_INVALIDCALL;
-    DecodedImage image;
+    // A texture of one level needs the file's first; a chain may take the file's own levels.
+    const bool oneLevel = mipLevels == 1 || (mipLevels == D3DX_FROM_FILE && header.MipLevels == 1);
+    std::vector<DecodedImage> levels;
     std::string error;
-    if (!velmora::DecodeImageFile(ResolveFilePath(file), &image, &error)) return D3DXERR_INVALIDDATA;
+    const std::string path = ResolveFilePath(file);
+    if (oneLevel) {
+        levels.resize(1);
+        if (!velmora::DecodeImageFile(path, &levels[0], &error)) return D3DXERR_INVALIDDATA;
+    } else if (!velmora::DecodeImageFileLevels(path, &levels, &error)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    const DecodedImage& image = levels[0];
     if (srcInfo) *srcInfo = header;
-    if (format == D3DFMT_UNKNOWN || static_cast<UINT>(format) == D3DX_DEFAULT) format = D3DFMT_A8R8G8B8;
-    if (mipLevels == D3DX_DEFAULT || mipLevels == D3DX_FROM_FILE) mipLevels = 0;
+    if (format == D3DFMT_UNKNOWN || static_cast<UINT>(format) == D3DX_DEFAULT ||
+        static_cast<UINT>(format) == D3DX_FROM_FILE)
+        format = D3DFMT_A8R8G8B8;
+    if (mipLevels == D3DX_FROM_FILE) mipLevels = header.MipLevels;
+    if (mipLevels == D3DX_DEFAULT) mipLevels = 0;
 
     if (colorKey != 0)
-        for (uint32_t& p : image.pixels)
-            if (p == colorKey) p = 0;
+        for (DecodedImage& level : levels)
+            for (uint32_t& p : level.pixels)
+                if (p == colorKey) p = 0;
 
     IDirect3DTexture9* created = nullptr;
     HRESULT hr = device->CreateTexture(width, height, mipLevels, usage, format, pool, &created, nullptr);
@@ -112,7 +127,18 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file,
         std::vector<uint32_t> scaled = Scale(image, width, height);
         hr = FillLevel(created, 0, scaled.data(), width, height);
     }
-    if (SUCCEEDED(hr) && created->GetLevelCount() > 1) hr = D3DXFilterTexture(created, nullptr, 0, mipFilter);
+    // Levels the file holds at the texture's sizes are taken as they are; the rest are filtered
+    // from the last one taken.
+    UINT taken = 1;
+    const bool unscaled = width == image.width && height == image.height;
+    for (; SUCCEEDED(hr) && unscaled && taken < created->GetLevelCount() && taken < levels.size(); ++taken) {
+        D3DSURFACE_DESC desc{};
+        created->GetLevelDesc(taken, &desc);
+        if (desc.Width != levels[taken].width || desc.Height != levels[taken].height) break;
+        hr = FillLevel(created, taken, levels[taken].pixels.data(), desc.Width, desc.Height);
+    }
+    if (SUCCEEDED(hr) && created->GetLevelCount() > taken)
+        hr = D3DXFilterTexture(created, nullptr, taken - 1, mipFilter);
     if (FAILED(hr)) {
         created->Release();
         return hr;

@@ -1,6 +1,7 @@
 // D3DX 9 stand-in: image files and textures. Images are read by our own codecs (PNG, JPEG,
-// BMP, TGA) into 32-bit ARGB and converted to the texture's format; mip chains are
-// box-filtered from level 0; surfaces are saved as BMP or PNG.
+// BMP, TGA, DDS) into 32-bit ARGB and converted to the texture's format; mip chains take a
+// DDS file's own levels and are otherwise box-filtered from level 0; surfaces are saved as
+// BMP or PNG.
 #pragma once
 
 #include <velmora/platform/d3d9/Direct3D9.h>
@@ -44,11 +45,14 @@ struct PALETTEENTRY {
     BYTE peFlags;
 };
 
-// The image's size and kind from its header, without decoding the pixels.
+// The image's size and kind from its header, without decoding the pixels. Format is what the
+// file stores (a DDS file's own format, DXTn included); MipLevels the levels it holds.
 VLM_API HRESULT D3DXGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info);
 
 // A texture of the requested size (0 or D3DX_DEFAULT: the image's own), mip levels and
-// format, filled from the image file. With D3DX_FILTER_NONE a picture of another size is
+// format, filled from the image file (D3DX_FROM_FILE levels: as many as the file holds; a
+// compressed or unknown format: A8R8G8B8). Levels below the first come from the file where it
+// holds them at the texture's sizes, else are box-filtered. With D3DX_FILTER_NONE a picture of another size is
 // copied unscaled from its top-left corner; otherwise it is scaled. A non-zero colour key
 // makes pixels of exactly that ARGB value transparent black.
 VLM_API HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* file, UINT width, UINT height,

@@ -1,5 +1,5 @@
 // D3DX 9 stand-in: image codecs. PNG through libpng and JPEG through libjpeg, both read
-// from memory under their setjmp error handling; BMP and TGA parsed here. Every read is
+// from memory under their setjmp error handling; BMP and TGA parsed here, DDS in DdsImage.cpp. Every read is
 // bounded by the data, and every size is checked against the data and the budget of the load
 // (DecodeBudget) before anything is allocated.
 #include <velmora/platform/d3dx9/ImageCodec.h>
@@ -10,6 +10,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -18,6 +19,8 @@
 #include <png.h>
 #include <zlib.h>  // crc32, for the PNG header check
 
+#include <velmora/platform/d3dx9/detail/DdsImage.h>
+#include <velmora/platform/d3dx9/detail/ImageBytes.h>
 #include <velmora/platform/win32/FileSystem.h>
 
 namespace velmora {
@@ -27,66 +30,20 @@ constexpr size_t kMessageSize = 200;
 constexpr uint64_t kMaxFileSize = uint64_t(1) << 31;
 const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-// A bounded view of the input: every access is checked with Has first.
-struct Bytes {
-    const uint8_t* data;
-    size_t size;
-    bool Has(uint64_t offset, uint64_t count) const { return offset <= size && count <= size - offset; }
-    uint32_t U8(size_t at) const { return data[at]; }
-    uint32_t U16(size_t at) const { return data[at] | data[at + 1] << 8; }
-    uint32_t U32(size_t at) const { return U16(at) | U16(at + 2) << 16; }
-    uint32_t U32BigEndian(size_t at) const {
-        return uint32_t(data[at]) << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
-    }
-};
-
-bool Fail(std::string* error, const std::string& message) {
-    if (error) *error = message;
-    return false;
-}
-
-bool SizeOk(uint64_t width, uint64_t height) {
-    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide;
-}
-
-std::string SizeText(uint64_t width, uint64_t height) { return std::to_string(width) + "x" + std::to_string(height); }
-
-// Whether the file `b` pays for a picture of this size (DecodeBudget).
-bool WithinBudget(const Bytes& b, uint64_t width, uint64_t height) {
-    return width * height * 4 <= DecodeBudget(b.size);
-}
-
-std::string OverBudgetText(const Bytes& b, uint64_t width, uint64_t height) {
-    return SizeText(width, height) + " is too large for a file of " + std::to_string(b.size) + " bytes";
-}
-
-// Sizes the picture, zero-filled; false when memory is short.
-bool Allocate(DecodedImage* image, uint32_t width, uint32_t height) {
-    try {
-        image->pixels.assign(size_t(width) * height, 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    image->width = width;
-    image->height = height;
-    return true;
-}
-
-uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a << 24 | r << 16 | g << 8 | b; }
-
-// `value` of a channel whose largest value is `max`, as 0-255.
-uint32_t Scale(uint64_t value, uint64_t max) { return uint32_t((value * 255 + max / 2) / max); }
-
-// The channel of `pixel` under `mask`, as 0-255; `absent` when the mask is empty.
-uint32_t Channel(uint32_t pixel, uint32_t mask, uint32_t absent) {
-    if (mask == 0) return absent;
-    int shift = __builtin_ctz(mask);
-    return Scale((pixel & mask) >> shift, mask >> shift);
-}
+using vlm_platform::Allocate;
+using vlm_platform::Argb;
+using vlm_platform::Bytes;
+using vlm_platform::Channel;
+using vlm_platform::Fail;
+using vlm_platform::OverBudgetText;
+using vlm_platform::Scale;
+using vlm_platform::SizeOk;
+using vlm_platform::SizeText;
+using vlm_platform::WithinBudget;
 
 // --- BMP ----------------------------------------------------------------------------
 
-constexpr uint32_t BI_RGB = 0, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
+constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6;
 
 struct BmpHeader {
     uint32_t dataOffset, width, height, bitCount, compression;
@@ -148,10 +105,59 @@ bool ParseBmpHeader(const Bytes& b, BmpHeader* h, std::string* error) {
         }
         if (!b.Has(54, 4 * count)) return Fail(error, "BMP: truncated bit fields");
         for (uint32_t i = 0; i < 4; ++i) h->masks[i] = i < count ? b.U32(54 + 4 * i) : 0;
+    } else if (h->compression == BI_RLE8 || h->compression == BI_RLE4) {
+        if (bits != (h->compression == BI_RLE8 ? 8u : 4u))
+            return Fail(error, "BMP: run-length compression of " + std::to_string(bits) + " bits per pixel");
+        // Runs are stored from the bottom row up; a top-down picture cannot be compressed.
+        if (h->topDown) return Fail(error, "BMP: a top-down picture cannot be run-length compressed");
     } else {
         return Fail(error, "BMP: unsupported compression " + std::to_string(h->compression));
     }
     return true;
+}
+
+// BI_RLE8 and BI_RLE4: pairs of (count, index) runs (RLE4: two indices alternating), or an
+// escape 0 followed by 0 (end of row), 1 (end of picture), 2 (move right dx and up dy) or
+// n >= 3 (n indices stored as they are, padded to a 16-bit boundary). Pixels the codes skip
+// stay transparent black; a run past the end of its row is cut there.
+bool DecodeBmpRle(const Bytes& b, const BmpHeader& h, const std::function<uint32_t(uint32_t)>& colour,
+                  DecodedImage* out, std::string* error) {
+    const bool four = h.compression == BI_RLE4;
+    uint64_t at = h.dataOffset;
+    uint32_t x = 0, y = 0;  // y counts rows from the bottom
+    auto put = [&](uint32_t index) {
+        if (x < h.width && y < h.height) out->pixels[size_t(h.height - 1 - y) * h.width + x] = colour(index);
+        ++x;
+    };
+    while (y < h.height) {
+        if (!b.Has(at, 2)) return Fail(error, "BMP: truncated run-length data");
+        const uint32_t count = b.U8(at), value = b.U8(at + 1);
+        at += 2;
+        if (count > 0) {
+            for (uint32_t i = 0; i < count && x < h.width; ++i) put(four ? (i % 2 ? value & 15 : value >> 4) : value);
+            continue;
+        }
+        if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            return true;
+        } else if (value == 2) {
+            if (!b.Has(at, 2)) return Fail(error, "BMP: truncated run-length data");
+            x += b.U8(at);
+            y += b.U8(at + 1);
+            at += 2;
+        } else {
+            const uint64_t stored = four ? (value + 1) / 2 : value;
+            if (!b.Has(at, stored)) return Fail(error, "BMP: truncated run-length data");
+            for (uint32_t i = 0; i < value && x < h.width; ++i) {
+                const uint32_t byte = b.U8(size_t(at + (four ? i / 2 : i)));
+                put(four ? (i % 2 ? byte & 15 : byte >> 4) : byte);
+            }
+            at += stored + stored % 2;
+        }
+    }
+    return true;  // every row ended; the end-of-picture code may be left out
 }
 
 bool DecodeBmp(const Bytes& b, DecodedImage* out, std::string* error) {
@@ -159,8 +165,12 @@ bool DecodeBmp(const Bytes& b, DecodedImage* out, std::string* error) {
     if (!ParseBmpHeader(b, &h, error)) return false;
     if (!b.Has(h.paletteOffset, uint64_t(h.paletteCount) * h.paletteEntrySize))
         return Fail(error, "BMP: truncated palette");
+    const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
     const uint64_t stride = (uint64_t(h.width) * h.bitCount + 31) / 32 * 4;
-    if (!b.Has(h.dataOffset, stride * h.height)) return Fail(error, "BMP: truncated pixel data");
+    // Run-length data has no bound a file size gives (a few codes skip whole rows): only the
+    // budget limits it, and its decode stops where its bytes do.
+    if (!rle && !b.Has(h.dataOffset, stride * h.height)) return Fail(error, "BMP: truncated pixel data");
+    if (rle && !b.Has(h.dataOffset, 2)) return Fail(error, "BMP: truncated run-length data");
     if (!WithinBudget(b, h.width, h.height)) return Fail(error, "BMP: " + OverBudgetText(b, h.width, h.height));
     if (!Allocate(out, h.width, h.height)) return Fail(error, "BMP: out of memory");
 
@@ -169,6 +179,7 @@ bool DecodeBmp(const Bytes& b, DecodedImage* out, std::string* error) {
         const size_t at = h.paletteOffset + size_t(index) * h.paletteEntrySize;
         return Argb(255, b.U8(at + 2), b.U8(at + 1), b.U8(at));
     };
+    if (rle) return DecodeBmpRle(b, h, paletteColour, out, error);
     for (uint32_t row = 0; row < h.height; ++row) {
         const size_t line = h.dataOffset + row * stride;
         uint32_t* dest = &out->pixels[size_t(h.topDown ? row : h.height - 1 - row) * h.width];
@@ -526,6 +537,8 @@ bool RunJpeg(JpegJob* job, const Bytes& b, FILE* file, bool headerOnly, ImageFil
         cinfo->out_color_space = JCS_GRAYSCALE;
     else if (cinfo->jpeg_color_space == JCS_YCbCr || cinfo->jpeg_color_space == JCS_RGB)
         cinfo->out_color_space = JCS_RGB;
+    else if (cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK)
+        cinfo->out_color_space = JCS_CMYK;  // libjpeg turns YCCK back into CMYK
     else
         refusal = "unsupported colour space";
     if (refusal || headerOnly) {
@@ -556,6 +569,15 @@ bool RunJpeg(JpegJob* job, const Bytes& b, FILE* file, bool headerOnly, ImageFil
     job->image.width = width;
     job->image.height = height;
     const int components = cinfo->output_components;
+    // Photoshop, and every tool since, stores CMYK inverted (0 = full ink) and marks such files
+    // with an Adobe segment; without one the values are ink amounts.
+    const bool inverted = cinfo->saw_Adobe_marker;
+    auto cmyk = [inverted](const JSAMPLE* p) {
+        auto left = [inverted](uint32_t v) { return inverted ? v : 255 - v; };  // the paper not inked
+        const uint32_t k = left(p[3]);
+        auto channel = [&](uint32_t v) { return (left(v) * k + 127) / 255; };
+        return Argb(255, channel(p[0]), channel(p[1]), channel(p[2]));
+    };
     JSAMPARRAY line =
         (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, width * components, 1);
     while (cinfo->output_scanline < height) {
@@ -565,7 +587,9 @@ bool RunJpeg(JpegJob* job, const Bytes& b, FILE* file, bool headerOnly, ImageFil
         uint32_t* dest = &job->image.pixels[at];
         const JSAMPLE* p = line[0];
         for (uint32_t x = 0; x < width; ++x, p += components)
-            dest[x] = components == 1 ? Argb(255, p[0], p[0], p[0]) : Argb(255, p[0], p[1], p[2]);
+            dest[x] = components == 1   ? Argb(255, p[0], p[0], p[0])
+                      : components == 4 ? cmyk(p)
+                                        : Argb(255, p[0], p[1], p[2]);
     }
     jpeg_finish_decompress(cinfo);
     jpeg_destroy_decompress(cinfo);
@@ -590,24 +614,34 @@ ImageFileFormat Detect(const Bytes& b, bool namedTga) {
     if (b.Has(0, 8) && std::memcmp(b.data, kPngSignature, 8) == 0) return ImageFileFormat::Png;
     if (b.Has(0, 3) && b.U8(0) == 0xFF && b.U8(1) == 0xD8 && b.U8(2) == 0xFF) return ImageFileFormat::Jpeg;
     if (b.Has(0, 2) && b.U8(0) == 'B' && b.U8(1) == 'M') return ImageFileFormat::Bmp;
+    if (vlm_platform::IsDds(b)) return ImageFileFormat::Dds;
     // A file named .tga is read as TGA, so that a damaged header is reported as such.
     TgaHeader tga;
     if (namedTga || ParseTgaHeader(b, &tga, nullptr)) return ImageFileFormat::Tga;
     return ImageFileFormat::Unknown;
 }
 
-bool Decode(const Bytes& b, bool namedTga, DecodedImage* out, std::string* error) {
-    DecodedImage image;
+// Level 0, or with `allLevels` every level the file holds.
+bool DecodeLevels(const Bytes& b, bool namedTga, bool allLevels, std::vector<DecodedImage>* out, std::string* error) {
+    std::vector<DecodedImage> levels(1);
     bool ok;
     switch (Detect(b, namedTga)) {
-        case ImageFileFormat::Png: ok = DecodePng(b, &image, error); break;
-        case ImageFileFormat::Jpeg: ok = DecodeJpeg(b, &image, error); break;
-        case ImageFileFormat::Bmp: ok = DecodeBmp(b, &image, error); break;
-        case ImageFileFormat::Tga: ok = DecodeTga(b, &image, error); break;
+        case ImageFileFormat::Png: ok = DecodePng(b, &levels[0], error); break;
+        case ImageFileFormat::Jpeg: ok = DecodeJpeg(b, &levels[0], error); break;
+        case ImageFileFormat::Bmp: ok = DecodeBmp(b, &levels[0], error); break;
+        case ImageFileFormat::Tga: ok = DecodeTga(b, &levels[0], error); break;
+        case ImageFileFormat::Dds: ok = vlm_platform::DecodeDds(b, allLevels, &levels, error); break;
         default: return Fail(error, "unknown image format");
     }
-    if (ok && out) *out = std::move(image);
+    if (ok && out) *out = std::move(levels);
     return ok;
+}
+
+bool Decode(const Bytes& b, bool namedTga, DecodedImage* out, std::string* error) {
+    std::vector<DecodedImage> levels;
+    if (!DecodeLevels(b, namedTga, false, &levels, error)) return false;
+    if (out) *out = std::move(levels[0]);
+    return true;
 }
 
 struct FileCloser {
@@ -641,25 +675,41 @@ bool ReadImageFileInfo(const std::string& path, ImageFileInfo* info) {
             *info = {h.width, h.height, h.depth, ImageFileFormat::Tga};
             return true;
         }
+        case ImageFileFormat::Dds: return vlm_platform::ParseDdsHeader(b, info, nullptr);
         default: return false;
     }
 }
 
-bool DecodeImageFile(const std::string& path, DecodedImage* out, std::string* error) {
+namespace {
+
+// The whole file; false with a message when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* data, std::string* error) {
     FilePtr fp(OpenFileA(path.c_str(), "rb"));
     if (!fp) return Fail(error, "cannot open file");
     long size = -1;
     if (std::fseek(fp.get(), 0, SEEK_END) == 0) size = std::ftell(fp.get());
     if (size < 0 || std::fseek(fp.get(), 0, SEEK_SET) != 0) return Fail(error, "cannot read file");
     if (uint64_t(size) > kMaxFileSize) return Fail(error, "file too large");
-    std::vector<uint8_t> data;
     try {
-        data.resize(size_t(size));
+        data->resize(size_t(size));
     } catch (const std::bad_alloc&) {
         return Fail(error, "out of memory");
     }
-    if (std::fread(data.data(), 1, data.size(), fp.get()) != data.size()) return Fail(error, "cannot read file");
-    return Decode(Bytes{data.data(), data.size()}, NamedTga(path), out, error);
+    if (std::fread(data->data(), 1, data->size(), fp.get()) != data->size()) return Fail(error, "cannot read file");
+    return true;
+}
+
+}  // namespace
+
+bool DecodeImageFile(const std::string& path, DecodedImage* out, std::string* error) {
+    std::vector<uint8_t> data;
+    return ReadWholeFile(path, &data, error) && Decode(Bytes{data.data(), data.size()}, NamedTga(path), out, error);
+}
+
+bool DecodeImageFileLevels(const std::string& path, std::vector<DecodedImage>* levels, std::string* error) {
+    std::vector<uint8_t> data;
+    return ReadWholeFile(path, &data, error) &&
+           DecodeLevels(Bytes{data.data(), data.size()}, NamedTga(path), true, levels, error);
 }
 
 bool DecodeImageMemory(const void* data, size_t size, DecodedImage* out, std::string* error) {

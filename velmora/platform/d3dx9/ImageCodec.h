@@ -1,5 +1,5 @@
 // Image files in and out as plain 32-bit ARGB pixels, without a device: the codecs behind
-// the D3DX image routines (PNG through libpng, JPEG through libjpeg, BMP, TGA), for tools
+// the D3DX image routines (PNG through libpng, JPEG through libjpeg, BMP, TGA, DDS), for tools
 // that convert art (amftool) and for games that read or write pictures themselves.
 #pragma once
 
@@ -26,12 +26,14 @@ constexpr uint64_t DecodeBudget(uint64_t fileBytes) {
     return kDecodeAllowance + kDecodeRatio * (fileBytes < (uint64_t(1) << 48) ? fileBytes : uint64_t(1) << 48);
 }
 
-enum class ImageFileFormat { Unknown, Bmp, Jpeg, Tga, Png };
+enum class ImageFileFormat { Unknown, Bmp, Jpeg, Tga, Png, Dds };
 
 struct ImageFileInfo {
     uint32_t width = 0, height = 0;
     uint32_t depth = 0;  // bits per stored pixel: palette index bits for paletted images
     ImageFileFormat format = ImageFileFormat::Unknown;
+    uint32_t mipLevels = 1;     // the picture levels the file holds (DDS), else 1
+    uint32_t storedFormat = 0;  // a DDS file's Direct3D format (D3DFORMAT; DXTn as FourCC), else 0
 };
 
 // From the file's header alone, without decoding pixels. False for unknown or damaged
@@ -44,11 +46,14 @@ struct DecodedImage {
     std::vector<uint32_t> pixels;
 };
 
-// Formats are told apart by content: PNG, JPEG and BMP by their magic bytes, TGA, which
+// Formats are told apart by content: PNG, JPEG, BMP and DDS by their magic bytes, TGA, which
 // has none, by a sane header (or by a .tga file name, so that its damage is named). A
 // damaged or truncated image fails with a message in `error` and leaves `out` as it was.
 VLM_API bool DecodeImageFile(const std::string& path, DecodedImage* out, std::string* error);
 VLM_API bool DecodeImageMemory(const void* data, size_t size, DecodedImage* out, std::string* error);
+// Every picture level the file holds, largest first: a DDS file's mip levels (all of them
+// within the load's budget), the one picture of any other format.
+VLM_API bool DecodeImageFileLevels(const std::string& path, std::vector<DecodedImage>* levels, std::string* error);
 
 // A 32-bit RGBA PNG. False, leaving no file, when the image is empty or cannot be written.
 VLM_API bool WritePngFile(const std::string& path, const DecodedImage& image);

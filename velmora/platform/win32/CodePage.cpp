@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -115,6 +116,60 @@ size_t Utf8CharLength(const unsigned char* s, size_t length, uint32_t* codePoint
     return lead.bytes;
 }
 
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | cp >> 6);
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | cp >> 12);
+        out += char(0x80 | (cp >> 6 & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | cp >> 18);
+        out += char(0x80 | (cp >> 12 & 0x3F));
+        out += char(0x80 | (cp >> 6 & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-32 to code page 936 through iconv, one handle per thread.
+class GbkEncoder {
+public:
+    GbkEncoder() {
+        for (const char* name : {"GBK", "CP936"}) {
+            cd_ = iconv_open(name, "UTF-32LE");
+            if (cd_ != kNone) break;
+        }
+    }
+    ~GbkEncoder() {
+        if (cd_ != kNone) iconv_close(cd_);
+    }
+    GbkEncoder(const GbkEncoder&) = delete;
+    GbkEncoder& operator=(const GbkEncoder&) = delete;
+
+    // Appends the GBK bytes of one code point, or '?' when GBK has none.
+    void Append(std::string& out, uint32_t cp) {
+        char in[4] = {char(cp), char(cp >> 8), char(cp >> 16), char(cp >> 24)};
+        char bytes[8];
+        char* inPtr = in;
+        char* outPtr = bytes;
+        size_t inLeft = sizeof(in), outLeft = sizeof(bytes);
+        const bool ok =
+            cd_ != kNone && iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+        if (cd_ != kNone) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        if (ok)
+            out.append(bytes, outPtr);
+        else
+            out += '?';
+    }
+
+private:
+    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_ = kNone;
+};
+
 }  // namespace
 
 UINT GetACP() { return activeCodePage.load(std::memory_order_relaxed); }
@@ -153,4 +208,39 @@ size_t vlm_CutLength(UINT codePage, const char* text, size_t length) {
         i += n;
     }
     return i;
+}
+
+std::string vlm_ToUtf8(UINT codePage, const char* text, size_t length) {
+    std::string out;
+    if (!text) return out;
+    out.reserve(length);
+    for (size_t i = 0; i < length;) {
+        uint32_t cp = kBad;
+        i += vlm_CharLength(codePage, text + i, length - i, &cp);
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string vlm_ToUtf8(UINT codePage, const char* text) {
+    return text ? vlm_ToUtf8(codePage, text, std::char_traits<char>::length(text)) : std::string();
+}
+
+std::string vlm_FromUtf8(UINT codePage, const char* text) {
+    std::string out;
+    if (!text) return out;
+    const size_t length = std::char_traits<char>::length(text);
+    const bool toUtf8 = Resolve(codePage) == CP_UTF8;
+    thread_local GbkEncoder encoder;
+    for (size_t i = 0; i < length;) {
+        uint32_t cp = kBad;
+        i += vlm_CharLength(CP_UTF8, text + i, length - i, &cp);
+        if (toUtf8)
+            AppendUtf8(out, cp);
+        else if (cp < 0x80)
+            out += char(cp);
+        else
+            encoder.Append(out, cp);
+    }
+    return out;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include <velmora/platform/win32/Types.h>
 
@@ -31,3 +32,12 @@ VLM_API size_t vlm_CharLength(UINT codePage, const char* text, size_t length, ui
 // character cut short (a GBK lead byte, a UTF-8 sequence missing its last bytes) is left out.
 // The cut ends between two characters of any longer text that starts with text[0, length).
 VLM_API size_t vlm_CutLength(UINT codePage, const char* text, size_t length);
+
+// Text in the code page (CP_ACP: the active one) as UTF-8, as SDL, the window system and the
+// terminal take it: the text leaves the process in the one encoding they all read. Bytes that
+// start no character, and GBK pairs without a Unicode form, become '?'.
+VLM_API std::string vlm_ToUtf8(UINT codePage, const char* text, size_t length);
+VLM_API std::string vlm_ToUtf8(UINT codePage, const char* text);
+// UTF-8 text, as SDL hands it in, in the code page: a character the code page cannot hold, or
+// a broken sequence, becomes '?'.
+VLM_API std::string vlm_FromUtf8(UINT codePage, const char* text);

@@ -1,4 +1,4 @@
-// Win32 stand-in: message boxes (SDL or standard error) and debugger output.
+// Win32 stand-in: message boxes (SDL or standard error) and debugger output, both shown in UTF-8.
 #include <velmora/platform/win32/Dialogs.h>
 
 #include <SDL.h>
@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include <velmora/platform/win32/CodePage.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
 
@@ -24,12 +25,14 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
         d.boxes.push_back({body, title, type});
         return IDOK;
     }
+    // SDL and the terminal read UTF-8; the game writes in its own code page.
+    const std::string title8 = vlm_ToUtf8(CP_ACP, title), body8 = vlm_ToUtf8(CP_ACP, body);
     // A box nobody can answer would block the process forever.
     if (isatty(STDIN_FILENO) && vlm_platform::HasRealDisplay()) {
         Uint32 flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-        if (SDL_ShowSimpleMessageBox(flags, title, body, nullptr) == 0) return IDOK;
+        if (SDL_ShowSimpleMessageBox(flags, title8.c_str(), body8.c_str(), nullptr) == 0) return IDOK;
     }
-    std::fprintf(stderr, "[%s] %s\n", title, body);
+    std::fprintf(stderr, "[%s] %s\n", title8.c_str(), body8.c_str());
     return IDOK;
 }
 
@@ -40,5 +43,5 @@ void OutputDebugStringA(LPCSTR text) {
         d.debugText += text;
         return;
     }
-    std::fputs(text, stderr);
+    std::fputs(vlm_ToUtf8(CP_ACP, text).c_str(), stderr);
 }

@@ -1,6 +1,7 @@
 // Win32 stand-in: message boxes and debugger output. A message box is an SDL message box
 // when a display is present and the process is interactive, otherwise one line on
-// standard error; debugger output goes to standard error. Tests may capture both.
+// standard error; debugger output goes to standard error. Both take text in the active code
+// page and show it as UTF-8. Tests may capture both (as the bytes given).
 #pragma once
 
 #include <velmora/platform/win32/Types.h>

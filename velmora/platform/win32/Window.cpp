@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
+#include <velmora/platform/win32/CodePage.h>
 #include <velmora/platform/win32/FileSystem.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
@@ -234,8 +235,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     if (exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     {
         vlm_platform::ForeignAllocations graphicsLibraries;  // the first OpenGL window loads the GL driver
-        window->sdl = SDL_CreateWindow(title ? title : "", origin.x, origin.y, std::max<LONG>(client.right, 1),
-                                       std::max<LONG>(client.bottom, 1), flags);
+        window->sdl = SDL_CreateWindow(vlm_ToUtf8(CP_ACP, title).c_str(), origin.x, origin.y,
+                                       std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1), flags);
     }
     if (!window->sdl) return nullptr;
     window->sdlId = SDL_GetWindowID(window->sdl);
@@ -291,8 +292,19 @@ BOOL UpdateWindow(HWND hwnd) { return vlm_platform::IsLiveWindow(hwnd) ? TRUE : 
 
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
     if (!vlm_platform::IsLiveWindow(hwnd)) return FALSE;
-    SDL_SetWindowTitle(hwnd->sdl, text ? text : "");
+    SDL_SetWindowTitle(hwnd->sdl, vlm_ToUtf8(CP_ACP, text).c_str());
     return TRUE;
+}
+
+int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount) {
+    if (!text || maxCount <= 0) return 0;
+    text[0] = '\0';
+    if (!vlm_platform::IsLiveWindow(hwnd)) return 0;
+    const std::string title = vlm_FromUtf8(CP_ACP, SDL_GetWindowTitle(hwnd->sdl));
+    const size_t length = vlm_CutLength(CP_ACP, title.data(), std::min(title.size(), size_t(maxCount) - 1));
+    std::memcpy(text, title.data(), length);
+    text[length] = '\0';
+    return int(length);
 }
 
 LONG SetWindowLongA(HWND hwnd, int index, LONG value) {

@@ -17,7 +17,10 @@ VLM_API BOOL DestroyWindow(HWND hwnd);
 VLM_API BOOL IsWindow(HWND hwnd);
 VLM_API BOOL ShowWindow(HWND hwnd, int cmdShow);
 VLM_API BOOL UpdateWindow(HWND hwnd);
+// Titles are text in the active code page; the window system shows them as UTF-8.
 VLM_API BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
+// The title in the active code page, cut to maxCount - 1 bytes between two characters; its length.
+VLM_API int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount);
 VLM_API LONG SetWindowLongA(HWND hwnd, int index, LONG value);
 VLM_API LONG GetWindowLongA(HWND hwnd, int index);
 VLM_API BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
