@@ -39,10 +39,11 @@ struct Variant {
 };
 
 // The first is the reference of the ratios: the frame loop's old wait, and the device without
-// the shortcuts added with it.
+// the shortcuts added with it (which gives the device as it was: a previous build's pictures
+// and times were checked against it).
 const Variant kVariants[] = {
-    {"before: busy wait, no new shortcuts", "1", "trim,opaque"},
-    {"new wait, no new shortcuts", "0", "trim,opaque"},
+    {"before: busy wait, no new shortcuts", "1", "trim,opaque,white"},
+    {"new wait, no new shortcuts", "0", "trim,opaque,white"},
     {"now", "0", "0"},
 };
 
@@ -93,7 +94,8 @@ struct Snapshot {
 // The game, timed from outside its frames: nothing of the game changes.
 class MeasuredGame : public BreakoutGame {
 public:
-    MeasuredGame(Options options, int frames) : BreakoutGame(std::move(options)), m_nFrames(frames) {}
+    MeasuredGame(Options options, int frames, std::string picture)
+        : BreakoutGame(std::move(options)), m_nFrames(frames), m_strPicture(std::move(picture)) {}
 
     void MainLoop() override {
         const int64_t start = Nanoseconds(CLOCK_MONOTONIC);
@@ -103,6 +105,8 @@ public:
         if (m_nFrame >= kWarmUpFrames) m_Starts.push_back(start);
         if (m_nFrame == kWarmUpFrames + m_nFrames) {
             m_Last = Snapshot::Take();
+            // The last frame is still in the back buffer.
+            if (!m_strPicture.empty()) GetGraphics()->SnapToFile(m_strPicture.c_str());
             PostQuitMessage(0);
             return;
         }
@@ -133,6 +137,7 @@ public:
 
 private:
     int m_nFrames;
+    std::string m_strPicture;
     int m_nFrame = 0;
     int64_t m_nLastEnd = 0;
     int64_t m_nWaiting = 0;  // the main thread's processor time between frames
@@ -140,8 +145,9 @@ private:
     std::vector<int64_t> m_Starts;
 };
 
-// The child: one screen, one variant (chosen by the environment it was given).
-int RunScreen(const std::string& screen, int frames) {
+// The child: one screen, one variant (chosen by the environment it was given); the last frame
+// goes to `picture` when one is named.
+int RunScreen(const std::string& screen, int frames, const std::string& picture) {
     if (chdir(BREAKOUT_FOLDER) != 0) {
         std::fprintf(stderr, "bench_frames: no Breakout build in %s\n", BREAKOUT_FOLDER);
         return 1;
@@ -157,7 +163,7 @@ int RunScreen(const std::string& screen, int frames) {
     BreakoutGame::Options options;
     options.dataFolder = folder;
     options.autopilot = screen == "match";
-    MeasuredGame game(options, frames);
+    MeasuredGame game(options, frames, picture);
     game.SetFPS(kFps);
     int status = 1;
     if (game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "bench_frames", nullptr) && game.Load()) {
@@ -182,7 +188,7 @@ struct Result {
 };
 
 // Runs this program as a child with a variant's environment; false when it failed.
-bool RunChild(const Variant& v, const std::string& screen, int frames, Result* result) {
+bool RunChild(const Variant& v, const std::string& screen, int frames, const std::string& picture, Result* result) {
     int fds[2];
     if (pipe(fds) != 0) return false;
     const pid_t pid = fork();
@@ -194,7 +200,7 @@ bool RunChild(const Variant& v, const std::string& screen, int frames, Result* r
         setenv("VELMORA_BUSY_WAIT", v.busyWait, 1);
         setenv("VELMORA_NO_RASTER_SHORTCUTS", v.noShortcuts, 1);
         const std::string count = std::to_string(frames);
-        const char* argv[] = {"bench_frames", "--child", screen.c_str(), count.c_str(), nullptr};
+        const char* argv[] = {"bench_frames", "--child", screen.c_str(), count.c_str(), picture.c_str(), nullptr};
         execv("/proc/self/exe", const_cast<char* const*>(argv));
         _exit(127);
     }
@@ -221,6 +227,29 @@ bool RunChild(const Variant& v, const std::string& screen, int frames, Result* r
     return false;
 }
 
+// Where a variant's last title frame is saved: the working folder, named absolutely for the
+// child, which works in the game's folder.
+std::string TitlePicture(size_t variant) {
+    char folder[4096];
+    const std::string here = getcwd(folder, sizeof(folder)) ? folder : ".";
+    return here + "/frames_title_" + std::to_string(variant) + ".bmp";
+}
+
+// True when both files exist and hold the same bytes.
+bool SameFile(const std::string& a, const std::string& b) {
+    auto read = [](const std::string& path, std::string* bytes) {
+        FILE* f = std::fopen(path.c_str(), "rb");
+        if (!f) return false;
+        char buffer[65536];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof(buffer), f)) > 0) bytes->append(buffer, got);
+        std::fclose(f);
+        return true;
+    };
+    std::string x, y;
+    return read(a, &x) && read(b, &y) && x == y;
+}
+
 // "median (lowest-highest)" of a figure over the rounds.
 std::string Spread(const std::vector<double>& values, const char* format) {
     if (values.empty()) return "-";
@@ -243,7 +272,8 @@ int Usage(const char* program) {
 int main(int argc, char** argv) {
     int rounds = 5, frames = 300;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--child") == 0 && i + 2 < argc) return RunScreen(argv[i + 1], std::atoi(argv[i + 2]));
+        if (std::strcmp(argv[i], "--child") == 0 && i + 3 < argc)
+            return RunScreen(argv[i + 1], std::atoi(argv[i + 2]), argv[i + 3]);
         if (std::strcmp(argv[i], "--quick") == 0) {
             rounds = 1, frames = 30;
         } else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
@@ -268,14 +298,24 @@ int main(int argc, char** argv) {
         for (int round = 0; round < rounds; ++round)
             for (size_t k = 0; k < variants; ++k) {
                 const size_t v = (k + size_t(round)) % variants;  // each variant goes first in turn
+                // The title screen stands still: its last frame must be the same in every variant.
+                const bool still = std::strcmp(screen, "title") == 0 && round == 0;
+                const std::string picture = still ? TitlePicture(v) : "";
                 Result r{};
-                if (!RunChild(kVariants[v], screen, frames, &r)) {
+                if (!RunChild(kVariants[v], screen, frames, picture, &r)) {
                     std::fprintf(stderr, "bench_frames: the %s screen's run failed (%s)\n", screen, kVariants[v].name);
                     failed = true;
                     continue;
                 }
                 results[v].push_back(r);
             }
+        if (std::strcmp(screen, "title") == 0) {
+            bool same = true;
+            for (size_t v = 1; v < variants; ++v) same = same && SameFile(TitlePicture(0), TitlePicture(v));
+            std::printf("\ntitle screen's last frame: %s\n",
+                        same ? "the same picture in every variant" : "PICTURES DIFFER");
+            failed = failed || !same;
+        }
         std::printf(
             "\n%s screen: ms per frame, median (lowest-highest) over the rounds; ratios of each round's run "
             "to the same round's first variant\n",

@@ -271,8 +271,8 @@ TEST_F(FlatBackBufferTest, AnyValueButZeroOrAListOfOthersTurnsTheShortcutsOff) {
         const char* value;
         bool flat;
     };
-    for (Case c : {Case{"1", false}, Case{"yes", false}, Case{"0", true}, Case{"", true}, Case{"trim,opaque", true},
-                   Case{"snap,flat", false}, Case{"flat,unknown", false}}) {
+    for (Case c : {Case{"1", false}, Case{"yes", false}, Case{"0", true}, Case{"", true},
+                   Case{"trim,opaque,white", true}, Case{"snap,flat", false}, Case{"flat,unknown", false}}) {
         {
             ScopedEnvironment env(kNoShortcuts, c.value);
             ASSERT_NO_FATAL_FAILURE(StartFrame(D3DMULTISAMPLE_4_SAMPLES, true, true));

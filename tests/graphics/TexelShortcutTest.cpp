@@ -1,10 +1,11 @@
 // The device's shortcuts for transparent and opaque texels: quads drawn texel for texel are cut
-// down to their texture's ink where texels of alpha 0 change nothing, and draws whose every
-// fragment has alpha 1 go without blending where the blend would give the same colour. Each
-// frame below must come out the same with both shortcuts on as with them off
-// (VELMORA_NO_RASTER_SHORTCUTS=trim,opaque), on the back buffer a game gets (four samples and a
-// depth buffer, kept flat), on the same kept real, and on a plain one. Half of the frames are
-// ones where a shortcut must not apply, and would change the picture if it did.
+// down to their texture's ink where texels of alpha 0 change nothing, draws whose every
+// fragment has alpha 1 go without blending where the blend would give the same colour, and a
+// stage without a texture reads white without sampling one. Each frame below must come out the
+// same with the shortcuts on as with them off (VELMORA_NO_RASTER_SHORTCUTS=trim,opaque,white),
+// on the back buffer a game gets (four samples and a depth buffer, kept flat), on the same kept
+// real, and on a plain one. Half of the frames are ones where a shortcut must not apply, and
+// would change the picture if it did.
 #include <functional>
 #include <string>
 #include <vector>
@@ -245,7 +246,7 @@ TEST_F(TexelShortcutTest, PicturesAreTheSameAsWithoutTheShortcuts) {
                                {"one sample, no depth", D3DMULTISAMPLE_NONE, false, true}};
     const std::vector<Frame> frames = Frames();
     for (const Buffers& b : buffers) {
-        const auto plain = Pictures(b, "trim,opaque");
+        const auto plain = Pictures(b, "trim,opaque,white");
         const auto pictures = Pictures(b, "0");
         ASSERT_EQ(pictures.size(), frames.size());
         ASSERT_EQ(plain.size(), frames.size());

@@ -40,7 +40,8 @@ RasterShortcuts RasterShortcutsWanted() {
         bool RasterShortcuts::*flag;
     } names[] = {{"flat", &RasterShortcuts::flat},     {"nearest", &RasterShortcuts::nearest},
                  {"snap", &RasterShortcuts::snap},     {"trim", &RasterShortcuts::trim},
-                 {"opaque", &RasterShortcuts::opaque}, {"heap", &RasterShortcuts::heap}};
+                 {"opaque", &RasterShortcuts::opaque}, {"white", &RasterShortcuts::white},
+                 {"heap", &RasterShortcuts::heap}};
     RasterShortcuts named = on;
     for (const char* at = off; *at;) {
         const char* end = std::strchr(at, ',');
@@ -53,7 +54,7 @@ RasterShortcuts RasterShortcutsWanted() {
             }
         }
         // Any other value ("1", "yes") turns all of them off.
-        if (!known) return RasterShortcuts{false, false, false, false, false, false};
+        if (!known) return RasterShortcuts{false, false, false, false, false, false, false};
         at += end ? length + 1 : length;
     }
     return named;

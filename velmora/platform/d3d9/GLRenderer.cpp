@@ -105,7 +105,7 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, co
 }
 
 size_t GLRenderer::ProgramFor(const DrawState& state) {
-    const ProgramKey key(state);
+    const ProgramKey key(state, !m_shortcuts.white);
     if (m_appliedProgram != kNoProgram && m_programs[m_appliedProgram].key == key) return m_appliedProgram;
     for (size_t i = 0; i < m_programs.size(); ++i)
         if (m_programs[i].key == key) return i;

@@ -221,14 +221,14 @@ GLuint Link(const std::string& vertexText, const std::string& fragmentText) {
 
 }  // namespace
 
-ProgramKey::ProgramKey(const DrawState& s)
+ProgramKey::ProgramKey(const DrawState& s, bool sampleWithoutTexture)
     : colorOp(s.colorOp),
       colorArg1(s.colorArg1),
       colorArg2(s.colorArg2),
       alphaOp(s.alphaOp),
       alphaArg1(s.alphaArg1),
       alphaArg2(s.alphaArg2),
-      textured(s.texture != 0),
+      textured(s.texture != 0 || sampleWithoutTexture),
       alphaTest(s.alphaTest),
       alphaFunc(s.alphaTest ? s.alphaFunc : 0) {}
 

@@ -7,9 +7,10 @@
 // VELMORA_NO_RASTER_SHORTCUTS=1 in the environment, read when a device is created, makes that
 // device draw without the renderer's shortcuts (the flat back buffer, nearest sampling for
 // texels copied one to one, quads cut down to their texture's ink, opaque draws without
-// blending, the vertex grid snap; see detail/GLRenderer.h) and leaves the C library's heap
-// settings alone, to chase a picture fault on one machine. A list of their names (flat,
-// nearest, trim, opaque, snap, heap: "trim,opaque") turns off those alone. The picture is the same either way but for
+// blending, white without sampling for a stage without a texture, the vertex grid snap; see
+// detail/GLRenderer.h) and leaves the C library's heap settings alone, to chase a picture
+// fault on one machine or to compare. A list of their names (flat, nearest, trim, opaque,
+// white, snap, heap: "trim,opaque") turns off those alone. The picture is the same either way but for
 // the snap's small shifts on triangles whose corners lie off the 1/256-pixel grid (GLRenderer.h says which).
 #pragma once
 

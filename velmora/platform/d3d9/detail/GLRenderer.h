@@ -3,15 +3,16 @@
 // for each texture-stage set-up in use, detail/Shaders.h), a streaming vertex buffer, a cache
 // of the GL state last applied, presentation and read-back.
 //
-// Five shortcuts spare a software rasteriser work. The flat back buffer (see BackBuffer),
+// Six shortcuts spare a software rasteriser work. The flat back buffer (see BackBuffer),
 // nearest sampling for draws that copy texels one to one onto pixels, quads of such draws cut
 // down to their texture's ink where texels of alpha 0 change nothing, and no blending where
 // every fragment has alpha 1 and the blend would give its colour (see DrawAnalysis) leave the
-// picture exactly as it is. Snapping triangle vertices to the rasteriser's
-// 1/256-pixel grid (see the vertex shader) leaves the pixels covered as they are, but moves a
-// corner by up to 1/512 pixel, which can move an interpolated colour or filtered texel by a
-// step or two, or pick the other texel where nearest sampling falls exactly on a texel edge.
-// A renderer may be created without any of them (RasterShortcuts).
+// picture exactly as it is; so does reading opaque white for a stage without a texture rather
+// than sampling a white texture (which border addressing blended with the border colour). Snapping triangle vertices to
+// the rasteriser's 1/256-pixel grid (see the vertex shader) leaves the pixels covered as they are, but moves a corner
+// by up to 1/512 pixel, which can move an interpolated colour or filtered texel by a step or two, or pick the other
+// texel where nearest sampling falls exactly on a texel edge. A renderer may be created without any of them
+// (RasterShortcuts).
 //
 // The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
 // that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
@@ -40,6 +41,7 @@ struct RasterShortcuts {
     bool snap = true;
     bool trim = true;
     bool opaque = true;
+    bool white = true;  // a stage without a texture reads white without sampling one
     bool heap = true;
 };
 

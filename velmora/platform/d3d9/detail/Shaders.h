@@ -20,7 +20,8 @@ struct ProgramKey {
     bool textured;  // false: the stage reads opaque white, without sampling
     bool alphaTest;
     DWORD alphaFunc;  // 0 without the alpha test
-    explicit ProgramKey(const DrawState& s);
+    // `sampleWithoutTexture`: a stage without a texture samples a white one all the same.
+    ProgramKey(const DrawState& s, bool sampleWithoutTexture);
     bool operator==(const ProgramKey& other) const;
 };
 
