@@ -42,7 +42,7 @@ for program in "$build"/bench/bin/bench_*; do
   echo
 done
 if [ "$found" -eq 0 ]; then
-  echo "bench: no benchmark programs were built${only:+ named $only}" >&2
+  if [ -n "$only" ]; then echo "bench: no benchmark program $only was built" >&2; else echo "bench: no benchmark programs were built" >&2; fi
   exit 1
 fi
 exit "$status"
