@@ -4,14 +4,22 @@
 # llvmpipe; set SDL_VIDEODRIVER and LIBGL_ALWAYS_SOFTWARE to use something else. The sprite
 # benchmark compares with libraries that need an X server, so it runs all of them on one Xvfb
 # display (SDL on its x11 driver) with llvmpipe, for equal conditions. Extra arguments go to
-# every benchmark (for example --quick).
+# every benchmark (for example --quick). `bash scripts/bench.sh --only frames` runs one of them
+# (bench_frames), with any further arguments.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 build=$root/build/bench
+# The examples and tools too: the frame benchmark runs the example game, whose art amftool packs.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON -DVELMORA_BUILD_TESTS=OFF \
-      -DVELMORA_BUILD_EXAMPLES=OFF -DVELMORA_BUILD_TOOLS=OFF >/dev/null
+      -DVELMORA_BUILD_EXAMPLES=ON -DVELMORA_BUILD_TOOLS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
+
+only=
+if [ "${1:-}" = --only ] && [ $# -ge 2 ]; then
+  only=bench_$2
+  shift 2
+fi
 
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export LIBGL_ALWAYS_SOFTWARE=${LIBGL_ALWAYS_SOFTWARE-1}
@@ -22,8 +30,9 @@ status=0
 found=0
 for program in "$build"/bench/bin/bench_*; do
   [ -x "$program" ] || continue
-  found=1
   name=$(basename "$program")
+  [ -z "$only" ] || [ "$name" = "$only" ] || continue
+  found=1
   echo "== $name"
   if [ "$name" = bench_sprites ]; then
     env -u SDL_VIDEODRIVER LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1024x768x24" "$program" "$@" || status=1
@@ -33,7 +42,7 @@ for program in "$build"/bench/bin/bench_*; do
   echo
 done
 if [ "$found" -eq 0 ]; then
-  echo "bench: no benchmark programs were built" >&2
+  if [ -n "$only" ]; then echo "bench: no benchmark program $only was built" >&2; else echo "bench: no benchmark programs were built" >&2; fi
   exit 1
 fi
 exit "$status"

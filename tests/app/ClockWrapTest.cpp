@@ -36,7 +36,7 @@ public:
     void MainLoop() override {
         const DWORD now = timeGetTime();
         const DWORD elapsed = now - t0;
-        seen.frameTimes.push_back(now);
+        seen.frameTimes.push_back(m_dwLastFrameTime);  // when the loop started the frame
         if (timer.TimeOut()) seen.timerFires.push_back(elapsed);
 
         int index = 0;
@@ -44,11 +44,14 @@ public:
         while (PeekMessageA(index, message, true))
             if (message.m_dwMessage == 42) seen.messageTimes.push_back(elapsed);
 
-        // Four frames of 100 ms, cycling, played from t0 + 100.
+        // Four frames of 100 ms, cycling, played from t0 + 100. Time passes while the game
+        // reads the clock: the animation sees a moment between the two readings.
         animation.Update();
+        const DWORD after = timeGetTime() - t0;
         if (elapsed >= 100) {
-            const DWORD expected = ((elapsed - 100) / 100) % 4;
-            if (animation.GetCurrentFrame() != expected && seen.animationRight) {
+            auto frameAt = [](DWORD ms) { return ((ms - 100) / 100) % 4; };
+            const DWORD current = animation.GetCurrentFrame();
+            if (current != frameAt(elapsed) && current != frameAt(after) && seen.animationRight) {
                 seen.animationRight = false;
                 seen.animationWrongAt = elapsed;
             }

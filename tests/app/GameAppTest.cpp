@@ -1,5 +1,7 @@
 // CGameApp: window geometry, frame pacing, suspension, quit paths, FPS, start-up and
 // shut-down, all on the manual clock with injected window-system events.
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -100,16 +102,81 @@ TEST_F(GameAppTest, SetFPSTruncatesTheInterval) {
     }
 }
 
-TEST_F(GameAppTest, PacedWaitSleepsUntilTheLastThreeMilliseconds) {
+TEST_F(GameAppTest, PacedWaitSleepsUntilTheFrameIsDueWithoutPolling) {
+    // Only the wait moves the clock: a loop that polled it would never see a frame come due.
+    VelmoraTest::SetClockTickEveryReads(0);
     game.SetFPS(50);  // 20 ms
     game.maxFrames = 11;
     Start();
     VelmoraTest::ResetSleepCount();
     RunAndDestroy();
-    // Each 20 ms wait sleeps 1 ms at a time while more than 3 ms remain, then busy-waits.
+    ASSERT_EQ(game.frameTimes.size(), 11u);
+    for (size_t i = 1; i < game.frameTimes.size(); ++i)
+        EXPECT_EQ(game.frameTimes[i] - game.frameTimes[i - 1], 20u) << "frame " << i;
+    EXPECT_EQ(VelmoraTest::GetSleepCalls(), 0u);
+}
+
+// VELMORA_BUSY_WAIT=1 brings back the wait of the Windows original, for comparisons: 1 ms
+// sleeps while more than 3 ms remain, then polling.
+TEST_F(GameAppTest, BusyWaitSwitchSleepsUntilTheLastThreeMilliseconds) {
+    struct BusyWait {
+        BusyWait() { setenv("VELMORA_BUSY_WAIT", "1", 1); }
+        ~BusyWait() { unsetenv("VELMORA_BUSY_WAIT"); }
+    } busy;
+    game.SetFPS(50);
+    game.maxFrames = 11;
+    Start();
+    VelmoraTest::ResetSleepCount();
+    RunAndDestroy();
     EXPECT_EQ(VelmoraTest::GetSleptMilliseconds(), VelmoraTest::GetSleepCalls());
     EXPECT_GE(VelmoraTest::GetSleepCalls(), 10u * 10u);
     EXPECT_LE(VelmoraTest::GetSleepCalls(), 10u * 16u);
+}
+
+TEST_F(GameAppTest, MessageArrivingDuringTheWaitIsHandledAtOnce) {
+    VelmoraTest::SetClockTickEveryReads(0);
+    game.SetFPS(10);  // 100 ms
+    DWORD closedAt = 0;
+    game.onFrame = [&closedAt](RecordingGame& g) {
+        if (g.frameTimes.size() != 2) return;
+        closedAt = GetClock() + 30;
+        HWND hwnd = g.GetWndHandle();
+        InjectAt(closedAt, [hwnd] { VelmoraTest::InjectClose(hwnd); });
+    };
+    Start();
+    RunAndDestroy();
+    EXPECT_EQ(game.frameTimes.size(), 2u);
+    EXPECT_EQ(GetClock(), closedAt);  // Run returned then, not when the next frame was due
+}
+
+TEST_F(GameAppTest, VSyncPresentsOnTheRefreshAndKeepsFramesARefreshApartWithoutSync) {
+    struct Case {
+        int fps;
+        bool vsync;
+    };
+    VelmoraTest::SetClockTickEveryReads(0);
+    for (Case c : {Case{0, false}, {0, true}, {30, true}, {200, true}}) {
+        RecordingGame paced;
+        paced.SetFPS(c.fps);
+        paced.SetVSync(c.vsync);
+        paced.maxFrames = 5;
+        ASSERT_EQ(paced.InitApplication(nullptr, SW_SHOW, "vsync", nullptr), 1);
+        EXPECT_EQ(VelmoraTest::GetPresentationInterval(GetD3DDevice()),
+                  c.vsync ? D3DPRESENT_INTERVAL_ONE : D3DPRESENT_INTERVAL_IMMEDIATE);
+        // The off-screen display has no sync: the loop keeps the frames a refresh apart, or
+        // SetFPS's interval apart when that is longer.
+        D3DDISPLAYMODE mode{};
+        ASSERT_EQ(GetD3DDevice()->GetDisplayMode(0, &mode), D3D_OK);
+        const DWORD refresh = static_cast<DWORD>(1000.0 / (mode.RefreshRate ? mode.RefreshRate : 60));
+        const DWORD interval = c.fps ? static_cast<DWORD>(1000.0 / c.fps) : 1;
+        const DWORD expected = c.vsync ? std::max(refresh, interval) : interval;
+        paced.Run();
+        ASSERT_EQ(paced.frameTimes.size(), 5u);
+        for (size_t i = 1; i < paced.frameTimes.size(); ++i)
+            EXPECT_EQ(paced.frameTimes[i] - paced.frameTimes[i - 1], expected) << c.fps << " fps, frame " << i;
+        paced.Destroy();
+        DestroyWindow(paced.GetWndHandle());
+    }
 }
 
 TEST_F(GameAppTest, UnpacedFramesNeverShareAMillisecondAndNeverSleepWindowed) {

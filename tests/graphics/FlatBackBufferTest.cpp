@@ -17,16 +17,6 @@ struct RhwVertex {
     DWORD color;
 };
 
-// Sets an environment variable for a scope; devices read it when they are created.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name) { setenv(name, value, 1); }
-    ~ScopedEnvironment() { unsetenv(m_name); }
-
-private:
-    const char* m_name;
-};
-
 const char* const kNoShortcuts = "VELMORA_NO_RASTER_SHORTCUTS";
 
 struct Scene {
@@ -276,12 +266,13 @@ TEST_F(FlatBackBufferTest, WithoutRasterShortcutsThePicturesAreTheSame) {
     }
 }
 
-TEST_F(FlatBackBufferTest, AnyValueButZeroTurnsTheShortcutsOff) {
+TEST_F(FlatBackBufferTest, AnyValueButZeroOrAListOfOthersTurnsTheShortcutsOff) {
     struct Case {
         const char* value;
         bool flat;
     };
-    for (Case c : {Case{"1", false}, Case{"yes", false}, Case{"0", true}, Case{"", true}}) {
+    for (Case c : {Case{"1", false}, Case{"yes", false}, Case{"0", true}, Case{"", true},
+                   Case{"trim,opaque,white", true}, Case{"snap,flat", false}, Case{"flat,unknown", false}}) {
         {
             ScopedEnvironment env(kNoShortcuts, c.value);
             ASSERT_NO_FATAL_FAILURE(StartFrame(D3DMULTISAMPLE_4_SAMPLES, true, true));

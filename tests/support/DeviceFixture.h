@@ -3,11 +3,24 @@
 // helpers to draw in the engine's vertex format and to read pixels back from the back buffer.
 #pragma once
 
+#include <cstdlib>
 #include <vector>
 
 #include <velmora/graphics/DeviceState.h>
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include "support/EngineTest.h"
+
+// Sets an environment variable for a scope; devices read it when they are created.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : m_name(name) { setenv(name, value, 1); }
+    ~ScopedEnvironment() { unsetenv(m_name); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    const char* m_name;
+};
 
 inline LRESULT CALLBACK DeviceFixtureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);

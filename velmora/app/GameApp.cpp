@@ -76,7 +76,9 @@ CGameApp::CGameApp()
       m_nWindowWidth(800),
       m_nWindowHeight(600),
       m_nWindowDepth(32),
-      m_bWindowMode(true) {
+      m_bWindowMode(true),
+      m_bVSync(false),
+      m_dwRefreshInterval(0) {
     vlm_engine::Engine().mainApp = this;
     vlm_engine::Engine().windowModeChanged = FollowWindowMode;
 }
@@ -147,7 +149,17 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     if (!m_pGraphics) return 0;
     m_pGraphics->SetZBuffer(true);
     WriteLog(INFO_NORMAL, "Setup Z Buffer : true");
+    m_pGraphics->SetVSync(m_bVSync);
     if (!m_pGraphics->InitGraphics(m_hWnd, m_nWindowWidth, m_nWindowHeight, m_bWindowMode, m_nWindowDepth)) return 0;
+    if (m_bVSync) {
+        // Where the display does not sync (a virtual or off-screen one), the loop keeps the
+        // frames a refresh apart itself; where it does, the present waits longer than that.
+        D3DDISPLAYMODE mode{};
+        const UINT hz = SUCCEEDED(m_pGraphics->GetDevice()->GetDisplayMode(0, &mode)) && mode.RefreshRate > 0
+                            ? mode.RefreshRate
+                            : 60;
+        m_dwRefreshInterval = static_cast<DWORD>(1000.0 / hz);
+    }
 
     CMessageManager* messageManager = new (std::nothrow) CMessageManager();
     if (!messageManager) return 0;
@@ -197,28 +209,29 @@ void CGameApp::Run() {
             WaitMessage();
             continue;
         }
-        DWORD elapsed = 0;
-        do {
-            elapsed = timeGetTime() - m_dwLastFrameTime;
-        } while (elapsed < 1);
-
-        if (elapsed >= m_dwFrameInterval) {
-            DWORD now = timeGetTime();
-            m_dwLastFrameTime = now;
-            if (now - m_dwFPSTime > 1000) {
-                m_nFPS = m_nFrameCount;
-                m_nFrameCount = 0;
-                m_dwFPSTime = now;
-            } else {
-                m_nFrameCount += 1;
-            }
-            vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
-            PostPadEvents();
-            MainLoop();
-            if (!m_bWindowMode) Sleep(1);
-        } else if (m_dwFrameInterval != 0 && elapsed + 3 < m_dwFrameInterval) {
-            Sleep(1);
+        // Never two frames in one millisecond. The wait sleeps until the next frame is due,
+        // or until a message comes, which is handled first.
+        DWORD interval = m_dwFrameInterval;
+        if (m_bVSync && interval < m_dwRefreshInterval) interval = m_dwRefreshInterval;
+        if (interval < 1) interval = 1;
+        if (timeGetTime() - m_dwLastFrameTime < interval) {
+            vlm_WaitMessageUntil(m_dwLastFrameTime + interval);
+            continue;
         }
+
+        DWORD now = timeGetTime();
+        m_dwLastFrameTime = now;
+        if (now - m_dwFPSTime > 1000) {
+            m_nFPS = m_nFrameCount;
+            m_nFrameCount = 0;
+            m_dwFPSTime = now;
+        } else {
+            m_nFrameCount += 1;
+        }
+        vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
+        PostPadEvents();
+        MainLoop();
+        if (!m_bWindowMode) Sleep(1);
     }
 }
 

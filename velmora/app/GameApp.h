@@ -42,6 +42,11 @@ public:
     int GetFPS() const { return m_nFPS; }
     // Least time between frame starts: 1000 / fps ms, truncated; 0 removes the pacing.
     void SetFPS(int fps);
+    // Before InitApplication: present in step with the display's refresh (off by default).
+    // The present then paces the frames; where the display has no sync, the loop starts
+    // frames at most once a refresh interval. SetFPS still sets the least time between them.
+    void SetVSync(bool on) { m_bVSync = on; }
+    bool GetVSync() const { return m_bVSync; }
 
 protected:
     HWND InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName);
@@ -61,4 +66,6 @@ protected:
     int32_t m_nWindowHeight;
     int32_t m_nWindowDepth;
     bool m_bWindowMode;
+    bool m_bVSync;
+    DWORD m_dwRefreshInterval;  // with the vertical sync: the display's refresh interval, ms
 };

@@ -62,7 +62,8 @@ CGraphics::CGraphics()
       m_bZBuffer(false),
       m_dwBKColor(0xFF000000),
       m_pTextureManager(nullptr),
-      m_pFrameManager(nullptr) {
+      m_pFrameManager(nullptr),
+      m_bVSync(false) {
     vlm_engine::Engine().graphics = this;
     vlm_engine::Engine().resourceDrawing = &vlm_engine::GraphicsResourceDrawing();
 }
@@ -132,7 +133,7 @@ bool CGraphics::InitGraphics(HWND hWnd, int width, int height, bool windowed, in
     m_ppWindowed.SwapEffect = D3DSWAPEFFECT_DISCARD;
     m_ppWindowed.hDeviceWindow = hWnd;
     m_ppWindowed.Windowed = TRUE;
-    m_ppWindowed.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    m_ppWindowed.PresentationInterval = m_bVSync ? D3DPRESENT_INTERVAL_ONE : D3DPRESENT_INTERVAL_IMMEDIATE;
     if (m_bZBuffer) {
         m_ppWindowed.EnableAutoDepthStencil = TRUE;
         m_ppWindowed.AutoDepthStencilFormat = D3DFMT_D16;

@@ -59,6 +59,10 @@ public:
     void SetBKColor(DWORD color) { m_dwBKColor = color; }
     void SetZBuffer(bool on) { m_bZBuffer = on; }
     bool GetZBuffer() const { return m_bZBuffer; }
+    // Before InitGraphics: present in step with the display's refresh (D3DPRESENT_INTERVAL_ONE)
+    // rather than at once.
+    void SetVSync(bool on) { m_bVSync = on; }
+    bool GetVSync() const { return m_bVSync; }
     IDirect3DDevice9* GetDevice() const { return m_pDevice; }
     ID3DXSprite* GetSprite() const { return m_pSprite; }
 
@@ -92,4 +96,5 @@ protected:
     DWORD m_dwBKColor;
     CTextureManager* m_pTextureManager;
     CFrameManager* m_pFrameManager;
+    bool m_bVSync;
 };

@@ -101,6 +101,8 @@ VLM_TESTING_API void SetSixteenBitModeFormat(DWORD d3dFormat);
 VLM_TESTING_API void AllowFlatBackBuffers(bool allow);
 // True while the device's picture is kept flat, counting the draws it is still collecting.
 VLM_TESTING_API bool IsBackBufferFlat(IDirect3DDevice9* device);
+// The presentation interval the device presents with (D3DPRESENT_INTERVAL_IMMEDIATE, _ONE...).
+VLM_TESTING_API UINT GetPresentationInterval(IDirect3DDevice9* device);
 // The largest texture side the device reports in its caps and creates (16384 at first).
 VLM_TESTING_API void SetMaxTextureSize(UINT size);
 // Back to a healthy device, multisampling on, R5G6B5 16-bit modes, flat back buffers, the

@@ -171,7 +171,8 @@ void BackBuffer::Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, 
     m_host.ForgetAppliedState();  // masks and scissor were changed behind the cache
 }
 
-void BackBuffer::Draw(const DrawState& state, const RenderVertex* vertices, size_t count, bool staysFlat) {
+void BackBuffer::Draw(const DrawState& state, const RenderVertex* vertices, size_t count, bool staysFlat,
+                      const RenderVertex* depthVertices, size_t depthCount) {
     if (m_flat && !staysFlat) LeaveFlat();
     if (!m_flat) {
         m_host.DrawInto(m_fbo, state, vertices, count);
@@ -180,7 +181,7 @@ void BackBuffer::Draw(const DrawState& state, const RenderVertex* vertices, size
     DrawState flat = state;
     flat.depthTest = false;  // it cannot fail; what it writes waits in the list
     m_host.DrawInto(m_flatFbo, flat, vertices, count);
-    if (state.depthTest && state.depthWrite) KeepDepthWrites(state, vertices, count);
+    if (state.depthTest && state.depthWrite) KeepDepthWrites(state, depthVertices, depthCount);
 }
 
 void BackBuffer::KeepDepthWrites(const DrawState& state, const RenderVertex* vertices, size_t count) {

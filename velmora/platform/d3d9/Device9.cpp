@@ -30,10 +30,34 @@ DWORD FloatBits(float f) {
     return d;
 }
 
-// Set to anything but "0", the variable turns the renderer's shortcuts off (see Device9Impl.h).
-bool RasterShortcutsWanted() {
+// The shortcuts VELMORA_NO_RASTER_SHORTCUTS leaves on (see Device9Impl.h).
+RasterShortcuts RasterShortcutsWanted() {
+    RasterShortcuts on;
     const char* off = SDL_getenv("VELMORA_NO_RASTER_SHORTCUTS");
-    return !off || !*off || std::strcmp(off, "0") == 0;
+    if (!off || !*off || std::strcmp(off, "0") == 0) return on;
+    const struct {
+        const char* name;
+        bool RasterShortcuts::*flag;
+    } names[] = {{"flat", &RasterShortcuts::flat},     {"nearest", &RasterShortcuts::nearest},
+                 {"snap", &RasterShortcuts::snap},     {"trim", &RasterShortcuts::trim},
+                 {"opaque", &RasterShortcuts::opaque}, {"white", &RasterShortcuts::white},
+                 {"heap", &RasterShortcuts::heap}};
+    RasterShortcuts named = on;
+    for (const char* at = off; *at;) {
+        const char* end = std::strchr(at, ',');
+        const size_t length = end ? size_t(end - at) : std::strlen(at);
+        bool known = false;
+        for (const auto& n : names) {
+            if (std::strlen(n.name) == length && std::strncmp(at, n.name, length) == 0) {
+                named.*n.flag = false;
+                known = true;
+            }
+        }
+        // Any other value ("1", "yes") turns all of them off.
+        if (!known) return RasterShortcuts{false, false, false, false, false, false, false};
+        at += end ? length + 1 : length;
+    }
+    return named;
 }
 
 }  // namespace

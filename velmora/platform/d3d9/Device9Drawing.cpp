@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <velmora/platform/d3d9/detail/DrawAnalysis.h>
+#include <velmora/platform/d3d9/detail/GLFormats.h>
 #include <velmora/platform/d3d9/detail/Texture9Impl.h>
 
 namespace vlm_platform {
@@ -349,6 +351,23 @@ void Device9Impl::BuildDrawState(DrawState* s) {
     s->scissorRect = m_scissor;
     float pointSize = BitsFloat(rs[D3DRS_POINTSIZE]);
     s->pointSize = std::isfinite(pointSize) && pointSize >= 1.0f ? std::min(pointSize, 64.0f) : 1.0f;
+
+    // What the renderer's shortcuts for transparent and opaque texels need to know of the
+    // texture, worked out only for the states they serve.
+    const bool alphaWritten = HasAlpha(m_params.BackBufferFormat) && (s->colorWrite & D3DCOLORWRITEENABLE_ALPHA) != 0;
+    if (texture && m_rasterShortcuts.trim && s->kind == PrimitiveKind::Triangles &&
+        TransparentTexelsKeepColour(*s, alphaWritten)) {
+        s->ink = texture->InkBounds();
+        s->trimToInk = s->ink.left > 0 || s->ink.top > 0 || s->ink.right < LONG(s->textureWidth) ||
+                       s->ink.bottom < LONG(s->textureHeight);
+    }
+    if (texture && m_rasterShortcuts.opaque && BlendOfOpaqueIsSource(*s, alphaWritten)) {
+        // Level 0 alone is sampled, and a border has its own alpha.
+        const bool levelZero = !hasMips || s->minFilter == GL_NEAREST || s->minFilter == GL_LINEAR;
+        const bool border =
+            (s->wrapS == GL_CLAMP_TO_BORDER || s->wrapT == GL_CLAMP_TO_BORDER) && (s->borderColor >> 24) != 0xFF;
+        s->textureOpaque = levelZero && !border && texture->Opaque();
+    }
 }
 
 void Device9Impl::Flush() {

@@ -188,3 +188,170 @@ DrawTraits AnalyseDraw(const DrawState& s, const RenderVertex* vertices, size_t 
 }
 
 }  // namespace vlm_platform
+
+namespace vlm_platform {
+
+namespace {
+
+bool AlphaIsTexelTimesSomething(const DrawState& s) {
+    switch (s.alphaOp) {
+        case D3DTOP_SELECTARG1: return s.alphaArg1 == D3DTA_TEXTURE;
+        case D3DTOP_SELECTARG2: return s.alphaArg2 == D3DTA_TEXTURE;
+        case D3DTOP_MODULATE:
+        case D3DTOP_MODULATE2X:
+        case D3DTOP_MODULATE4X: return s.alphaArg1 == D3DTA_TEXTURE || s.alphaArg2 == D3DTA_TEXTURE;
+        default: return false;
+    }
+}
+
+// The alpha test compares the fragment's alpha in 8-bit steps: here, 0.
+bool AlphaTestDiscardsZero(const DrawState& s) {
+    if (!s.alphaTest) return false;
+    const DWORD ref = s.alphaRef & 0xFF;
+    switch (s.alphaFunc) {
+        case D3DCMP_NEVER:
+        case D3DCMP_GREATER: return true;
+        case D3DCMP_LESS:
+        case D3DCMP_NOTEQUAL: return ref == 0;
+        case D3DCMP_EQUAL:
+        case D3DCMP_GREATEREQUAL: return ref != 0;
+        default: return false;  // LESSEQUAL, ALWAYS, and what the shader passes
+    }
+}
+
+// src x 0 + dst x 1 for a source alpha of 0.
+bool BlendKeepsDestination(GLenum equation, GLenum src, GLenum dst) {
+    return equation == GL_FUNC_ADD && (src == GL_SRC_ALPHA || src == GL_ZERO) &&
+           (dst == GL_ONE_MINUS_SRC_ALPHA || dst == GL_ONE);
+}
+
+// A value across a quad's edge from `a` (at 0) to `b` (at n), at k; the ends exactly.
+float Along(float a, float b, int64_t k, int64_t n) {
+    if (k == 0) return a;
+    if (k == n) return b;
+    return a + (b - a) * static_cast<float>(k) / static_cast<float>(n);
+}
+
+// The vertex at pixel (x, y) of a quad whose corners are `q.corner`.
+RenderVertex QuadPoint(const Quad& q, int64_t x, int64_t y) {
+    const RenderVertex &lt = *q.corner[0], &rt = *q.corner[1], &lb = *q.corner[2], &rb = *q.corner[3];
+    const int64_t kx = x - q.left, nx = q.right - q.left, ky = y - q.top, ny = q.bottom - q.top;
+    auto at = [&](float RenderVertex::*field) {
+        return Along(Along(lt.*field, rt.*field, kx, nx), Along(lb.*field, rb.*field, kx, nx), ky, ny);
+    };
+    RenderVertex v = lt;
+    v.x = at(&RenderVertex::x);
+    v.y = at(&RenderVertex::y);
+    v.z = at(&RenderVertex::z);
+    v.w = at(&RenderVertex::w);
+    v.u = at(&RenderVertex::u);
+    v.v = at(&RenderVertex::v);
+    return v;
+}
+
+}  // namespace
+
+bool TransparentTexelsKeepColour(const DrawState& s, bool alphaWritten) {
+    if (!s.texture || !AlphaIsTexelTimesSomething(s)) return false;
+    if (AlphaTestDiscardsZero(s)) return true;
+    return s.blend && BlendKeepsDestination(s.equationRGB, s.srcRGB, s.dstRGB) &&
+           (!alphaWritten || BlendKeepsDestination(s.equationAlpha, s.srcAlpha, s.dstAlpha));
+}
+
+bool BlendOfOpaqueIsSource(const DrawState& s, bool alphaWritten) {
+    // src x 1 + dst x 0.
+    auto source = [](GLenum equation, GLenum src, GLenum dst) {
+        return equation == GL_FUNC_ADD && (src == GL_SRC_ALPHA || src == GL_ONE) &&
+               (dst == GL_ONE_MINUS_SRC_ALPHA || dst == GL_ZERO);
+    };
+    return s.blend && source(s.equationRGB, s.srcRGB, s.dstRGB) &&
+           (!alphaWritten || source(s.equationAlpha, s.srcAlpha, s.dstAlpha));
+}
+
+bool FragmentsOpaque(const DrawState& s, const RenderVertex* vertices, size_t count) {
+    bool diffuseChecked = false, diffuseOpaque = false;
+    auto argumentOpaque = [&](DWORD arg) {
+        switch (arg) {
+            case D3DTA_TEXTURE: return !s.texture || s.textureOpaque;  // no texture reads as white
+            case D3DTA_TFACTOR: return (s.textureFactor >> 24) == 0xFF;
+            case D3DTA_DIFFUSE:
+            case D3DTA_CURRENT:  // the diffuse colour on the first stage
+                if (!diffuseChecked) {
+                    diffuseChecked = true;
+                    diffuseOpaque = std::all_of(vertices, vertices + count,
+                                                [](const RenderVertex& v) { return (v.color >> 24) == 0xFF; });
+                }
+                return diffuseOpaque;
+            default: return false;  // with a modifier, or unknown
+        }
+    };
+    switch (s.alphaOp) {
+        case D3DTOP_SELECTARG1: return argumentOpaque(s.alphaArg1);
+        case D3DTOP_SELECTARG2: return argumentOpaque(s.alphaArg2);
+        case D3DTOP_MODULATE:
+        case D3DTOP_MODULATE2X:
+        case D3DTOP_MODULATE4X: return argumentOpaque(s.alphaArg1) && argumentOpaque(s.alphaArg2);
+        case D3DTOP_ADD:
+        case D3DTOP_ADDSMOOTH: return argumentOpaque(s.alphaArg1) || argumentOpaque(s.alphaArg2);
+        case D3DTOP_DISABLE: return argumentOpaque(D3DTA_DIFFUSE);  // the shader takes the diffuse colour
+        default: return false;
+    }
+}
+
+bool TransparentTexelsWriteDepth(const DrawState& s) {
+    return s.depthTest && s.depthWrite && !AlphaTestDiscardsZero(s);
+}
+
+void TrimToInk(const DrawState& s, const RECT& ink, const RenderVertex* vertices, size_t count,
+               std::vector<RenderVertex>* out) {
+    if (count % 6 != 0) {  // not a list of quads
+        out->assign(vertices, vertices + count);
+        return;
+    }
+    out->clear();
+    out->reserve(count);
+    const float textureWidth = static_cast<float>(s.textureWidth), textureHeight = static_cast<float>(s.textureHeight);
+    WindowVertex w[6];
+    for (size_t first = 0; first + 6 <= count; first += 6) {
+        const RenderVertex* v = vertices + first;
+        for (int i = 0; i < 6; ++i) w[i] = ToWindow(s, v[i]);
+        Quad q;
+        int64_t x[6], y[6];
+        bool one = (SharedCornerQuad(w, v, &q) || PixelAlignedQuad(w, v, &q)) &&
+                   TexelPerPixel(q, textureWidth, textureHeight) && q.corner[0]->color == q.corner[1]->color &&
+                   q.corner[0]->color == q.corner[2]->color && q.corner[0]->color == q.corner[3]->color;
+        for (int i = 0; i < 6 && one; ++i)
+            one = SnapToInteger(w[i].x, 1.0f / 1024, &x[i]) && SnapToInteger(w[i].y, 1.0f / 1024, &y[i]);
+        int64_t u0 = 0, u1 = 0, v0 = 0, v1 = 0;  // texel edges at the left, right, top and bottom pixel edges
+        if (one)
+            one = SnapToInteger(q.corner[0]->u * textureWidth, 1.0f / 4096, &u0) &&
+                  SnapToInteger(q.corner[1]->u * textureWidth, 1.0f / 4096, &u1) &&
+                  SnapToInteger(q.corner[0]->v * textureHeight, 1.0f / 4096, &v0) &&
+                  SnapToInteger(q.corner[2]->v * textureHeight, 1.0f / 4096, &v1);
+        if (!one) {
+            out->insert(out->end(), v, v + 6);
+            continue;
+        }
+        // The texels inside the ink, as pixel edges (a mirrored axis runs its texels backwards).
+        auto cut = [](int64_t t0, int64_t t1, int64_t inkBegin, int64_t inkEnd, int64_t p0, int64_t* from,
+                      int64_t* to) {
+            const int64_t begin = std::max(std::min(t0, t1), inkBegin), end = std::min(std::max(t0, t1), inkEnd);
+            if (begin >= end) return false;
+            *from = t0 < t1 ? p0 + (begin - t0) : p0 + (t0 - end);
+            *to = t0 < t1 ? p0 + (end - t0) : p0 + (t0 - begin);
+            return true;
+        };
+        int64_t left, right, top, bottom;
+        if (!cut(u0, u1, ink.left, ink.right, q.left, &left, &right) ||
+            !cut(v0, v1, ink.top, ink.bottom, q.top, &top, &bottom))
+            continue;  // nothing of it holds any alpha
+        if (left == q.left && right == q.right && top == q.top && bottom == q.bottom) {
+            out->insert(out->end(), v, v + 6);
+            continue;
+        }
+        for (int i = 0; i < 6; ++i)
+            out->push_back(QuadPoint(q, x[i] == q.right ? right : left, y[i] == q.bottom ? bottom : top));
+    }
+}
+
+}  // namespace vlm_platform

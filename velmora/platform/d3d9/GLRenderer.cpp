@@ -54,7 +54,7 @@ void GLRenderer::MakeCurrent() {
     if (SDL_GL_GetCurrentContext() != m_context) SDL_GL_MakeCurrent(m_window, static_cast<SDL_GLContext>(m_context));
 }
 
-bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, bool shortcuts) {
+bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, const RasterShortcuts& shortcuts) {
     ForeignAllocations driver;
     m_window = window;
     m_shortcuts = shortcuts;
@@ -69,9 +69,9 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, bo
         return false;
     }
     MakeCurrent();
-    if (shortcuts) KeepRasteriserMemory(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    if (shortcuts.heap) KeepRasteriserMemory(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     // The shaders build on this GL.
-    if (ProgramFor(DrawState{}) == kNoProgram || !m_backBuffer.Init(shortcuts)) return false;
+    if (ProgramFor(DrawState{}) == kNoProgram || !m_backBuffer.Init(shortcuts.flat)) return false;
 
     glGenVertexArrays(1, &m_vao);
     glBindVertexArray(m_vao);
@@ -105,7 +105,7 @@ bool GLRenderer::Create(SDL_Window* window, const BackBufferDesc& backBuffer, bo
 }
 
 size_t GLRenderer::ProgramFor(const DrawState& state) {
-    const ProgramKey key(state);
+    const ProgramKey key(state, !m_shortcuts.white);
     if (m_appliedProgram != kNoProgram && m_programs[m_appliedProgram].key == key) return m_appliedProgram;
     for (size_t i = 0; i < m_programs.size(); ++i)
         if (m_programs[i].key == key) return i;
@@ -209,7 +209,7 @@ bool GLRenderer::ApplyState(const DrawState& s) {
     // land on pixel centres, so a point at (x, y) lights pixel (x, y).
     if (fresh || s.kind != a.kind) {
         glUniform1f(p.u.pixelOffset, s.kind == PrimitiveKind::Triangles ? 0.5f : 1.0f);
-        glUniform1i(p.u.snap, m_shortcuts && s.kind == PrimitiveKind::Triangles);
+        glUniform1i(p.u.snap, m_shortcuts.snap && s.kind == PrimitiveKind::Triangles);
     }
     if (fresh || s.textureFactor != a.textureFactor) {
         float f[4];
@@ -230,18 +230,35 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
     if (!count || !m_backBuffer.Exists()) return;
     MakeCurrent();
     const bool filtered =
-        m_shortcuts && state.texture && (state.minFilter != GL_NEAREST || state.magFilter != GL_NEAREST);
+        m_shortcuts.nearest && state.texture && (state.minFilter != GL_NEAREST || state.magFilter != GL_NEAREST);
+    // Texels of alpha 0 that change no colour: their quads may shrink to the texture's ink if
+    // what they write to the depth buffer cannot be seen either, because they write none or
+    // because the flat back buffer keeps the depth writes of the whole quads.
+    const bool trim = m_shortcuts.trim && state.trimToInk;
+    const bool needFlat = trim && TransparentTexelsWriteDepth(state);
     const DrawTraits traits =
-        AnalyseDraw(state, vertices, count, m_backBuffer.Multisampled(), m_backBuffer.IsFlat(), filtered);
+        AnalyseDraw(state, vertices, count, m_backBuffer.Multisampled(), m_backBuffer.IsFlat(), filtered || trim);
     DrawState drawn = state;
+    // Fragments of alpha 1 under a blend that then gives the source colour: the same picture
+    // without reading the back buffer, and llvmpipe drops what a tile held before for a draw
+    // that covers it opaquely.
+    const bool alphaWritten = HasAlpha(m_backBuffer.Desc().format) && (state.colorWrite & D3DCOLORWRITEENABLE_ALPHA);
+    if (m_shortcuts.opaque && BlendOfOpaqueIsSource(state, alphaWritten) && FragmentsOpaque(state, vertices, count))
+        drawn.blend = false;
     if (traits.texelPerPixel) {  // the same texels, cheaper
         drawn.minFilter = drawn.magFilter = GL_NEAREST;
         drawn.wrapS = drawn.wrapT = GL_CLAMP_TO_EDGE;
+        if (trim && (!needFlat || traits.flat)) {
+            TrimToInk(state, state.ink, vertices, count, &m_trimmed);
+            m_backBuffer.Draw(drawn, m_trimmed.data(), m_trimmed.size(), traits.flat, vertices, count);
+            return;
+        }
     }
-    m_backBuffer.Draw(drawn, vertices, count, traits.flat);
+    m_backBuffer.Draw(drawn, vertices, count, traits.flat, vertices, count);
 }
 
 void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count) {
+    if (!count) return;
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glBindVertexArray(m_vao);
     glBindBuffer(GL_ARRAY_BUFFER, m_vbo);

@@ -64,6 +64,78 @@ void ReadA4R4G4B4Row(const void* row, UINT width, uint32_t* out) {
     }
 }
 
+namespace {
+
+// The alpha bits of the texels that one 64-bit word holds; 0 for formats without alpha.
+uint64_t AlphaMask(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_A8R8G8B8: return 0xFF000000FF000000ull;
+        case D3DFMT_A4R4G4B4: return 0xF000F000F000F000ull;
+        case D3DFMT_A1R5G5B5: return 0x8000800080008000ull;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+bool RowOpaque(D3DFORMAT format, const void* row, UINT width) {
+    const uint64_t mask = AlphaMask(format);
+    if (!mask) return true;
+    const uint8_t* bytes = static_cast<const uint8_t*>(row);
+    const size_t size = size_t(width) * TexelBytes(format);
+    size_t at = 0;
+    for (; at + 8 <= size; at += 8) {
+        uint64_t v;
+        std::memcpy(&v, bytes + at, 8);
+        if ((v & mask) != mask) return false;
+    }
+    uint64_t v = 0;
+    std::memcpy(&v, bytes + at, size - at);
+    const uint64_t tail = mask & ((uint64_t{1} << (8 * (size - at))) - 1);  // size - at < 8
+    return (v & tail) == tail;
+}
+
+void RowInk(D3DFORMAT format, const void* row, UINT width, UINT* begin, UINT* end) {
+    const uint64_t mask = AlphaMask(format);
+    if (!mask) {
+        *begin = 0, *end = width;
+        return;
+    }
+    const uint8_t* bytes = static_cast<const uint8_t*>(row);
+    const UINT texelBytes = TexelBytes(format), perWord = 8 / texelBytes;
+    const uint64_t texelMask = mask & ((uint64_t{1} << (8 * texelBytes)) - 1);
+    auto texelHasAlpha = [&](UINT x) {
+        uint64_t v = 0;
+        std::memcpy(&v, bytes + size_t(x) * texelBytes, texelBytes);
+        return (v & texelMask) != 0;
+    };
+    // Whole words from each end until one holds alpha, then its texels one by one.
+    const UINT words = width / perWord;
+    auto wordHasAlpha = [&](UINT w) {
+        uint64_t v;
+        std::memcpy(&v, bytes + size_t(w) * 8, 8);
+        return (v & mask) != 0;
+    };
+    UINT first = 0;
+    while (first < words && !wordHasAlpha(first)) ++first;
+    UINT x = first * perWord;
+    while (x < width && !texelHasAlpha(x)) ++x;
+    if (x == width) {
+        *begin = *end = 0;
+        return;
+    }
+    *begin = x;
+    UINT last = width;  // one past the last texel with alpha
+    while (last > words * perWord && !texelHasAlpha(last - 1)) --last;
+    if (last == words * perWord) {
+        UINT w = words;
+        while (w > 0 && !wordHasAlpha(w - 1)) --w;
+        last = w * perWord;
+        while (!texelHasAlpha(last - 1)) --last;
+    }
+    *end = last;
+}
+
 void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb) {
     if (TexelBytes(format) == 4) {
         std::memcpy(static_cast<uint8_t*>(row) + x * 4, &argb, 4);

@@ -50,7 +50,7 @@ void main() {
 )";
 
 // Follows the constants kColorOp, kColorArg1, kColorArg2, kAlphaOp, kAlphaArg1, kAlphaArg2,
-// kAlphaTest and kAlphaFunc of the program's key, and the Direct3D constants before them.
+// kTextured, kAlphaTest and kAlphaFunc of the program's key, and the Direct3D constants before them.
 const char* const kFragmentShader = R"(
 in vec4 vColor;
 in vec2 vTexCoord;
@@ -96,7 +96,8 @@ bool Passes(float a) {
 }
 
 void main() {
-    vec4 texel = texture(uTexture, vTexCoord);
+    // Without a texture the stage reads opaque white, whatever the sampler's addressing.
+    vec4 texel = kTextured ? texture(uTexture, vTexCoord) : vec4(1.0);
     vec3 rgb = Combine(kColorOp, Argument(kColorArg1, texel), Argument(kColorArg2, texel)).rgb;
     float a = Combine(kAlphaOp, Argument(kAlphaArg1, texel), Argument(kAlphaArg2, texel)).a;
     // Alpha is compared in 8-bit steps, as Direct3D does.
@@ -160,8 +161,8 @@ std::string FragmentHead(const ProgramKey& key) {
     std::snprintf(line, sizeof(line), "const int kAlphaOp = int(%uu), kAlphaArg1 = int(%uu), kAlphaArg2 = int(%uu);\n",
                   key.alphaOp, key.alphaArg1, key.alphaArg2);
     head += line;
-    std::snprintf(line, sizeof(line), "const bool kAlphaTest = %s;\nconst int kAlphaFunc = int(%uu);\n",
-                  key.alphaTest ? "true" : "false", key.alphaFunc);
+    std::snprintf(line, sizeof(line), "const bool kTextured = %s, kAlphaTest = %s;\nconst int kAlphaFunc = int(%uu);\n",
+                  key.textured ? "true" : "false", key.alphaTest ? "true" : "false", key.alphaFunc);
     head += line;
     return head;
 }
@@ -220,19 +221,21 @@ GLuint Link(const std::string& vertexText, const std::string& fragmentText) {
 
 }  // namespace
 
-ProgramKey::ProgramKey(const DrawState& s)
+ProgramKey::ProgramKey(const DrawState& s, bool sampleWithoutTexture)
     : colorOp(s.colorOp),
       colorArg1(s.colorArg1),
       colorArg2(s.colorArg2),
       alphaOp(s.alphaOp),
       alphaArg1(s.alphaArg1),
       alphaArg2(s.alphaArg2),
+      textured(s.texture != 0 || sampleWithoutTexture),
       alphaTest(s.alphaTest),
       alphaFunc(s.alphaTest ? s.alphaFunc : 0) {}
 
 bool ProgramKey::operator==(const ProgramKey& o) const {
     return colorOp == o.colorOp && colorArg1 == o.colorArg1 && colorArg2 == o.colorArg2 && alphaOp == o.alphaOp &&
-           alphaArg1 == o.alphaArg1 && alphaArg2 == o.alphaArg2 && alphaTest == o.alphaTest && alphaFunc == o.alphaFunc;
+           alphaArg1 == o.alphaArg1 && alphaArg2 == o.alphaArg2 && textured == o.textured && alphaTest == o.alphaTest &&
+           alphaFunc == o.alphaFunc;
 }
 
 GLuint BuildDrawProgram(const ProgramKey& key, ProgramUniforms* u) {

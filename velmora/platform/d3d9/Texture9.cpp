@@ -6,10 +6,22 @@
 
 #include <velmora/platform/d3d9/detail/Device9Impl.h>
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
+#include <velmora/platform/d3d9/detail/GLFormats.h>
 #include <velmora/platform/d3d9/detail/PixelFormats.h>
 #include <velmora/platform/d3d9/detail/Surface9Impl.h>
 
 namespace vlm_platform {
+
+namespace {
+
+bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+RECT Union(const RECT& a, const RECT& b) {
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+}  // namespace
 
 Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage)
     : m_device(device), m_format(format), m_pool(pool), m_usage(usage) {
@@ -112,14 +124,58 @@ HRESULT Texture9Impl::UnlockRect(UINT level) {
     l.locked = false;
     if (l.lockedReadOnly) return D3D_OK;
     const RECT& r = l.lockedRect;
-    if (!l.dirty) {
-        l.dirtyRect = r;
-    } else {
-        l.dirtyRect = RECT{std::min(l.dirtyRect.left, r.left), std::min(l.dirtyRect.top, r.top),
-                           std::max(l.dirtyRect.right, r.right), std::max(l.dirtyRect.bottom, r.bottom)};
+    if (level == 0) {
+        m_inkChanged = Empty(m_inkChanged) ? r : Union(m_inkChanged, r);
+        m_opacityChanged = Empty(m_opacityChanged) ? r : Union(m_opacityChanged, r);
     }
+    l.dirtyRect = l.dirty ? Union(l.dirtyRect, r) : r;
     l.dirty = true;
     return D3D_OK;
+}
+
+RECT Texture9Impl::InkBounds() {
+    const Level& l = m_levels.front();
+    const RECT whole{0, 0, LONG(l.width), LONG(l.height)};
+    if (l.locked || !HasAlpha(m_format)) return whole;
+    if (Empty(m_inkChanged)) return m_ink;
+    // Texels outside the changed part keep their alpha: when it covers the old bounds, the
+    // new ones are what it holds; otherwise they hold at least the old ones.
+    const RECT& c = m_inkChanged;
+    const bool covered = Empty(m_ink) || (c.left <= m_ink.left && c.top <= m_ink.top && c.right >= m_ink.right &&
+                                          c.bottom >= m_ink.bottom);
+    RECT found{};
+    for (LONG y = c.top; y < c.bottom; ++y) {
+        UINT begin = 0, end = 0;
+        RowInk(m_format, l.bytes.data() + size_t(y) * size_t(l.pitch) + size_t(c.left) * TexelBytes(m_format),
+               UINT(c.right - c.left), &begin, &end);
+        if (begin == end) continue;
+        const RECT row{c.left + LONG(begin), y, c.left + LONG(end), y + 1};
+        found = Empty(found) ? row : Union(found, row);
+    }
+    if (covered)
+        m_ink = found;
+    else if (!Empty(found))
+        m_ink = Union(m_ink, found);
+    m_inkChanged = RECT{};
+    return m_ink;
+}
+
+bool Texture9Impl::Opaque() {
+    const Level& l = m_levels.front();
+    if (!HasAlpha(m_format)) return true;
+    if (l.locked) return false;
+    if (!Empty(m_opacityChanged)) {
+        // Opaque before: the changed part decides. Otherwise the whole level does.
+        const RECT c = m_opacity == Opacity::Opaque ? m_opacityChanged : RECT{0, 0, LONG(l.width), LONG(l.height)};
+        bool opaque = true;
+        for (LONG y = c.top; y < c.bottom && opaque; ++y)
+            opaque = RowOpaque(m_format,
+                               l.bytes.data() + size_t(y) * size_t(l.pitch) + size_t(c.left) * TexelBytes(m_format),
+                               UINT(c.right - c.left));
+        m_opacity = opaque ? Opacity::Opaque : Opacity::NotOpaque;
+        m_opacityChanged = RECT{};
+    }
+    return m_opacity == Opacity::Opaque;
 }
 
 GLuint Texture9Impl::Prepare(GLRenderer& renderer) {

@@ -204,6 +204,10 @@ bool IsBackBufferFlat(IDirect3DDevice9* device) {
     return impl->Renderer().IsFlat();
 }
 
+UINT GetPresentationInterval(IDirect3DDevice9* device) {
+    return device ? static_cast<vlm_platform::Device9Impl*>(device)->Parameters().PresentationInterval : 0;
+}
+
 void ResetGraphicsConditions() {
     unsigned resets = vlm_platform::Conditions().resets;
     vlm_platform::Conditions() = vlm_platform::DeviceConditions{};

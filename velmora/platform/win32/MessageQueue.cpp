@@ -3,14 +3,19 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 
+#include <velmora/platform/win32/Time.h>
 #include <velmora/platform/win32/Window.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/EventPump.h>
 #include <velmora/platform/win32/detail/SdlVideo.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
+#include <velmora/platform/win32/detail/X11Connection.h>
 
 namespace {
 
@@ -81,6 +86,54 @@ BOOL WaitMessage() {
         vlm_platform::PumpEvents();
     }
     return TRUE;
+}
+
+namespace {
+
+// Read at every wait, so that a comparison can switch it in one process.
+bool BusyWaitWanted() {
+    const char* busy = SDL_getenv("VELMORA_BUSY_WAIT");
+    return busy && *busy && std::strcmp(busy, "0") != 0;
+}
+
+// The instant CLOCK_MONOTONIC reaches the millisecond `dueTime` of timeGetTime, which reads
+// that clock in whole milliseconds wrapped to 32 bits; false when `dueTime` has come.
+bool MonotonicDeadline(DWORD dueTime, timespec* deadline) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t nowMs = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+    const int32_t ahead = static_cast<int32_t>(dueTime - static_cast<DWORD>(nowMs));
+    if (ahead <= 0) return false;
+    const uint64_t dueMs = nowMs + uint64_t(ahead);
+    *deadline = timespec{time_t(dueMs / 1000u), long(dueMs % 1000u) * 1000000L};
+    return true;
+}
+
+}  // namespace
+
+BOOL vlm_WaitMessageUntil(DWORD dueTime) {
+    if (BusyWaitWanted()) {
+        if (static_cast<int32_t>(dueTime - timeGetTime()) > 3) Sleep(1);
+        return FALSE;
+    }
+    vlm_platform::ClockState& c = vlm_platform::Clock();
+    if (c.manual) {
+        if (static_cast<int32_t>(dueTime - c.now) <= 0) return FALSE;
+        // An injection before the due time is the event that would have ended the wait.
+        if (!c.scheduled.empty() && static_cast<int32_t>(c.scheduled.front().when - dueTime) < 0)
+            return vlm_platform::JumpToNextInjection() ? TRUE : FALSE;
+        c.now = dueTime;
+        return FALSE;
+    }
+    timespec deadline{};
+    if (!MonotonicDeadline(dueTime, &deadline)) return FALSE;
+    if (vlm_platform::EnsureVideo() && vlm_platform::WaitForX11Event(deadline)) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return now.tv_sec < deadline.tv_sec || (now.tv_sec == deadline.tv_sec && now.tv_nsec < deadline.tv_nsec);
+    }
+    // A signal ends the sleep early; the caller looks at the clock and waits again.
+    return clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR ? TRUE : FALSE;
 }
 
 void PostQuitMessage(int exitCode) {

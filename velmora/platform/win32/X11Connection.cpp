@@ -4,12 +4,14 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include <velmora/platform/win32/detail/WindowObject.h>
 
@@ -61,6 +63,28 @@ bool X11WindowSize(SDL_Window* window, int* width, int* height) {
         return false;
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
+    return true;
+}
+
+bool WaitForX11Event(const timespec& deadline) {
+    HWND hwnd = KeyboardWindow();
+    if (!hwnd || !hwnd->sdl || DisplayLost()) return false;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(hwnd->sdl, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    Display* display = info.info.x11.display;
+    // Requests still in Xlib's buffer go out before the wait, and events Xlib has read already
+    // (while waiting for a reply) would not wake it.
+    XFlush(display);
+    if (XEventsQueued(display, QueuedAlready) > 0) return true;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const int64_t left = (int64_t(deadline.tv_sec) - int64_t(now.tv_sec)) * 1000000000 +
+                         (int64_t(deadline.tv_nsec) - int64_t(now.tv_nsec));
+    if (left <= 0) return true;
+    const timespec timeout{time_t(left / 1000000000), long(left % 1000000000)};
+    pollfd connection{ConnectionNumber(display), POLLIN, 0};
+    ppoll(&connection, 1, &timeout, nullptr);
     return true;
 }
 

@@ -59,8 +59,11 @@ public:
     // clear of the picture makes the back buffer flat again.
     void Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount, const D3DVIEWPORT9& viewport);
     // Draws into the picture. `staysFlat` is the analysis' verdict; without it a flat back
-    // buffer first becomes the real one.
-    void Draw(const DrawState& state, const RenderVertex* vertices, size_t count, bool staysFlat);
+    // buffer first becomes the real one. While flat, the depth writes kept for later are
+    // those of `depthVertices`, the draw as it was asked for, which may cover more than the
+    // vertices drawn (see TrimToInk).
+    void Draw(const DrawState& state, const RenderVertex* vertices, size_t count, bool staysFlat,
+              const RenderVertex* depthVertices, size_t depthCount);
     // A single-sample framebuffer holding the picture: the flat one, or the real one resolved.
     GLuint Picture();
 

@@ -5,10 +5,13 @@
 // picture is the same as drawing each call at once.
 //
 // VELMORA_NO_RASTER_SHORTCUTS=1 in the environment, read when a device is created, makes that
-// device draw without the renderer's three shortcuts (the flat back buffer, nearest sampling
-// for texels copied one to one, the vertex grid snap; see detail/GLRenderer.h), to chase a
-// picture fault on one machine. The picture is the same either way but for the snap's small
-// shifts on triangles whose corners lie off the 1/256-pixel grid (GLRenderer.h says which).
+// device draw without the renderer's shortcuts (the flat back buffer, nearest sampling for
+// texels copied one to one, quads cut down to their texture's ink, opaque draws without
+// blending, white without sampling for a stage without a texture, the vertex grid snap; see
+// detail/GLRenderer.h) and leaves the C library's heap settings alone, to chase a picture
+// fault on one machine or to compare. A list of their names (flat, nearest, trim, opaque,
+// white, snap, heap: "trim,opaque") turns off those alone. The picture is the same either way but for
+// the snap's small shifts on triangles whose corners lie off the 1/256-pixel grid (GLRenderer.h says which).
 #pragma once
 
 #include <array>
@@ -116,7 +119,7 @@ private:
 
     IDirect3D9* m_d3d;
     HWND m_window;
-    const bool m_rasterShortcuts;
+    const RasterShortcuts m_rasterShortcuts;
     D3DPRESENT_PARAMETERS m_params{};
     std::unique_ptr<GLRenderer> m_renderer;
     bool m_inScene = false;

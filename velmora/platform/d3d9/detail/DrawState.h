@@ -34,6 +34,12 @@ struct DrawState {
     D3DVIEWPORT9 viewport{};
     GLuint texture = 0;                        // 0: the stage reads as opaque white
     UINT textureWidth = 0, textureHeight = 0;  // of level 0
+    // Texels of level 0 outside `ink` have alpha 0 and, under this state, change no colour:
+    // quads that copy texels one to one may be cut down to it (see TrimToInk).
+    bool trimToInk = false;
+    RECT ink{};
+    // Every texel the draw can sample has full alpha, or the texture has no alpha.
+    bool textureOpaque = false;
     DWORD colorOp = 0, colorArg1 = 0, colorArg2 = 0;
     DWORD alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     DWORD textureFactor = 0xFFFFFFFF;

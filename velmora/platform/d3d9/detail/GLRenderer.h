@@ -3,13 +3,16 @@
 // for each texture-stage set-up in use, detail/Shaders.h), a streaming vertex buffer, a cache
 // of the GL state last applied, presentation and read-back.
 //
-// Three shortcuts spare a software rasteriser work: the flat back buffer (see BackBuffer) and
-// nearest sampling for draws that copy texels one to one onto pixels (see DrawAnalysis) leave
-// the picture exactly as it is; snapping triangle vertices to the rasteriser's 1/256-pixel
-// grid (see the vertex shader) leaves the pixels covered as they are, but moves a corner by up
-// to 1/512 pixel, which can move an interpolated colour or filtered texel by a step or two, or
-// pick the other texel where nearest sampling falls exactly on a texel edge. A renderer
-// created without the shortcuts draws everything plainly.
+// Six shortcuts spare a software rasteriser work. The flat back buffer (see BackBuffer),
+// nearest sampling for draws that copy texels one to one onto pixels, quads of such draws cut
+// down to their texture's ink where texels of alpha 0 change nothing, and no blending where
+// every fragment has alpha 1 and the blend would give its colour (see DrawAnalysis) leave the
+// picture exactly as it is; so does reading opaque white for a stage without a texture rather
+// than sampling a white texture (which border addressing blended with the border colour). Snapping triangle vertices to
+// the rasteriser's 1/256-pixel grid (see the vertex shader) leaves the pixels covered as they are, but moves a corner
+// by up to 1/512 pixel, which can move an interpolated colour or filtered texel by a step or two, or pick the other
+// texel where nearest sampling falls exactly on a texel edge. A renderer may be created without any of them
+// (RasterShortcuts).
 //
 // The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
 // that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
@@ -30,6 +33,18 @@ struct SDL_Window;
 
 namespace vlm_platform {
 
+// Which of the shortcuts a renderer takes; and whether the C library is asked to keep
+// llvmpipe's freed memory (see RasteriserHeap.h).
+struct RasterShortcuts {
+    bool flat = true;
+    bool nearest = true;
+    bool snap = true;
+    bool trim = true;
+    bool opaque = true;
+    bool white = true;  // a stage without a texture reads white without sampling one
+    bool heap = true;
+};
+
 class GLRenderer final : private BackBuffer::Host {
 public:
     GLRenderer() = default;
@@ -37,8 +52,9 @@ public:
     GLRenderer(const GLRenderer&) = delete;
     GLRenderer& operator=(const GLRenderer&) = delete;
 
-    // `shortcuts` false draws without the three shortcuts above, for the renderer's life.
-    bool Create(SDL_Window* window, const BackBufferDesc& backBuffer, bool shortcuts);
+    // The shortcuts hold for the renderer's life.
+    bool Create(SDL_Window* window, const BackBufferDesc& backBuffer, const RasterShortcuts& shortcuts);
+    const RasterShortcuts& Shortcuts() const { return m_shortcuts; }
     // Recreates the back buffer (its contents are lost, as after a Direct3D reset).
     bool ResizeBackBuffer(const BackBufferDesc& backBuffer);
     const BackBufferDesc& BackBufferSize() const { return m_backBuffer.Desc(); }
@@ -94,7 +110,7 @@ private:
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
     int m_swapInterval = -1;  // not set yet
-    bool m_shortcuts = true;
+    RasterShortcuts m_shortcuts;
     BackBuffer m_backBuffer{*this};
 
     std::vector<Program> m_programs;
@@ -104,7 +120,8 @@ private:
     size_t m_vboOffset = 0;
     GLuint m_sampler = 0;
     GLuint m_whiteTexture = 0;
-    std::vector<uint32_t> m_expanded;  // texels of an upload expanded to 32 bits
+    std::vector<uint32_t> m_expanded;     // texels of an upload expanded to 32 bits
+    std::vector<RenderVertex> m_trimmed;  // a draw's quads cut down to their ink
 
     // The GL state last applied, to skip calls that would change nothing.
     bool m_haveApplied = false;

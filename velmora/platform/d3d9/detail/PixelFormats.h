@@ -13,6 +13,11 @@ UINT TexelBytes(D3DFORMAT format);
 uint32_t ReadTexel(D3DFORMAT format, const void* row, UINT x);
 // ReadTexel over a whole A4R4G4B4 row at once, for uploads: `width` texels into `out`.
 void ReadA4R4G4B4Row(const void* row, UINT width, uint32_t* out);
+// Where a row of `width` texels holds any alpha: the first such texel and one past the last
+// (both 0 when none does). Formats without alpha hold it everywhere.
+void RowInk(D3DFORMAT format, const void* row, UINT width, UINT* begin, UINT* end);
+// True when every texel of the row has full alpha (always for formats without alpha).
+bool RowOpaque(D3DFORMAT format, const void* row, UINT width);
 // Writes texel `x` of a row from 0xAARRGGBB, keeping the high bits of each channel.
 void WriteTexel(D3DFORMAT format, void* row, UINT x, uint32_t argb);
 // The same, each channel rounded to the nearest level of the format: what a 16-bit render

@@ -11,14 +11,17 @@
 
 namespace vlm_platform {
 
-// The fragment shader is built for one combination of texture-stage operations and alpha
-// test at a time, with them as constants: the per-pixel work then has no branches on state,
-// which matters on software rasterisers. One program per combination in use.
+// The fragment shader is built for one combination of texture-stage operations, texture or
+// none, and alpha test at a time, with them as constants: the per-pixel work then has no
+// branches on state and no texture fetch that cannot matter, which counts on software
+// rasterisers. One program per combination in use.
 struct ProgramKey {
     DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+    bool textured;  // false: the stage reads opaque white, without sampling
     bool alphaTest;
     DWORD alphaFunc;  // 0 without the alpha test
-    explicit ProgramKey(const DrawState& s);
+    // `sampleWithoutTexture`: a stage without a texture samples a white one all the same.
+    ProgramKey(const DrawState& s, bool sampleWithoutTexture);
     bool operator==(const ProgramKey& other) const;
 };
 

@@ -47,6 +47,13 @@ public:
     UINT Height() const { return m_levels.front().height; }
     // The device is going away: its GL texture goes with it and the pixels stay readable.
     void DetachDevice();
+    // The smallest rectangle of level 0 outside which every texel has alpha 0 (empty when all
+    // have); the whole level for formats without alpha and while the level is locked. Found
+    // again, as far as locks changed it, when asked after a lock.
+    RECT InkBounds();
+    // True when every texel of level 0 has full alpha (formats without alpha: always); false
+    // while the level is locked.
+    bool Opaque();
 
 private:
     Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, DWORD usage);
@@ -59,6 +66,11 @@ private:
     std::vector<Level> m_levels;
     GLuint m_glTexture = 0;
     uint64_t m_drawnInFrame = 0;  // the renderer's frame of the last Prepare
+    RECT m_ink{};                 // InkBounds as of the last unlock it has seen
+    RECT m_inkChanged{};          // what was unlocked for writing since
+    enum class Opacity { Opaque, NotOpaque };
+    Opacity m_opacity = Opacity::NotOpaque;  // of level 0 (a new texture is transparent)
+    RECT m_opacityChanged{};                 // unlocked for writing since m_opacity was known
 };
 
 }  // namespace vlm_platform

@@ -3,6 +3,7 @@
 #pragma once
 
 struct SDL_Window;
+struct timespec;
 
 namespace vlm_platform {
 
@@ -23,5 +24,10 @@ bool DisplayLost();
 // SDL believes (a full screen that no window manager granted). False when the window is not
 // an X11 window or the server did not answer.
 bool X11WindowSize(SDL_Window* window, int* width, int* height);
+
+// Under the x11 driver, waits until the X server has sent an event that is not read yet, or
+// the monotonic clock reaches `deadline`, whichever comes first. False, at once, when there is
+// no X connection to wait on (another driver, no window yet, the display lost).
+bool WaitForX11Event(const timespec& deadline);
 
 }  // namespace vlm_platform
