@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev libx11-dev
   libfreetype-dev libfontconfig-dev fonts-arphic-uming fonts-dejavu-core
   libpng-dev libjpeg-dev zlib1g-dev
+  libsndfile1-dev  # sound files: WAV, Ogg Vorbis, FLAC, Opus and MP3 (its writer makes the sound seeds)
   googletest libgtest-dev libgmock-dev
   xvfb xauth libxtst-dev  # an X server for the display tests, which press keys through XTest
   clang-format  # version 14 on Debian 12: the format check

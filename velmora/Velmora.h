@@ -6,6 +6,7 @@
 #include <velmora/platform/d3dx9/D3DX9.h>
 #include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/platform/dinput8/DInput8.h>
+#include <velmora/platform/dsound/DSound.h>
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
 

@@ -26,7 +26,7 @@ done
 # misspelt. (Lists are read into variables first: grep -q may stop reading a pipe early.)
 depends() { dpkg-deb -f "$(deb "$1")" Depends | tr ',' '\n' | sed 's/^ *//; s/ *$//'; }
 lib_depends=$(depends libvelmora0)
-for name in libsdl2-2.0-0 libepoxy0 libfreetype6 libfontconfig1 libpng16-16 libjpeg62-turbo zlib1g libgl1 libegl1 \
+for name in libsdl2-2.0-0 libepoxy0 libfreetype6 libfontconfig1 libpng16-16 libjpeg62-turbo zlib1g libsndfile1 libgl1 libegl1 \
             fonts-arphic-uming libstdc++6 libc6; do
   grep -q "^$name\( \|$\)" <<<"$lib_depends" || fail "libvelmora0 does not depend on $name"
 done

@@ -50,5 +50,10 @@ void SetMaxTextureSize(UINT size) { vlm_hooks::SetMaxTextureSize(size); }
 bool IsBackBufferFlat(IDirect3DDevice9* device) { return vlm_hooks::IsBackBufferFlat(device); }
 void ResetGraphicsConditions() { vlm_hooks::ResetGraphicsConditions(); }
 int CountInputDevices() { return vlm_hooks::CountInputDevices(); }
+void UseManualAudio(bool on) { vlm_hooks::UseManualAudio(on); }
+bool IsManualAudio() { return vlm_hooks::IsManualAudio(); }
+void RenderAudio(float* stereoOut, unsigned frames) { vlm_hooks::RenderAudio(stereoOut, frames); }
+unsigned GetAudioRate() { return vlm_hooks::GetAudioRate(); }
+void LoseAudioDevice() { vlm_hooks::LoseAudioDevice(); }
 
 }  // namespace VelmoraTest

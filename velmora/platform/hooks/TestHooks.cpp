@@ -1,5 +1,5 @@
 // The platform layer's hooks for the testing component: manual clock, dialog capture, local
-// time, event injection, device conditions.
+// time, event injection, device conditions, the manual audio clock.
 #include <velmora/platform/hooks/detail/TestHooks.h>
 
 #include <SDL.h>
@@ -10,6 +10,7 @@
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
 
 #include <velmora/platform/dinput8/detail/Device.h>
+#include <velmora/platform/dsound/detail/Mixer.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
@@ -206,5 +207,20 @@ void ResetGraphicsConditions() {
 }
 
 int CountInputDevices() { return static_cast<int>(vlm_platform::LiveDeviceCount()); }
+
+void UseManualAudio(bool on) { vlm_platform::Mixer::Get().UseManual(on); }
+bool IsManualAudio() { return vlm_platform::Mixer::Get().IsManual(); }
+
+void RenderAudio(float* stereoOut, unsigned frames) {
+    if (!stereoOut) return;
+    vlm_platform::Mixer& mixer = vlm_platform::Mixer::Get();
+    if (mixer.IsManual())
+        mixer.Mix(stereoOut, frames);
+    else
+        std::fill(stereoOut, stereoOut + 2 * size_t(frames), 0.0f);
+}
+
+unsigned GetAudioRate() { return vlm_platform::Mixer::Get().CurrentRate(); }
+void LoseAudioDevice() { vlm_platform::Mixer::Get().LoseDevice(); }
 
 }  // namespace vlm_hooks

@@ -57,5 +57,10 @@ VLM_HOOK_API void SetMaxTextureSize(UINT size);
 VLM_HOOK_API bool IsBackBufferFlat(IDirect3DDevice9* device);
 VLM_HOOK_API void ResetGraphicsConditions();
 VLM_HOOK_API int CountInputDevices();
+VLM_HOOK_API void UseManualAudio(bool on);
+VLM_HOOK_API bool IsManualAudio();
+VLM_HOOK_API void RenderAudio(float* stereoOut, unsigned frames);
+VLM_HOOK_API unsigned GetAudioRate();
+VLM_HOOK_API void LoseAudioDevice();
 
 }  // namespace vlm_hooks
