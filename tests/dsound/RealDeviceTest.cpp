@@ -1,7 +1,8 @@
 // The mixer on SDL's own audio thread (the disk driver, writing what it is given to a file,
-// ten times faster than real time) while other threads stream into a buffer, change it
+// up to five times faster than real time) while other threads stream into a buffer, change it
 // and play others: what comes out is the streamed tone. Run under ThreadSanitizer in CI.
 // And with no audio device at all, everything fails at once and cleanly.
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 
@@ -12,36 +13,52 @@ namespace {
 using namespace audio;
 
 constexpr DWORD kSourceRate = 22050;
-constexpr DWORD kHalf = 2205;  // frames: a tenth of a second
-constexpr int kHalvesToStream = 40;
+constexpr DWORD kHalf = 11025;  // frames: half a second
+constexpr int kHalvesToStream = 12;
 
 struct Stream {
     IDirectSoundBuffer* buffer = nullptr;
     WAVEFORMATEX format{};
     HANDLE halfway = nullptr, wrapped = nullptr, done = nullptr;
-    LONG volatile filled = 2;  // halves written so far: both halves before playing
 };
 
-void FillHalf(Stream& s, int half, int index) {
-    void *p1 = nullptr, *p2 = nullptr;
-    DWORD n1 = 0, n2 = 0;
-    if (FAILED(s.buffer->Lock(half * kHalf * 2, kHalf * 2, &p1, &n1, &p2, &n2, 0))) return;
-    Fill(s.format, p1, n1, 0, [&](DWORD frame, int) {
-        return 0.5 * std::sin(2 * kPi * 440.0 * (double(index) * kHalf + frame) / kSourceRate);
-    });
-    s.buffer->Unlock(p1, n1, p2, n2);
+// Writes `bytes` bytes of the tone from byte `offset` on (wrapping), continuing from frame
+// `index` of the stream, a little at a time: what is written is published at once, as a
+// game's decoder does it, and never held locked while the mixer comes near.
+void WriteTone(Stream& s, DWORD offset, DWORD bytes, DWORD index) {
+    const DWORD size = 2 * kHalf * 2;
+    for (DWORD done = 0; done < bytes;) {
+        const DWORD at = (offset + done) % size;
+        const DWORD n = std::min({bytes - done, size - at, DWORD(4096)});
+        void* p = nullptr;
+        DWORD locked = 0;
+        if (FAILED(s.buffer->Lock(at, n, &p, &locked, nullptr, nullptr, 0))) return;
+        const DWORD first = index + done / 2;
+        Fill(s.format, p, locked, 0,
+             [=](DWORD frame, int) { return 0.5 * std::sin(2 * kPi * 440.0 * double(first + frame) / kSourceRate); });
+        s.buffer->Unlock(p, locked, nullptr, 0);
+        done += n;
+    }
 }
 
-// The streaming thread: refills the half the play cursor has just left.
+// The streaming thread, woken by the notifications at the middle and the start: it fills
+// what the play cursor has left behind since it last wrote, which the mixer reads again only
+// when it comes round, a fifth of a second later at the least. Returns 0 once kHalvesToStream halves are written.
 DWORD WINAPI StreamThread(LPVOID parameter) {
     Stream& s = *static_cast<Stream*>(parameter);
     const HANDLE events[] = {s.halfway, s.wrapped};
-    while (s.filled < kHalvesToStream) {
+    const DWORD size = 2 * kHalf * 2;
+    DWORD next = 0, written = 2 * kHalf;  // both halves were filled before playing
+    while (written < kHalvesToStream * kHalf) {
         const DWORD which = WaitForMultipleObjects(2, events, FALSE, 10000);
         if (which == WAIT_TIMEOUT || which == WAIT_FAILED) return 1;
-        // Halfway through, the first half is free again; after the wrap, the second.
-        FillHalf(s, which == WAIT_OBJECT_0 ? 0 : 1, int(s.filled));
-        InterlockedIncrement(&s.filled);
+        DWORD play = 0;
+        s.buffer->GetCurrentPosition(&play, nullptr);
+        const DWORD bytes = (play + size - next) % size;
+        if (bytes == 0) continue;
+        WriteTone(s, next, bytes, written);
+        written += bytes / 2;
+        next = play;
     }
     SetEvent(s.done);
     return 0;
@@ -78,7 +95,7 @@ protected:
         VelmoraTest::UseManualAudio(false);
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", "mix.raw", 1);
-        setenv("SDL_DISKAUDIODELAY", "1", 1);
+        setenv("SDL_DISKAUDIODELAY", "2", 1);
     }
     void TearDown() override {
         unsetenv("SDL_AUDIODRIVER");
@@ -111,8 +128,7 @@ TEST_F(RealDeviceTest, StreamsFromOtherThreadsIntoTheAudioThreadsMix) {
     const DSBPOSITIONNOTIFY positions[] = {{kHalf * 2, s.halfway}, {0, s.wrapped}};
     ASSERT_EQ(notify->SetNotificationPositions(2, positions), DS_OK);
     notify->Release();
-    FillHalf(s, 0, 0);
-    FillHalf(s, 1, 1);
+    WriteTone(s, 0, 2 * kHalf * 2, 0);
 
     // The meddling thread's buffer: quiet, so that it leaves the tone measurable.
     desc.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_GLOBALFOCUS;

@@ -3,6 +3,8 @@
 // and only the frame across the end takes the slow path.
 #include <velmora/platform/dsound/detail/MixKernels.h>
 
+#include <cstring>
+
 namespace vlm_platform {
 
 namespace {
@@ -18,24 +20,45 @@ using LinearLoop = void (*)(const uint8_t* data, uint64_t position, uint64_t ste
                             DWORD count);
 using DirectLoop = void (*)(const uint8_t* data, DWORD frame, float left, float right, float* out, DWORD count);
 
+// Two output frames at a time in four-float vectors (left, right, left, right): the
+// interpolation, the gains and the accumulator each in one operation.
+typedef float Float4 __attribute__((vector_size(16)));
+
+inline Float4 Load4(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void Store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
 // Positions with a fraction: each output frame lies between two source frames.
 template <class T, int Channels>
 void Linear(const uint8_t* data, uint64_t position, uint64_t step, float left, float right, float* out, DWORD count) {
     const T* src = reinterpret_cast<const T*>(data);
-    for (DWORD i = 0; i < count; ++i) {
-        const size_t at = size_t(position >> 32) * Channels;
-        const float f = float(uint32_t(position)) * kFraction;
-        if (Channels == 1) {
-            const float a = Raw(src[at]);
-            const float s = a + (Raw(src[at + 1]) - a) * f;
-            out[2 * i] += s * left;
-            out[2 * i + 1] += s * right;
-        } else {
-            const float l = Raw(src[at]), r = Raw(src[at + 1]);
-            out[2 * i] += (l + (Raw(src[at + 2]) - l) * f) * left;
-            out[2 * i + 1] += (r + (Raw(src[at + 3]) - r) * f) * right;
-        }
+    const Float4 gains = {left, right, left, right};
+    DWORD i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const size_t at0 = size_t(position >> 32) * Channels;
+        const float f0 = float(uint32_t(position)) * kFraction;
         position += step;
+        const size_t at1 = size_t(position >> 32) * Channels;
+        const float f1 = float(uint32_t(position)) * kFraction;
+        position += step;
+        // The second channel of a mono source is its first.
+        const size_t r0 = at0 + Channels - 1, r1 = at1 + Channels - 1;
+        const Float4 a = {Raw(src[at0]), Raw(src[r0]), Raw(src[at1]), Raw(src[r1])};
+        const Float4 b = {Raw(src[at0 + Channels]), Raw(src[r0 + Channels]), Raw(src[at1 + Channels]),
+                          Raw(src[r1 + Channels])};
+        const Float4 f = {f0, f0, f1, f1};
+        Store4(out + 2 * i, Load4(out + 2 * i) + (a + (b - a) * f) * gains);
+    }
+    if (i < count) {
+        const size_t at = size_t(position >> 32) * Channels, r = at + Channels - 1;
+        const float f = float(uint32_t(position)) * kFraction;
+        const float a = Raw(src[at]), b = Raw(src[r]);
+        out[2 * i] += (a + (Raw(src[at + Channels]) - a) * f) * left;
+        out[2 * i + 1] += (b + (Raw(src[r + Channels]) - b) * f) * right;
     }
 }
 
@@ -43,15 +66,16 @@ void Linear(const uint8_t* data, uint64_t position, uint64_t step, float left, f
 template <class T, int Channels>
 void Direct(const uint8_t* data, DWORD frame, float left, float right, float* out, DWORD count) {
     const T* src = reinterpret_cast<const T*>(data) + size_t(frame) * Channels;
-    for (DWORD i = 0; i < count; ++i) {
-        if (Channels == 1) {
-            const float s = Raw(src[i]);
-            out[2 * i] += s * left;
-            out[2 * i + 1] += s * right;
-        } else {
-            out[2 * i] += Raw(src[2 * i]) * left;
-            out[2 * i + 1] += Raw(src[2 * i + 1]) * right;
-        }
+    const Float4 gains = {left, right, left, right};
+    DWORD i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const T* s = src + i * Channels;
+        const Float4 v = {Raw(s[0]), Raw(s[Channels - 1]), Raw(s[Channels]), Raw(s[2 * Channels - 1])};
+        Store4(out + 2 * i, Load4(out + 2 * i) + v * gains);
+    }
+    if (i < count) {
+        out[2 * i] += Raw(src[i * Channels]) * left;
+        out[2 * i + 1] += Raw(src[i * Channels + Channels - 1]) * right;
     }
 }
 

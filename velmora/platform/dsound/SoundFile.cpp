@@ -292,18 +292,21 @@ bool DecodeOpen(SoundFile& file, SoundSampleType type, DecodedSound* out, std::s
     if (claimed > budget / format.nBlockAlign)
         return Fail(error, label + ": " + std::to_string(claimed) + " frames are more than a file of " +
                                std::to_string(file.GetFileBytes()) + " bytes may hold");
+    // Room grows with what actually decodes, so that a header that lies costs nothing.
     std::vector<uint8_t> samples;
+    uint64_t done = 0;
     try {
-        samples.resize(size_t(claimed) * format.nBlockAlign);
+        while (done < claimed) {
+            const DWORD chunk = DWORD(std::min<uint64_t>(claimed - done, 1u << 16));
+            if (samples.size() < (done + chunk) * format.nBlockAlign)
+                samples.resize(size_t(std::min(claimed, std::max<uint64_t>(2 * done, done + chunk))) *
+                               format.nBlockAlign);
+            const DWORD got = file.Read(type, samples.data() + done * format.nBlockAlign, chunk);
+            done += got;
+            if (got < chunk) break;
+        }
     } catch (const std::bad_alloc&) {
         return Fail(error, label + ": out of memory");
-    }
-    uint64_t done = 0;
-    while (done < claimed) {
-        const DWORD chunk = DWORD(std::min<uint64_t>(claimed - done, 1u << 16));
-        const DWORD got = file.Read(type, samples.data() + done * format.nBlockAlign, chunk);
-        done += got;
-        if (got < chunk) break;
     }
     if (file.HasFailed()) return Fail(error, file.GetError());
     if (done < claimed && file.GetFileFormat() != SoundFileFormat::Mp3)
@@ -311,6 +314,7 @@ bool DecodeOpen(SoundFile& file, SoundSampleType type, DecodedSound* out, std::s
             error, label + ": truncated data (" + std::to_string(done) + " of " + std::to_string(claimed) + " frames)");
     if (done == 0) return Fail(error, label + ": no sound in the file");
     samples.resize(size_t(done) * format.nBlockAlign);
+    samples.shrink_to_fit();  // growing may have left twice the room
     out->format = format;
     out->frames = done;
     out->samples.swap(samples);
