@@ -2,10 +2,33 @@
 #include <velmora/platform/dsound/detail/AudioDevice.h>
 
 #include <SDL.h>
+#include <dlfcn.h>
+
+#include <cstring>
 
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 
 namespace vlm_platform {
+
+namespace {
+
+void Silent(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA's library prints its own lines on standard error when there is no sound card, on top
+// of the reason SDL gives back; the game's one line about running silent is enough. SDL loads
+// the library itself, so it is only reached, never loaded, here.
+void QuietAlsa() {
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (!driver || std::strcmp(driver, "alsa") != 0) return;
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(Silent);
+    dlclose(alsa);  // drops the reference the look-up took
+}
+
+}  // namespace
 
 bool AudioDevice::Open(DWORD rate, DWORD frames, Callback callback, void* user, std::string* error) {
     if (m_id) return true;
@@ -14,6 +37,7 @@ bool AudioDevice::Open(DWORD rate, DWORD frames, Callback callback, void* user, 
         if (error) *error = SDL_GetError();
         return false;
     }
+    QuietAlsa();
     SDL_AudioSpec want{}, have{};
     want.freq = static_cast<int>(rate);
     want.format = AUDIO_F32SYS;
