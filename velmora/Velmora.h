@@ -46,6 +46,9 @@
 #include <velmora/graphics/Graphics.h>
 #include <velmora/graphics/Render.h>
 
+#include <velmora/sound/Sound.h>
+#include <velmora/sound/SoundManager.h>
+
 #include <velmora/text/Font.h>
 #include <velmora/text/FontTexture.h>
 #include <velmora/text/SimFont.h>

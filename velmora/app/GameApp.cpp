@@ -9,6 +9,7 @@
 #include <velmora/input/detail/EngineInput.h>
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/win32/Win32.h>
+#include <velmora/sound/SoundManager.h>
 #include <velmora/text/detail/SystemFont.h>
 
 namespace {
@@ -154,6 +155,13 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.messageManager = messageManager;
     WriteLog(INFO_NORMAL, "Create Main Message System...");
 
+    // Without a sound device the manager still runs, silent: the game plays the same.
+    CSoundManager* soundManager = new (std::nothrow) CSoundManager();
+    if (!soundManager) return 0;
+    g.soundManager = soundManager;
+    WriteLog(INFO_NORMAL, "Create Sound System...");
+    soundManager->Init(m_hWnd);
+
     GUIManager* guiManager = new (std::nothrow) GUIManager();
     if (!guiManager) return 0;
     g.guiManager = guiManager;
@@ -179,7 +187,9 @@ void CGameApp::Run() {
             DispatchMessageA(&msg);
             continue;
         }
-        if (!m_bActive && !m_bNotSuspend) {
+        const bool suspended = !m_bActive && !m_bNotSuspend;
+        if (CSoundManager* sound = vlm_engine::Engine().soundManager) sound->Suspend(suspended);
+        if (suspended) {
             WaitMessage();
             continue;
         }
@@ -199,6 +209,7 @@ void CGameApp::Run() {
                 m_nFrameCount += 1;
             }
             vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
+            if (CSoundManager* sound = vlm_engine::Engine().soundManager) sound->Update();
             MainLoop();
             if (!m_bWindowMode) Sleep(1);
         } else if (m_dwFrameInterval != 0 && elapsed + 3 < m_dwFrameInterval) {
@@ -215,6 +226,12 @@ int CGameApp::Destroy() {
         GUIManager* guiManager = g.guiManager;
         g.guiManager = nullptr;
         delete guiManager;
+    }
+    if (g.soundManager) {
+        // Before the message queue, which its last messages go to.
+        CSoundManager* soundManager = g.soundManager;
+        g.soundManager = nullptr;
+        delete soundManager;
     }
     if (g.messageManager) {
         delete g.messageManager;
