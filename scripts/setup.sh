@@ -14,6 +14,7 @@ packages=(
   clang-format  # version 14 on Debian 12: the format check
   clang libclang-rt-14-dev llvm  # the clang test build and the fuzz targets: sanitizers, libFuzzer, symbolizer
   libsfml-dev  # a peer of the sprite benchmark
+  libsdl2-mixer-dev  # the peer of the sound benchmark
 )
 
 missing=()

@@ -10,10 +10,10 @@
 namespace {
 
 // The keys of text.ini, in the order of TextId.
-const char* const kKeys[TEXT_COUNT] = {"Title",        "Subtitle",  "Help1",     "Help2",      "Help3",    "HighScores",
-                                       "NoScores",     "Score",     "Lives",     "Level",      "Best",     "GetReady",
-                                       "LevelCleared", "GameOver",  "NewRecord", "WidePaddle", "SlowBall", "Autopilot",
-                                       "Language",     "BallSpeed", "Particles", "Player"};
+const char* const kKeys[TEXT_COUNT] = {
+    "Title",    "Subtitle",  "Help1",    "Help2",     "Help3",        "HighScores", "NoScores",      "Score",
+    "Lives",    "Level",     "Best",     "GetReady",  "LevelCleared", "GameOver",   "NewRecord",     "WidePaddle",
+    "SlowBall", "Autopilot", "Language", "BallSpeed", "Particles",    "Player",     "EffectsVolume", "MusicVolume"};
 const char* const kSections[2] = {"English", "Chinese"};
 constexpr int kMaxPlayers = 16;
 

@@ -55,7 +55,7 @@ for file in /include/velmora/Velmora.h /include/velmora/testing/TestSeams.h '/li
   grep -q -- "$file" <<<"$dev_files" || fail "libvelmora-dev holds no $file"
 done
 grep -q '/detail/' <<<"$dev_files" && fail "libvelmora-dev holds private headers"
-for tool in amftool guiview fxview; do
+for tool in amftool guiview fxview sndview; do
   grep -q "^/usr/bin/$tool$" <<<"$tools_files" || fail "velmora-tools holds no $tool"
 done
 [ "$failures" -eq 0 ] || exit 1
@@ -65,7 +65,7 @@ scratch=$build/package-root
 rm -rf "$scratch"
 mkdir -p "$scratch"
 for file in "$debs"/*.deb; do dpkg -x "$file" "$scratch"; done
-for tool in amftool guiview fxview; do
+for tool in amftool guiview fxview sndview; do
   status=0
   "$scratch/usr/bin/$tool" >/dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || fail "$tool from the packages: exit status $status, not 2"

@@ -5,6 +5,7 @@
 // Velmora::testing, pkg-config velmora-testing). Never ship it in a game.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -126,5 +127,16 @@ VLM_TESTING_API unsigned GetAudioRate();
 // The audio device goes away as when it is unplugged: every buffer stops and reports
 // DSERR_BUFFERLOST until its Restore.
 VLM_TESTING_API void LoseAudioDevice();
+// What the mixer has done since the process started, for benchmarks and soak runs.
+struct AudioStats {
+    uint64_t callbacks;       // the audio device's calls for samples
+    uint64_t frames;          // frames mixed, by the device or by RenderAudio
+    uint64_t lateCallbacks;   // calls that came more than two device buffers after the last one,
+                              // or whose mix took longer than the audio it made: underruns
+    double longestMixMs;      // the longest mix of one call
+    unsigned lastPassVoices;  // buffers the last pass of the mix played
+    int64_t lastPassEndNs;    // when that pass ended, in std::chrono::steady_clock nanoseconds
+};
+VLM_TESTING_API AudioStats GetAudioStats();
 
 }  // namespace VelmoraTest

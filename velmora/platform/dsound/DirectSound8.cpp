@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -187,4 +188,15 @@ const char* vlm_AudioDeviceError() {
     thread_local std::string text;
     text = vlm_platform::Mixer::Get().LastDeviceError();
     return text.c_str();
+}
+
+void vlm_UseOfflineAudio(BOOL on) { vlm_platform::Mixer::Get().UseManual(on != FALSE); }
+
+void vlm_RenderAudio(float* stereoOut, DWORD frames) {
+    if (!stereoOut) return;
+    vlm_platform::Mixer& mixer = vlm_platform::Mixer::Get();
+    if (mixer.IsManual())
+        mixer.Mix(stereoOut, frames);
+    else
+        std::fill(stereoOut, stereoOut + 2 * size_t(frames), 0.0f);
 }

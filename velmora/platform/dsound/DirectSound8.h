@@ -135,3 +135,12 @@ VLM_API HRESULT DirectSoundCreate(LPCGUID device, LPDIRECTSOUND* directSound, LP
 // Not of DirectSound: why the audio device last failed to open (SDL's words), for the line
 // a game logs when it goes on without sound. Empty if it never failed.
 VLM_API const char* vlm_AudioDeviceError();
+
+// Not of DirectSound: mixing offline, for tools that write what the mixer makes instead of
+// playing it (sndview --wav). While on, no audio device is opened (DirectSoundCreate8
+// succeeds without one) and the mix advances only through vlm_RenderAudio, at 48,000 frames
+// a second. Switching closes or opens the device under the DirectSound objects that exist.
+VLM_API void vlm_UseOfflineAudio(BOOL on);
+// The next `frames` frames of the offline mix into `stereoOut` (interleaved left, right:
+// 2 * frames floats, -1..1). Silence when not offline.
+VLM_API void vlm_RenderAudio(float* stereoOut, DWORD frames);

@@ -2,6 +2,7 @@
 #include <velmora/platform/dsound/detail/Mixer.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +27,11 @@ void GainsOf(LONG volume, LONG pan, float* left, float* right) {
 }
 
 namespace {
+
+int64_t SteadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Into -1..1; a NaN that a game's float samples brought in becomes silence.
 inline float Saturate(float x) { return x >= -1.0f ? (x <= 1.0f ? x : 1.0f) : (x < -1.0f ? -1.0f : 0.0f); }
@@ -68,6 +74,7 @@ bool Mixer::OpenDevice(std::string* error) {
         }
         rate = m_device.Rate();
         frames = std::min<DWORD>(m_device.Frames(), kMaxPassFrames);
+        m_lastCallbackNs = 0;  // the time between devices is no lateness
     }
     {
         std::lock_guard<std::mutex> mix(m_mixLock);
@@ -134,6 +141,17 @@ DWORD Mixer::CurrentRate() {
 std::string Mixer::LastDeviceError() {
     std::lock_guard<std::mutex> device(m_deviceLock);
     return m_deviceError;
+}
+
+MixStats Mixer::Stats() const {
+    MixStats s;
+    s.callbacks = m_callbacks.load();
+    s.frames = m_frames.load();
+    s.lateCallbacks = m_lateCallbacks.load();
+    s.longestMixMs = m_longestMixMs.load();
+    s.lastPassVoices = m_lastPassVoices.load();
+    s.lastPassEndNs = m_lastPassEndNs.load();
+    return s;
 }
 
 bool Mixer::Play(Voice& voice, bool looping) {
@@ -287,10 +305,26 @@ void Mixer::MixPass(float* out, DWORD frames) {
         out[i] = Saturate(acc[i] * masterLeft);
         out[i + 1] = Saturate(acc[i + 1] * masterRight);
     }
+    m_frames.fetch_add(frames, std::memory_order_relaxed);
+    m_lastPassVoices.store(DWORD(count), std::memory_order_relaxed);
+    m_lastPassEndNs.store(SteadyNs(), std::memory_order_release);
 }
 
 void Mixer::Callback(void* user, uint8_t* stream, int bytes) {
-    static_cast<Mixer*>(user)->Mix(reinterpret_cast<float*>(stream), DWORD(bytes) / (2 * sizeof(float)));
+    Mixer& mixer = *static_cast<Mixer*>(user);
+    const DWORD frames = DWORD(bytes) / (2 * sizeof(float));
+    const int64_t start = SteadyNs();
+    // The device's rate is read without a lock: only opening the device sets it, before the
+    // first call.
+    const int64_t bufferNs = int64_t(frames) * 1000000000 / std::max<DWORD>(mixer.m_device.Rate(), 1);
+    const bool cameLate = mixer.m_lastCallbackNs != 0 && start - mixer.m_lastCallbackNs > 2 * bufferNs;
+    mixer.m_lastCallbackNs = start;
+    mixer.Mix(reinterpret_cast<float*>(stream), frames);
+    const int64_t took = SteadyNs() - start;
+    mixer.m_callbacks.fetch_add(1, std::memory_order_relaxed);
+    if (cameLate || took > bufferNs) mixer.m_lateCallbacks.fetch_add(1, std::memory_order_relaxed);
+    if (took / 1e6 > mixer.m_longestMixMs.load(std::memory_order_relaxed))
+        mixer.m_longestMixMs.store(took / 1e6, std::memory_order_relaxed);
 }
 
 }  // namespace vlm_platform

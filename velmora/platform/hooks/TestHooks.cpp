@@ -10,6 +10,7 @@
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
 
 #include <velmora/platform/dinput8/detail/Device.h>
+#include <velmora/platform/dsound/DirectSound8.h>
 #include <velmora/platform/dsound/detail/Mixer.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
@@ -211,16 +212,14 @@ int CountInputDevices() { return static_cast<int>(vlm_platform::LiveDeviceCount(
 void UseManualAudio(bool on) { vlm_platform::Mixer::Get().UseManual(on); }
 bool IsManualAudio() { return vlm_platform::Mixer::Get().IsManual(); }
 
-void RenderAudio(float* stereoOut, unsigned frames) {
-    if (!stereoOut) return;
-    vlm_platform::Mixer& mixer = vlm_platform::Mixer::Get();
-    if (mixer.IsManual())
-        mixer.Mix(stereoOut, frames);
-    else
-        std::fill(stereoOut, stereoOut + 2 * size_t(frames), 0.0f);
-}
+void RenderAudio(float* stereoOut, unsigned frames) { vlm_RenderAudio(stereoOut, frames); }
 
 unsigned GetAudioRate() { return vlm_platform::Mixer::Get().CurrentRate(); }
 void LoseAudioDevice() { vlm_platform::Mixer::Get().LoseDevice(); }
+
+AudioStats GetAudioStats() {
+    const vlm_platform::MixStats s = vlm_platform::Mixer::Get().Stats();
+    return {s.callbacks, s.frames, s.lateCallbacks, s.longestMixMs, s.lastPassVoices, s.lastPassEndNs};
+}
 
 }  // namespace vlm_hooks

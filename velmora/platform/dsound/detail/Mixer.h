@@ -43,6 +43,18 @@ struct FocusState {
     bool inactive = false;
 };
 
+// What the mixer has done since the process started, for benchmarks and soak runs: read
+// from any thread while the audio thread counts.
+struct MixStats {
+    uint64_t callbacks = 0;      // the audio device's calls for samples
+    uint64_t frames = 0;         // frames mixed, by the device or offline
+    uint64_t lateCallbacks = 0;  // calls that came more than two device buffers after the
+                                 // last, or whose mix took longer than the audio it made
+    double longestMixMs = 0;     // the longest of those mixes
+    DWORD lastPassVoices = 0;    // voices in the last pass
+    int64_t lastPassEndNs = 0;   // when it ended, on the steady clock
+};
+
 // One sound buffer as the mixer sees it.
 struct Voice {
     // Fixed for the voice's life.
@@ -118,6 +130,7 @@ public:
     uint32_t DeviceId();
     // Why the audio device last failed to open.
     std::string LastDeviceError();
+    MixStats Stats() const;
 
     // Under the state lock: sets the events of the voice's notifications that lie after the
     // play cursor's old byte offset and no further than `advanced` bytes on (all of them
@@ -169,6 +182,13 @@ private:
     DWORD m_passFrames = kMaxPassFrames;
     DWORD m_losses = 0;
     float m_masterLeft = 1.0f, m_masterRight = 1.0f;
+
+    // Counted by the mix (under the mix lock) and read without it.
+    std::atomic<uint64_t> m_callbacks{0}, m_frames{0}, m_lateCallbacks{0};
+    std::atomic<double> m_longestMixMs{0};
+    std::atomic<DWORD> m_lastPassVoices{0};
+    std::atomic<int64_t> m_lastPassEndNs{0};
+    int64_t m_lastCallbackNs = 0;  // the audio thread's, and OpenDevice's before it starts
 };
 
 // Gains of DirectSound's laws: a volume of hundredths of a decibel (0 and below) and a pan
