@@ -149,6 +149,9 @@ void CSoundManager::UpdateMusic(DWORD now) {
     for (size_t i = m_Tracks.size(); i-- > 0;) {
         MusicTrack& track = *m_Tracks[i];
         track.stream->Refill();
+        std::string damage;
+        if (track.stream->TakeDamage(&damage))
+            WriteLog(INFO_WARNING, "Music file damaged[%s]! (%s)", track.file.c_str(), damage.c_str());
         const DWORD played = track.Played(now);
         if (track.role == MusicTrack::ROLE_CURRENT && !track.loop && played >= track.Length()) {
             track.role = MusicTrack::ROLE_DRAINING;

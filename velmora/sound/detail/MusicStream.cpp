@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include <velmora/core/Log.h>
-
 namespace vlm_engine {
 
 namespace {
@@ -23,7 +21,6 @@ MusicStream::~MusicStream() {
 
 bool MusicStream::Open(IDirectSound8* directSound, const char* file, HANDLE refill, std::string* error) {
     if (!m_File.Open(file, error)) return false;
-    m_strName = file;
     m_Format = m_File.GetFormat(velmora::SoundSampleType::Pcm16);
     m_qwTrackFrames = m_File.GetFrames();
     m_qwLoopEnd = m_qwTrackFrames;
@@ -134,6 +131,13 @@ void MusicStream::Refill() {
 
 bool MusicStream::PlayedThrough() const { return m_bEnded && m_qwPlayed >= m_qwEndAt; }
 
+bool MusicStream::TakeDamage(std::string* what) {
+    if (m_strDamage.empty() || m_bDamageTaken) return false;
+    m_bDamageTaken = true;
+    *what = m_strDamage;
+    return true;
+}
+
 void MusicStream::Fill(uint64_t upTo) {
     const DWORD align = m_Format.nBlockAlign;
     while (m_qwWritten < upTo) {
@@ -168,11 +172,9 @@ void MusicStream::Produce(uint8_t* out, DWORD frames) {
         frames -= got;
         m_qwWritten += got;
         if (got < want) {
-            // The file ends before its header said, or is damaged: that is where it ends.
-            if (m_File.HasFailed() && !m_bDamageLogged) {
-                WriteLog(INFO_WARNING, "Music file damaged[%s]! (%s)", m_strName.c_str(), m_File.GetError().c_str());
-                m_bDamageLogged = true;
-            }
+            // The file ends before its header said, or is damaged: that is where it ends. The
+            // streaming thread may be the one here, so the log line waits for the game's thread.
+            if (m_File.HasFailed() && m_strDamage.empty()) m_strDamage = m_File.GetError();
             if (!m_bLoop || !SeekTrack(m_qwLoopStart)) MarkEnd();
         }
     }

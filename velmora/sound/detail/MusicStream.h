@@ -50,6 +50,8 @@ public:
     bool PlayedThrough() const;
     // How often the mixer overtook the frames written: what it played then was stale.
     DWORD GetUnderruns() const { return m_dwUnderruns; }
+    // Once, after the decoder found the file damaged: what it said.
+    bool TakeDamage(std::string* what);
 
 private:
     static constexpr uint64_t kSilence = ~uint64_t(0);
@@ -78,7 +80,6 @@ private:
     uint64_t LoopEnd() const;
 
     velmora::SoundFile m_File;
-    std::string m_strName;
     WAVEFORMATEX m_Format{};
     uint64_t m_qwTrackFrames = 0;
     IDirectSoundBuffer* m_pRing = nullptr;
@@ -95,7 +96,8 @@ private:
     uint64_t m_qwReadSinceSeek = 1;  // since the last jump: a loop that yields none ends the track
     std::deque<Segment> m_Segments;  // what was written where, from before the play cursor on
     DWORD m_dwUnderruns = 0;
-    bool m_bDamageLogged = false;
+    std::string m_strDamage;
+    bool m_bDamageTaken = false;
 };
 
 }  // namespace vlm_engine
