@@ -40,14 +40,15 @@ bool MusicStream::Open(IDirectSound8* directSound, const char* file, HANDLE refi
     IDirectSoundNotify8* notify = nullptr;
     DSBPOSITIONNOTIFY positions[kQuarters];
     for (DWORD i = 0; i < kQuarters; ++i) positions[i] = {i * (desc.dwBufferBytes / kQuarters), refill};
-    if (FAILED(directSound->CreateSoundBuffer(&desc, &m_pRing, nullptr)) ||
-        FAILED(m_pRing->QueryInterface(IID_IDirectSoundNotify8, reinterpret_cast<void**>(&notify))) ||
-        FAILED(notify->SetNotificationPositions(kQuarters, positions))) {
-        if (notify) notify->Release();
+    if (FAILED(directSound->CreateSoundBuffer(&desc, &m_pRing, nullptr))) {
         if (error) *error = "no sound buffer";
         return false;
     }
-    notify->Release();
+    // Without a streaming thread to wake, the frame's update alone refills.
+    if (refill && SUCCEEDED(m_pRing->QueryInterface(IID_IDirectSoundNotify8, reinterpret_cast<void**>(&notify)))) {
+        notify->SetNotificationPositions(kQuarters, positions);
+        notify->Release();
+    }
     return true;
 }
 

@@ -23,7 +23,7 @@ public:
     ~MusicStream();
 
     // Reads the file's header and, with a device, makes the ring (stopped), whose quarter
-    // notifications set `refill`. False, with the reason in `error`, for a file the sound
+    // notifications set `refill` (when not null). False, with the reason in `error`, for a file the sound
     // reader refuses. Without a device the file is only checked.
     bool Open(IDirectSound8* directSound, const char* file, HANDLE refill, std::string* error);
     DWORD GetRate() const { return m_Format.nSamplesPerSec; }
