@@ -29,14 +29,15 @@ constexpr DWORD MSG_SOUND_END = 0xFF000005;
 // track posts nothing.
 constexpr DWORD MSG_MUSIC_END = 0xFF000006;
 
-enum SoundEndReason {
+enum SoundEndReason : int {
     SOUND_END_FINISHED = 0,  // the sound played to its end
     SOUND_END_STOLEN = 1,    // every voice was busy: the oldest one was taken for a new sound
 };
 
 // Volumes, 0 to 100, multiply: a voice is heard at master x effects x its own volume, music
-// at master x music x its fades.
-enum SoundCategory { SOUND_MASTER = 0, SOUND_EFFECTS = 1, SOUND_MUSIC = 2 };
+// at master x music x its fades. A fixed underlying type: any other value is a bad argument,
+// not undefined.
+enum SoundCategory : int { SOUND_MASTER = 0, SOUND_EFFECTS = 1, SOUND_MUSIC = 2 };
 
 namespace vlm_engine {
 struct SoundVoice;
