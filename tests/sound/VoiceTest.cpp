@@ -114,6 +114,13 @@ TEST_F(VoiceTest, OneSoundPlaysOnManyVoicesAtOnce) {
     manager->Stop(a);
     EXPECT_NEAR(LevelAt(AdvanceMs(100), kTone, At(5), At(95)), 0.25, 0.01);
     EXPECT_TRUE(manager->IsPlaying(b));
+    // A playing voice's volume and pan change, the category volumes still applied.
+    manager->SetVolume(SOUND_EFFECTS, 50);
+    EXPECT_TRUE(manager->SetVoiceVolume(b, 100));
+    EXPECT_TRUE(manager->SetVoicePan(b, 100));
+    const Stereo mix = AdvanceMs(100);
+    EXPECT_LT(Amplitude(WholePeriods(Channel(mix, 0, At(5), At(95)), kTone, kMixRate), kTone, kMixRate), 0.01);
+    EXPECT_NEAR(Amplitude(WholePeriods(Channel(mix, 1, At(5), At(95)), kTone, kMixRate), kTone, kMixRate), 0.25, 0.01);
 }
 
 TEST_F(VoiceTest, TheOldestVoiceIsTakenWhenEveryVoiceIsBusy) {
