@@ -83,13 +83,17 @@ bool CSoundManager::LoadSoundDesc(DWORD handle, const char* file) {
 }
 
 // A record with fewer than four fields is skipped with a warning; a failed load has logged
-// its cause and the batch goes on.
+// its cause and the batch goes on. Each problem of a record is logged with its line.
 bool CSoundManager::BatchLoad(const char* listFile) {
-    return vlm_engine::ReadListFile(listFile, [&](const std::vector<char*>& fields) {
+    return vlm_engine::ReadListFile(listFile, [&](int line, const std::vector<char*>& fields) {
         if (fields.size() < 4) {
             WriteLog(INFO_WARNING, "Bad record in list file[%s]!", listFile);
+            WriteLog(INFO_WARNING,
+                     "Line %d of list file[%s] has %zu of the 4 fields: handle, resident, description only, file", line,
+                     listFile, fields.size());
             return true;
         }
+        vlm_engine::CheckNumberFields(listFile, line, fields, 3);
         const DWORD handle = DWORD(vlm_engine::FieldToInt(fields[0]));
         const bool resident = vlm_engine::FieldToInt(fields[1]) != 0;
         const bool descOnly = vlm_engine::FieldToInt(fields[2]) != 0;
