@@ -69,7 +69,20 @@ bool WriteSource(const char* file, DWORD rate) {
 int VolumeOf(int i) { return 40 + (i * 37) % 61; }
 int PanOf(int i) { return -80 + (i * 53) % 161; }
 
+// SDL's disk driver warns on every opening that it writes to a file; the table says so once.
+SDL_LogOutputFunction g_sdlOutput = nullptr;
+void* g_sdlOutputData = nullptr;
+
+void QuietDiskDriver(void*, int category, SDL_LogPriority priority, const char* message) {
+    if (std::strstr(message, "disk i/o audio driver") || std::strstr(message, "Writing to file")) return;
+    g_sdlOutput(g_sdlOutputData, category, priority, message);
+}
+
 void UseDriver(const char* driver) {
+    if (!g_sdlOutput) {
+        SDL_LogGetOutputFunction(&g_sdlOutput, &g_sdlOutputData);
+        SDL_LogSetOutputFunction(QuietDiskDriver, nullptr);
+    }
     setenv("SDL_AUDIODRIVER", driver, 1);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);

@@ -4,38 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "support/EngineTest.h"
+#include "support/DirectInputFixture.h"
 
 namespace {
 
 using VelmoraTest::InjectPadAxis;
 using VelmoraTest::InjectPadButton;
 
-class DInput8PadTest : public EngineTest {
+class DInput8PadTest : public DirectInputFixture {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "dinputpad";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "dinputpad", "t", WS_CAPTION, 0, 0, 206, 125, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(hwnd, nullptr);
-        ShowWindow(hwnd, SW_SHOW);
-        void* created = nullptr;
-        ASSERT_EQ(
-            DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &created, nullptr),
-            DI_OK);
-        input = static_cast<IDirectInput8*>(created);
-    }
-    void TearDown() override {
-        for (IDirectInputDevice8* d : devices) d->Release();
-        if (input) input->Release();
-        DestroyWindow(hwnd);
-        UnregisterClassA("dinputpad", nullptr);
-        EngineTest::TearDown();
-    }
-
     struct Listed {
         GUID instance;
         DWORD type;
@@ -88,10 +65,6 @@ protected:
         DIPROPDWORD p{{sizeof(DIPROPDWORD), sizeof(DIPROPHEADER), object, how}, value};
         return device->SetProperty(property, &p.diph);
     }
-
-    HWND hwnd = nullptr;
-    IDirectInput8* input = nullptr;
-    std::vector<IDirectInputDevice8*> devices;
 };
 
 TEST_F(DInput8PadTest, APadIsListedAndDescribedInTheFixedLayout) {

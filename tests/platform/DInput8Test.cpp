@@ -2,37 +2,15 @@
 // immediate mouse state, and acquisition at the foreground co-operative level.
 #include <vector>
 
-#include "support/EngineTest.h"
+#include "support/DirectInputFixture.h"
 
 namespace {
 
 using VelmoraTest::InjectFocus;
 using VelmoraTest::InjectKey;
 
-class DInput8Test : public EngineTest {
+class DInput8Test : public DirectInputFixture {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "dinput";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, "dinput", "t", WS_CAPTION, 0, 0, 206, 125, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(hwnd, nullptr);
-        ShowWindow(hwnd, SW_SHOW);
-        void* created = nullptr;
-        ASSERT_EQ(
-            DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION, IID_IDirectInput8A, &created, nullptr),
-            DI_OK);
-        input = static_cast<IDirectInput8*>(created);
-    }
-    void TearDown() override {
-        for (IDirectInputDevice8* d : devices) d->Release();
-        if (input) input->Release();
-        DestroyWindow(hwnd);
-        UnregisterClassA("dinput", nullptr);
-        EngineTest::TearDown();
-    }
     // A foreground, non-exclusive device with a buffer of `records`, not yet acquired.
     IDirectInputDevice8* Device(REFGUID guid, DWORD records) {
         IDirectInputDevice8* device = nullptr;
@@ -52,10 +30,6 @@ protected:
         records.resize(count);
         return records;
     }
-
-    HWND hwnd = nullptr;
-    IDirectInput8* input = nullptr;
-    std::vector<IDirectInputDevice8*> devices;
 };
 
 TEST_F(DInput8Test, CreationRefusesWhatItDoesNotProvide) {

@@ -230,25 +230,23 @@ HRESULT SoundBuffer::SetFormat(LPCWAVEFORMATEX) { return DSERR_INVALIDCALL; }
 HRESULT SoundBuffer::SetVolume(LONG volume) {
     if (!(m_dwFlags & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    float left, right;
     std::lock_guard<std::mutex> state(m_mixer.StateLock());
-    GainsOf(volume, m_lPan, &left, &right);
-    m_lVolume = volume;
-    m_voice.gainLeft = left;
-    m_voice.gainRight = right;
+    SetGains(volume, m_lPan);
     return DS_OK;
 }
 
 HRESULT SoundBuffer::SetPan(LONG pan) {
     if (!(m_dwFlags & DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
     if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    float left, right;
     std::lock_guard<std::mutex> state(m_mixer.StateLock());
-    GainsOf(m_lVolume, pan, &left, &right);
-    m_lPan = pan;
-    m_voice.gainLeft = left;
-    m_voice.gainRight = right;
+    SetGains(m_lVolume, pan);
     return DS_OK;
+}
+
+void SoundBuffer::SetGains(LONG volume, LONG pan) {
+    m_lVolume = volume;
+    m_lPan = pan;
+    GainsOf(volume, pan, &m_voice.gainLeft, &m_voice.gainRight);
 }
 
 HRESULT SoundBuffer::SetFrequency(DWORD frequency) {

@@ -61,6 +61,8 @@ private:
     // The write cursor's lead over the play cursor, in frames; under the state lock.
     DWORD WriteLead() const;
     bool Owns(const void* pointer, DWORD bytes) const;
+    // Keeps the volume and pan and sets the voice's gains from them; under the state lock.
+    void SetGains(LONG volume, LONG pan);
 
     Mixer& m_mixer = Mixer::Get();
     bool m_bHoldsDevice = false;
