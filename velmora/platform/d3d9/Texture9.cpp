@@ -32,6 +32,7 @@ Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, 
 
 Texture9Impl::~Texture9Impl() {
     if (m_device) {
+        if (!m_levels.empty()) m_device->Pages().Free(&m_slot, Width(), Height());
         m_device->Renderer().DeleteTexture(m_glTexture);
         m_device->DetachTexture(this);
     }
@@ -40,6 +41,7 @@ Texture9Impl::~Texture9Impl() {
 void Texture9Impl::DetachDevice() {
     if (m_device) m_device->Renderer().DeleteTexture(m_glTexture);
     m_glTexture = 0;
+    m_slot = PageSlot{};  // the pages go with the device
     m_device = nullptr;
 }
 
@@ -69,6 +71,8 @@ Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height,
         texture->Release();
         return nullptr;
     }
+    texture->m_suitsPages = TexturePages::Suits(format, levels, width, height);
+    texture->m_pageStale = RECT{0, 0, LONG(width), LONG(height)};
     return texture;
 }
 
@@ -127,6 +131,7 @@ HRESULT Texture9Impl::UnlockRect(UINT level) {
     if (level == 0) {
         m_inkChanged = Empty(m_inkChanged) ? r : Union(m_inkChanged, r);
         m_opacityChanged = Empty(m_opacityChanged) ? r : Union(m_opacityChanged, r);
+        m_pageStale = Empty(m_pageStale) ? r : Union(m_pageStale, r);
     }
     l.dirtyRect = l.dirty ? Union(l.dirtyRect, r) : r;
     l.dirty = true;
@@ -209,6 +214,32 @@ GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
         l.dirty = false;
     }
     return m_glTexture;
+}
+
+bool Texture9Impl::PrepareInPage(TexturePages& pages, PageSlot* slot) {
+    if (!m_suitsPages) return false;
+    const Level& l = m_levels.front();
+    const RECT whole{0, 0, LONG(l.width), LONG(l.height)};
+    if (m_slot.page >= 0 && !Empty(m_pageStale) && !pages.Writable(m_slot.page)) {
+        // Its page has been drawn from in this frame: the new texels go to another one.
+        PageSlot moved;
+        if (!pages.Place(l.width, l.height, &moved)) return false;
+        pages.Free(&m_slot, l.width, l.height);
+        m_slot = moved;
+        m_pageStale = whole;
+    }
+    if (m_slot.page < 0) {
+        if (!pages.Place(l.width, l.height, &m_slot)) return false;
+        m_pageStale = whole;
+    }
+    if (!Empty(m_pageStale)) {
+        const RECT& r = m_pageStale;
+        pages.Upload(m_slot, m_format, r, l.pitch,
+                     l.bytes.data() + size_t(r.top) * size_t(l.pitch) + size_t(r.left) * TexelBytes(m_format));
+        m_pageStale = RECT{};
+    }
+    *slot = m_slot;
+    return true;
 }
 
 }  // namespace vlm_platform

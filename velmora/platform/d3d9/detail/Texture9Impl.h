@@ -5,6 +5,7 @@
 
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3d9/detail/GLRenderer.h>
+#include <velmora/platform/d3d9/detail/TexturePages.h>
 #include <velmora/platform/win32/detail/ComObject.h>
 
 namespace vlm_platform {
@@ -41,6 +42,15 @@ public:
 
     // The GL texture with every changed level uploaded; created on first use.
     GLuint Prepare(GLRenderer& renderer);
+    // Whether level 0 may be kept in a page (TexturePages::Suits).
+    bool SuitsPages() const { return m_suitsPages; }
+    // Level 0 in a page, uploaded as far as it changed since; false when the texture does not
+    // suit one or no page can take its texels now without waiting for the rasteriser (it is
+    // then drawn from its own GL texture).
+    bool PrepareInPage(TexturePages& pages, PageSlot* slot);
+    // The device's mark while the texture has draws in its batch besides the current texture's.
+    uint64_t BatchMark() const { return m_batchMark; }
+    void SetBatchMark(uint64_t mark) { m_batchMark = mark; }
     D3DFORMAT Format() const { return m_format; }
     // Level 0's size, for the per-draw paths that would otherwise ask GetLevelDesc.
     UINT Width() const { return m_levels.front().width; }
@@ -71,6 +81,10 @@ private:
     enum class Opacity { Opaque, NotOpaque };
     Opacity m_opacity = Opacity::NotOpaque;  // of level 0 (a new texture is transparent)
     RECT m_opacityChanged{};                 // unlocked for writing since m_opacity was known
+    bool m_suitsPages = false;
+    PageSlot m_slot;
+    RECT m_pageStale{};  // of level 0, written since the page got it
+    uint64_t m_batchMark = 0;
 };
 
 }  // namespace vlm_platform
