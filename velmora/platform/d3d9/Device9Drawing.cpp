@@ -428,7 +428,8 @@ void Device9Impl::FlushRuns() {
     auto drawGroup = [&] {
         if (m_pagedRuns.empty()) return;
         groupState.texture = m_pages->Texture(groupPage);
-        groupState.textureWidth = groupState.textureHeight = TexturePages::kSide;
+        groupState.textureWidth = TexturePages::kWidth;
+        groupState.textureHeight = TexturePages::kHeight;
         groupState.trimToInk = false;
         groupState.textureOpaque = groupOpaque;
         const PagedRun& last = m_pagedRuns.back();

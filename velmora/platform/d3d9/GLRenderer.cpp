@@ -292,7 +292,7 @@ void GLRenderer::DrawPaged(const DrawState& state, const RenderVertex* vertices,
             m_paged.insert(m_paged.end(), v, v + run->count);
         }
         // Every corner lies on a texel edge of the texture (to within the analysis' tolerance):
-        // the same edge in the page, exactly, since the page's side is a power of two.
+        // the same edge in the page, exactly, since the page's sides are powers of two.
         const float width = static_cast<float>(run->width), height = static_cast<float>(run->height);
         const float x = static_cast<float>(run->x), y = static_cast<float>(run->y);
         for (auto p = m_paged.begin() + static_cast<std::ptrdiff_t>(at); p != m_paged.end(); ++p) {
@@ -428,7 +428,7 @@ GLuint GLRenderer::CreateTexture() {
     return texture;
 }
 
-GLuint GLRenderer::CreatePageTexture(UINT side) {
+GLuint GLRenderer::CreatePageTexture(UINT width, UINT height) {
     ForeignAllocations driver;
     MakeCurrent();
     GLuint texture = 0;
@@ -436,7 +436,7 @@ GLuint GLRenderer::CreatePageTexture(UINT side) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     // As UploadTextureLevel stores 32-bit texels: unsized, from BGRA bytes.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(side), static_cast<GLsizei>(side), 0, GL_BGRA,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, nullptr);
     m_applied.texture = texture;  // the binding the cache knows of
     if (glGetError() != GL_NO_ERROR) {

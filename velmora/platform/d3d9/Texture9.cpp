@@ -221,18 +221,20 @@ bool Texture9Impl::PrepareInPage(TexturePages& pages, PageSlot* slot) {
     const Level& l = m_levels.front();
     const RECT whole{0, 0, LONG(l.width), LONG(l.height)};
     if (m_slot.page >= 0 && !Empty(m_pageStale) && !pages.Writable(m_slot.page)) {
-        // Its page has been drawn from in this frame: the new texels go to another one.
+        // Changed since a draw of this frame read its page: to a page that may be written, if
+        // one has room; otherwise drawn from its own texture until the frame's end.
         PageSlot moved;
-        if (!pages.Place(l.width, l.height, &moved)) return false;
+        if (!pages.Place(l.width, l.height, true, &moved)) return false;
         pages.Free(&m_slot, l.width, l.height);
         m_slot = moved;
         m_pageStale = whole;
     }
     if (m_slot.page < 0) {
-        if (!pages.Place(l.width, l.height, &m_slot)) return false;
+        if (!pages.Place(l.width, l.height, false, &m_slot)) return false;
         m_pageStale = whole;
     }
     if (!Empty(m_pageStale)) {
+        if (!pages.Writable(m_slot.page)) return false;  // placed in a page drawn from already
         const RECT& r = m_pageStale;
         pages.Upload(m_slot, m_format, r, l.pitch,
                      l.bytes.data() + size_t(r.top) * size_t(l.pitch) + size_t(r.left) * TexelBytes(m_format));

@@ -13,7 +13,7 @@ bool TexturePages::Suits(D3DFORMAT format, UINT levels, UINT width, UINT height)
     // Up to a quarter of a page high: a string's texture (512 or 1024 x 32 or 64), sprites and
     // the pieces of a GUI skin, not whole pictures.
     return levels == 1 && (format == D3DFMT_A8R8G8B8 || format == D3DFMT_A4R4G4B4) && width > 0 && height > 0 &&
-           width <= kSide && height <= kSide / 4;
+           width <= kWidth && height <= kHeight / 4;
 }
 
 bool TexturePages::PlaceIn(Page& page, LONG width, LONG height, LONG* x, LONG* y) {
@@ -37,29 +37,30 @@ bool TexturePages::PlaceIn(Page& page, LONG width, LONG height, LONG* x, LONG* y
         if (shelf.usedCount != 0 || shelf.height < height) continue;
         shelf.slotWidth = width;
         shelf.slotHeight = height;
-        shelf.used.assign(size_t(LONG(kSide) / width), false);
+        shelf.used.assign(size_t(LONG(kWidth) / width), false);
         return take(shelf);
     }
-    if (page.nextY + height > LONG(kSide)) return false;
+    if (page.nextY + height > LONG(kHeight)) return false;
     Shelf shelf;
     shelf.y = page.nextY;
     shelf.height = shelf.slotHeight = height;
     shelf.slotWidth = width;
-    shelf.used.assign(size_t(LONG(kSide) / width), false);
+    shelf.used.assign(size_t(LONG(kWidth) / width), false);
     page.shelves.push_back(std::move(shelf));
     page.nextY += height;
     return take(page.shelves.back());
 }
 
-bool TexturePages::Place(UINT width, UINT height, PageSlot* slot) {
-    for (size_t i = 0; i < m_pages.size(); ++i)
-        if (Writable(int(i)) && PlaceIn(m_pages[i], LONG(width), LONG(height), &slot->x, &slot->y)) {
-            slot->page = int(i);
-            return true;
-        }
-    if (m_pages.size() >= kMaxPages) return false;
+bool TexturePages::Place(UINT width, UINT height, bool writableOnly, PageSlot* slot) {
+    for (int pass = 0; pass < (writableOnly ? 1 : 2); ++pass)
+        for (size_t i = 0; i < m_pages.size(); ++i)
+            if ((pass == 1 || Writable(int(i))) && PlaceIn(m_pages[i], LONG(width), LONG(height), &slot->x, &slot->y)) {
+                slot->page = int(i);
+                return true;
+            }
+    if (writableOnly || m_pages.size() >= kMaxPages) return false;
     Page page;
-    page.texture = m_renderer.CreatePageTexture(kSide);
+    page.texture = m_renderer.CreatePageTexture(kWidth, kHeight);
     if (!page.texture) return false;
     m_pages.push_back(std::move(page));
     if (!PlaceIn(m_pages.back(), LONG(width), LONG(height), &slot->x, &slot->y)) return false;

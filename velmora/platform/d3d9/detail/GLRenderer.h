@@ -101,8 +101,8 @@ public:
     uint64_t Frame() const { return m_frame; }
 
     GLuint CreateTexture();
-    // A side x side texture stored as B8G8R8A8 with undefined texels, as a page; 0 on failure.
-    GLuint CreatePageTexture(UINT side);
+    // A texture stored as B8G8R8A8 with undefined texels, as a page; 0 on failure.
+    GLuint CreatePageTexture(UINT width, UINT height);
     void DeleteTexture(GLuint texture);
     // Uploads one level of a texture from Direct3D-format bytes.
     void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width, UINT height,

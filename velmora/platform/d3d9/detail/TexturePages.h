@@ -7,7 +7,8 @@
 // are drawn from a page (see DrawAnalysis's texelPerPixel): no sampling reaches a neighbour's
 // texels, whatever filter and addressing the state names. A page that a draw of this frame
 // has read is not written until the frame is presented or read back, since the rasteriser
-// would have to finish that draw first.
+// would have to finish that draw first: a texture whose texels change after that is drawn
+// from its own texture meanwhile, or moves to a page that is free to be written.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -29,8 +30,10 @@ struct PageSlot {
 
 class TexturePages {
 public:
-    static constexpr UINT kSide = 1024;  // a page's width and height, a power of two
-    static constexpr size_t kMaxPages = 8;
+    // A page's size, powers of two. A new page costs the rasteriser's allocation and clearing
+    // of all its texels (some milliseconds): pages are made only for textures that find no room.
+    static constexpr UINT kWidth = 1024, kHeight = 512;
+    static constexpr size_t kMaxPages = 16;
 
     explicit TexturePages(GLRenderer& renderer) : m_renderer(renderer) {}
     ~TexturePages();
@@ -41,9 +44,10 @@ public:
     // (A8R8G8B8, and A4R4G4B4, which is widened to it for GL anyway), small enough to share.
     static bool Suits(D3DFORMAT format, UINT levels, UINT width, UINT height);
 
-    // Room for a width x height texture in a page that no draw of this frame has read; false
-    // when there is none and no page may be added.
-    bool Place(UINT width, UINT height, PageSlot* slot);
+    // Room for a width x height texture: in a page that no draw of this frame has read if one
+    // has room, else (unless `writableOnly`) in any page with room, else in a new page; false
+    // when there is none.
+    bool Place(UINT width, UINT height, bool writableOnly, PageSlot* slot);
     // Gives the room back; the slot becomes none.
     void Free(PageSlot* slot, UINT width, UINT height);
     // True while no draw of this frame has read the page.
