@@ -90,8 +90,9 @@ double Quantile(std::vector<double> values, double q) {
 
 double Median(const std::vector<double>& values) { return Quantile(values, 0.5); }
 
-// The child: `batches` frames of each case, taking turns, after rounds that warm the caches up. Prints one line per case and batch: the case, the calls' wall time per call and
-// the calling thread's time per call with the frame's drawing, less a frame without calls.
+// The child: `batches` frames of each case, taking turns, after rounds that warm the caches up. Prints one line per
+// case and batch: the case, the calls' wall time per call and the calling thread's time per call with the frame's
+// drawing, less a frame without calls.
 int RunChild(int batches) {
     CGameApp game;
     game.SetWindowWidth(800);
@@ -289,8 +290,8 @@ int main(int argc, char** argv) {
         "\nus per call, median (middle half). calls: the calls' wall time, the goals' measure. thread, process: the\n"
         "calling thread's and the whole process's processor time from the calls' start to the frame's end, where the\n"
         "device draws what the calls left in its batch, less a frame without calls\n");
-    VelmoraBench::Table table({"case", "calls, as is", "x sprite", "calls, no pages", "thread, as is", "thread, no pages",
-                               "process, as is", "process, no pages"});
+    VelmoraBench::Table table({"case", "calls, as is", "x sprite", "calls, no pages", "thread, as is",
+                               "thread, no pages", "process, as is", "process, no pages"});
     std::vector<double> medians;
     for (size_t i = 0; i < cases; ++i) medians.push_back(Median(now.calls[i]));
     for (size_t i = 0; i < cases; ++i)
