@@ -336,7 +336,6 @@ void Device9Impl::BuildCommonState(DrawState* s) {
     s->depthFunc = CompareFunction(rs[D3DRS_ZFUNC]);
     s->cullMode = rs[D3DRS_CULLMODE];
     s->fillMode = rs[D3DRS_FILLMODE];
-    s->minFilter = MinFilter(ss[D3DSAMP_MINFILTER], ss[D3DSAMP_MIPFILTER], false);
     s->magFilter =
         (ss[D3DSAMP_MAGFILTER] == D3DTEXF_POINT || ss[D3DSAMP_MAGFILTER] == D3DTEXF_NONE) ? GL_NEAREST : GL_LINEAR;
     s->wrapS = AddressMode(ss[D3DSAMP_ADDRESSU]);

@@ -438,11 +438,8 @@ GLuint GLRenderer::CreatePageTexture(UINT width, UINT height) {
     // As UploadTextureLevel stores 32-bit texels: unsized, from BGRA bytes.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, nullptr);
+    VLM_GL_CHECK("creating a page");
     m_applied.texture = texture;  // the binding the cache knows of
-    if (glGetError() != GL_NO_ERROR) {
-        DeleteTexture(texture);
-        return 0;
-    }
     return texture;
 }
 

@@ -101,7 +101,7 @@ public:
     uint64_t Frame() const { return m_frame; }
 
     GLuint CreateTexture();
-    // A texture stored as B8G8R8A8 with undefined texels, as a page; 0 on failure.
+    // A texture stored as B8G8R8A8 with undefined texels, as a page.
     GLuint CreatePageTexture(UINT width, UINT height);
     void DeleteTexture(GLuint texture);
     // Uploads one level of a texture from Direct3D-format bytes.
