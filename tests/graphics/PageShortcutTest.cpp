@@ -217,18 +217,22 @@ std::vector<Frame> PageShortcutTest::Frames() {
              Copy(tiles[1], 12, 12);
              Copy(opaque, 30, 8, 0xFFFF8040);
          }},
-        {"repainted between draws, before and after its page was drawn from",
+        {"repainted between draws, and after a draw of a later frame read its page",
          [=] {
              Copy(tiles[0], 2, 2);
              Copy(tiles[1], 20, 2);
              Paint(tiles[0], RECT{3, 3, 9, 9}, 0xFF00FFFF);
              Copy(tiles[0], 2, 20);
              Copy(tiles[1], 20, 20);
+             Copy(tiles[2], 40, 2);
+             Copy(tiles[3], 40, 20);
+             ReadBack();  // the pages' frame ends
+             Copy(tiles[1], 30, 30);
+             Copy(tiles[3], 48, 36);
              device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x12345678);  // no colour uses it: only ends the batch
-             Paint(tiles[1], RECT{0, 0, 16, 4}, 0x80FFFFFF);
-             Copy(tiles[1], 40, 2);
-             Copy(tiles[2], 40, 20);
-             Copy(tiles[0], 2, 32);
+             Paint(tiles[2], RECT{0, 0, 16, 4}, 0x80FFFFFF);
+             Copy(tiles[2], 2, 32);
+             Copy(tiles[3], 20, 32);
          }},
         {"released while its draws wait",
          [=] {

@@ -378,8 +378,9 @@ void Device9Impl::DescribeTexture(DrawState* s, Texture9Impl* texture, GLuint gl
 }
 
 bool Device9Impl::JoinsBatch(IDirect3DBaseTexture9* next) const {
+    const uint64_t frame = m_renderer->Frame();
     return m_rasterShortcuts.pages && !m_pending.empty() && m_pendingKind == PrimitiveKind::Triangles &&
-           m_textures[0] && next && AsTexture(m_textures[0])->SuitsPages() && AsTexture(next)->SuitsPages();
+           m_textures[0] && next && AsTexture(m_textures[0])->JoinsPages(frame) && AsTexture(next)->JoinsPages(frame);
 }
 
 void Device9Impl::EndRun() {

@@ -116,7 +116,11 @@ HRESULT Texture9Impl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
     l.locked = true;
     l.lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
     l.lockedRect = rect ? *rect : RECT{0, 0, static_cast<LONG>(l.width), static_cast<LONG>(l.height)};
-    if (!l.lockedReadOnly && m_device) m_device->FlushIfUsing(this);
+    if (!l.lockedReadOnly && m_device) {
+        m_device->FlushIfUsing(this);
+        const uint64_t frame = m_device->Renderer().Frame();
+        if (level == 0 && m_lastDrawnInFrame == frame) m_rewrittenInFrame = frame;
+    }
     lockedRect->Pitch = l.pitch;
     lockedRect->pBits = l.bytes.data() + offset;
     return D3D_OK;
@@ -196,7 +200,7 @@ GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
         m_glTexture = renderer.CreateTexture();
         for (Level& l : m_levels) l.uploaded = false, l.dirty = true;
     }
-    m_drawnInFrame = renderer.Frame();
+    m_drawnInFrame = m_lastDrawnInFrame = renderer.Frame();
     for (UINT i = 0; i < m_levels.size(); ++i) {
         Level& l = m_levels[i];
         if (!l.dirty) continue;
@@ -219,28 +223,21 @@ GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
 bool Texture9Impl::PrepareInPage(TexturePages& pages, PageSlot* slot) {
     if (!m_suitsPages) return false;
     const Level& l = m_levels.front();
-    const RECT whole{0, 0, LONG(l.width), LONG(l.height)};
-    if (m_slot.page >= 0 && !Empty(m_pageStale) && !pages.Writable(m_slot.page)) {
-        // Changed since a draw of this frame read its page: to a page that may be written, if
-        // one has room; otherwise drawn from its own texture until the frame's end.
-        PageSlot moved;
-        if (!pages.Place(l.width, l.height, true, &moved)) return false;
-        pages.Free(&m_slot, l.width, l.height);
-        m_slot = moved;
-        m_pageStale = whole;
-    }
     if (m_slot.page < 0) {
-        if (!pages.Place(l.width, l.height, false, &m_slot)) return false;
-        m_pageStale = whole;
+        if (!pages.Place(l.width, l.height, &m_slot)) return false;
+        m_pageStale = RECT{0, 0, LONG(l.width), LONG(l.height)};
     }
     if (!Empty(m_pageStale)) {
-        if (!pages.Writable(m_slot.page)) return false;  // placed in a page drawn from already
+        // Changed, or placed, where a draw of this frame has read the page already: drawn from
+        // its own texture until the frame's end.
+        if (!pages.Writable(m_slot.page)) return false;
         const RECT& r = m_pageStale;
         pages.Upload(m_slot, m_format, r, l.pitch,
                      l.bytes.data() + size_t(r.top) * size_t(l.pitch) + size_t(r.left) * TexelBytes(m_format));
         m_pageStale = RECT{};
     }
     *slot = m_slot;
+    m_lastDrawnInFrame = pages.Frame();
     return true;
 }
 

@@ -51,14 +51,14 @@ bool TexturePages::PlaceIn(Page& page, LONG width, LONG height, LONG* x, LONG* y
     return take(page.shelves.back());
 }
 
-bool TexturePages::Place(UINT width, UINT height, bool writableOnly, PageSlot* slot) {
-    for (int pass = 0; pass < (writableOnly ? 1 : 2); ++pass)
+bool TexturePages::Place(UINT width, UINT height, PageSlot* slot) {
+    for (int pass = 0; pass < 2; ++pass)
         for (size_t i = 0; i < m_pages.size(); ++i)
             if ((pass == 1 || Writable(int(i))) && PlaceIn(m_pages[i], LONG(width), LONG(height), &slot->x, &slot->y)) {
                 slot->page = int(i);
                 return true;
             }
-    if (writableOnly || m_pages.size() >= kMaxPages) return false;
+    if (m_pages.size() >= kMaxPages) return false;
     Page page;
     page.texture = m_renderer.CreatePageTexture(kWidth, kHeight);
     if (!page.texture) return false;
@@ -90,5 +90,7 @@ void TexturePages::Upload(const PageSlot& slot, D3DFORMAT format, const RECT& re
 }
 
 void TexturePages::Drawn(int page) { m_pages[size_t(page)].drawnInFrame = m_renderer.Frame(); }
+
+uint64_t TexturePages::Frame() const { return m_renderer.Frame(); }
 
 }  // namespace vlm_platform

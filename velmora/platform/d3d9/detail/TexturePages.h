@@ -8,7 +8,7 @@
 // texels, whatever filter and addressing the state names. A page that a draw of this frame
 // has read is not written until the frame is presented or read back, since the rasteriser
 // would have to finish that draw first: a texture whose texels change after that is drawn
-// from its own texture meanwhile, or moves to a page that is free to be written.
+// from its own texture meanwhile.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -45,9 +45,8 @@ public:
     static bool Suits(D3DFORMAT format, UINT levels, UINT width, UINT height);
 
     // Room for a width x height texture: in a page that no draw of this frame has read if one
-    // has room, else (unless `writableOnly`) in any page with room, else in a new page; false
-    // when there is none.
-    bool Place(UINT width, UINT height, bool writableOnly, PageSlot* slot);
+    // has room, else in any page with room, else in a new page; false when there is none.
+    bool Place(UINT width, UINT height, PageSlot* slot);
     // Gives the room back; the slot becomes none.
     void Free(PageSlot* slot, UINT width, UINT height);
     // True while no draw of this frame has read the page.
@@ -57,6 +56,8 @@ public:
     GLuint Texture(int page) const { return m_pages[size_t(page)].texture; }
     // A draw from the page has gone to GL.
     void Drawn(int page);
+    // The renderer's frame (see GLRenderer::Frame).
+    uint64_t Frame() const;
 
 private:
     // A row of equal slots across a page.
