@@ -20,12 +20,6 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_BUILD_BENCH=ON
       -DVELMORA_BUILD_EXAMPLES=ON -DVELMORA_BUILD_TOOLS=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-only=
-if [ "${1:-}" = --only ] && [ $# -ge 2 ]; then
-  only=bench_$2
-  shift 2
-fi
-
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export LIBGL_ALWAYS_SOFTWARE=${LIBGL_ALWAYS_SOFTWARE-1}
 run=$build/bench-run

@@ -53,6 +53,27 @@ TEST_F(FontTest, DrawTextPutsTheLinesALineHeightApart) {
               "");
 }
 
+// Each line is a texture of its own; drawn texel for texel, new or cached, they reach OpenGL as
+// one batch (the device keeps small textures side by side in shared pages).
+TEST_F(FontTest, LinesOfATextReachTheDeviceAsOneBatch) {
+    ProbeFont font;
+    ASSERT_TRUE(font.CreateFontA(kSongGbk, 12, 0, 400));
+    font.SetLineCount(8);
+    const char* lines[] = {"line one", "line two", "line 333", "line 444"};
+    std::vector<Placed> expected;
+    for (int i = 0; i < 4; ++i) expected.push_back({MaskOf(lines[i]), 10, 5 + 20 * i, 0xFFFFFF80});
+    for (const char* when : {"new", "cached"}) {
+        unsigned batches = 0;
+        const auto frame = Frame([&] {
+            const unsigned before = VelmoraTest::GetDeviceDrawBatches(GetD3DDevice());
+            font.DrawTextA(10, 5, 0xFFFFFF80, "%s%s%s%s", lines[0], lines[1], lines[2], lines[3]);
+            batches = VelmoraTest::GetDeviceDrawBatches(GetD3DDevice()) - before;
+        });
+        EXPECT_EQ(Diff(frame, Expected(expected)), "") << when;
+        EXPECT_EQ(batches, 1u) << when;
+    }
+}
+
 TEST_F(FontTest, TextureSizeFollowsTheExtent) {
     struct Case {
         DWORD height;

@@ -48,6 +48,7 @@ void SetSixteenBitModeFormat(DWORD d3dFormat) { vlm_hooks::SetSixteenBitModeForm
 void AllowFlatBackBuffers(bool allow) { vlm_hooks::AllowFlatBackBuffers(allow); }
 void SetMaxTextureSize(UINT size) { vlm_hooks::SetMaxTextureSize(size); }
 bool IsBackBufferFlat(IDirect3DDevice9* device) { return vlm_hooks::IsBackBufferFlat(device); }
+unsigned GetDeviceDrawBatches(IDirect3DDevice9* device) { return vlm_hooks::GetDeviceDrawBatches(device); }
 UINT GetPresentationInterval(IDirect3DDevice9* device) { return vlm_hooks::GetPresentationInterval(device); }
 void ResetGraphicsConditions() { vlm_hooks::ResetGraphicsConditions(); }
 int CountInputDevices() { return vlm_hooks::CountInputDevices(); }

@@ -102,6 +102,10 @@ VLM_TESTING_API void SetSixteenBitModeFormat(DWORD d3dFormat);
 VLM_TESTING_API void AllowFlatBackBuffers(bool allow);
 // True while the device's picture is kept flat, counting the draws it is still collecting.
 VLM_TESTING_API bool IsBackBufferFlat(IDirect3DDevice9* device);
+// The batches of draws the device has handed to OpenGL so far, the draws it is still
+// collecting included. Draws from different textures take a batch each, except draws of small
+// textures copied texel for texel, which share one (VELMORA_NO_RASTER_SHORTCUTS=pages: not).
+VLM_TESTING_API unsigned GetDeviceDrawBatches(IDirect3DDevice9* device);
 // The presentation interval the device presents with (D3DPRESENT_INTERVAL_IMMEDIATE, _ONE...).
 VLM_TESTING_API UINT GetPresentationInterval(IDirect3DDevice9* device);
 // The largest texture side the device reports in its caps and creates (16384 at first).

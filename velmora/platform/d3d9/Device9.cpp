@@ -41,7 +41,7 @@ RasterShortcuts RasterShortcutsWanted() {
     } names[] = {{"flat", &RasterShortcuts::flat},     {"nearest", &RasterShortcuts::nearest},
                  {"snap", &RasterShortcuts::snap},     {"trim", &RasterShortcuts::trim},
                  {"opaque", &RasterShortcuts::opaque}, {"white", &RasterShortcuts::white},
-                 {"heap", &RasterShortcuts::heap}};
+                 {"pages", &RasterShortcuts::pages},   {"heap", &RasterShortcuts::heap}};
     RasterShortcuts named = on;
     for (const char* at = off; *at;) {
         const char* end = std::strchr(at, ',');
@@ -54,7 +54,11 @@ RasterShortcuts RasterShortcutsWanted() {
             }
         }
         // Any other value ("1", "yes") turns all of them off.
-        if (!known) return RasterShortcuts{false, false, false, false, false, false, false};
+        if (!known) {
+            RasterShortcuts none;
+            for (const auto& n : names) none.*n.flag = false;
+            return none;
+        }
         at += end ? length + 1 : length;
     }
     return named;
@@ -71,13 +75,16 @@ Device9Impl::Device9Impl(IDirect3D9* d3d, HWND window)
     : m_d3d(d3d), m_window(window), m_rasterShortcuts(RasterShortcutsWanted()) {
     m_d3d->AddRef();
     m_renderer = std::make_unique<GLRenderer>();
+    m_pages = std::make_unique<TexturePages>(*m_renderer);
 }
 
 Device9Impl::~Device9Impl() {
+    DiscardBatch();
     for (IDirect3DBaseTexture9*& t : m_textures)
         if (t) t->Release(), t = nullptr;
     for (Texture9Impl* texture : m_liveTextures) texture->DetachDevice();
     m_liveTextures.clear();
+    m_pages.reset();
     m_renderer.reset();
     if (IsLiveWindow(m_window) && m_window->pictureOwner == this) {
         m_window->pictureOwner = nullptr;
@@ -153,7 +160,7 @@ void Device9Impl::MeasureWindow() {
 }
 
 void Device9Impl::SetDefaultState() {
-    m_pending.clear();
+    DiscardBatch();
     ++m_stateVersion;
     m_worldViewProjCurrent = false;
     m_renderStates.fill(0);
@@ -221,7 +228,7 @@ HRESULT Device9Impl::Reset(D3DPRESENT_PARAMETERS* params) {
     if (!params) return D3DERR_INVALIDCALL;
     DeviceConditions& c = Conditions();
     if (c.lost && !c.resettable) return D3DERR_DEVICELOST;
-    m_pending.clear();
+    DiscardBatch();
     if (!ApplyParameters(*params)) return D3DERR_INVALIDCALL;
     *params = m_params;
     SetDefaultState();
@@ -234,7 +241,7 @@ HRESULT Device9Impl::Reset(D3DPRESENT_PARAMETERS* params) {
 
 HRESULT Device9Impl::Present(const RECT*, const RECT*, HWND, const void*) {
     if (Conditions().lost) {
-        m_pending.clear();
+        DiscardBatch();
         return D3DERR_DEVICELOST;
     }
     Flush();
@@ -342,7 +349,13 @@ HRESULT Device9Impl::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 HRESULT Device9Impl::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     if (stage >= kStages) return D3DERR_INVALIDCALL;
     if (m_textures[stage] == texture) return D3D_OK;
-    if (stage == 0) StateChanging();
+    if (stage == 0) {
+        // Another small texture's draws may follow in the same batch; anything else ends it.
+        if (JoinsBatch(texture))
+            EndRun();
+        else
+            StateChanging();
+    }
     if (texture) texture->AddRef();
     if (m_textures[stage]) m_textures[stage]->Release();
     m_textures[stage] = texture;

@@ -166,6 +166,10 @@ void ExtendLineEnd(const RenderVertex& from, RenderVertex* to) {
 
 }  // namespace
 
+Texture9Impl* Device9Impl::AsTexture(IDirect3DBaseTexture9* texture) {
+    return static_cast<Texture9Impl*>(static_cast<IDirect3DTexture9*>(texture));
+}
+
 void Device9Impl::Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count) {
     std::copy(vertices, vertices + count, Append(kind, pretransformed, count));
     Appended();
@@ -292,7 +296,7 @@ HRESULT Device9Impl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
     return D3D_OK;
 }
 
-void Device9Impl::BuildDrawState(DrawState* s) {
+void Device9Impl::BuildCommonState(DrawState* s) {
     const DWORD* rs = m_renderStates.data();
     const auto& ts = m_stageStates[0];
     const auto& ss = m_samplerStates[0];
@@ -304,13 +308,6 @@ void Device9Impl::BuildDrawState(DrawState* s) {
     std::memcpy(s->worldViewProj, wvp.m, sizeof(s->worldViewProj));
     s->viewport = m_viewport;
 
-    Texture9Impl* texture = static_cast<Texture9Impl*>(static_cast<IDirect3DTexture9*>(m_textures[0]));
-    s->texture = texture ? texture->Prepare(*m_renderer) : 0;
-    D3DSURFACE_DESC level0{};
-    if (texture && SUCCEEDED(texture->GetLevelDesc(0, &level0))) {
-        s->textureWidth = level0.Width;
-        s->textureHeight = level0.Height;
-    }
     s->colorOp = ts[D3DTSS_COLOROP];
     s->colorArg1 = ts[D3DTSS_COLORARG1];
     s->colorArg2 = ts[D3DTSS_COLORARG2];
@@ -339,8 +336,6 @@ void Device9Impl::BuildDrawState(DrawState* s) {
     s->depthFunc = CompareFunction(rs[D3DRS_ZFUNC]);
     s->cullMode = rs[D3DRS_CULLMODE];
     s->fillMode = rs[D3DRS_FILLMODE];
-    bool hasMips = texture && texture->GetLevelCount() > 1;
-    s->minFilter = MinFilter(ss[D3DSAMP_MINFILTER], ss[D3DSAMP_MIPFILTER], hasMips);
     s->magFilter =
         (ss[D3DSAMP_MAGFILTER] == D3DTEXF_POINT || ss[D3DSAMP_MAGFILTER] == D3DTEXF_NONE) ? GL_NEAREST : GL_LINEAR;
     s->wrapS = AddressMode(ss[D3DSAMP_ADDRESSU]);
@@ -351,6 +346,18 @@ void Device9Impl::BuildDrawState(DrawState* s) {
     s->scissorRect = m_scissor;
     float pointSize = BitsFloat(rs[D3DRS_POINTSIZE]);
     s->pointSize = std::isfinite(pointSize) && pointSize >= 1.0f ? std::min(pointSize, 64.0f) : 1.0f;
+}
+
+void Device9Impl::DescribeTexture(DrawState* s, Texture9Impl* texture, GLuint glTexture) {
+    const auto& ss = m_samplerStates[0];
+    s->texture = glTexture;
+    s->textureWidth = texture ? texture->Width() : 0;
+    s->textureHeight = texture ? texture->Height() : 0;
+    const bool hasMips = texture && texture->GetLevelCount() > 1;
+    s->minFilter = MinFilter(ss[D3DSAMP_MINFILTER], ss[D3DSAMP_MIPFILTER], hasMips);
+    s->trimToInk = false;
+    s->ink = RECT{};
+    s->textureOpaque = false;
 
     // What the renderer's shortcuts for transparent and opaque texels need to know of the
     // texture, worked out only for the states they serve.
@@ -370,16 +377,111 @@ void Device9Impl::BuildDrawState(DrawState* s) {
     }
 }
 
+bool Device9Impl::JoinsBatch(IDirect3DBaseTexture9* next) const {
+    const uint64_t frame = m_renderer->Frame();
+    return m_rasterShortcuts.pages && !m_pending.empty() && m_pendingKind == PrimitiveKind::Triangles &&
+           m_textures[0] && next && AsTexture(m_textures[0])->JoinsPages(frame) && AsTexture(next)->JoinsPages(frame);
+}
+
+void Device9Impl::EndRun() {
+    const size_t begin = m_runs.empty() ? 0 : m_runs.back().end;
+    if (m_pending.size() == begin) return;  // nothing drawn from the current texture since the last run
+    Texture9Impl* current = AsTexture(m_textures[0]);
+    current->AddRef();
+    current->SetBatchMark(m_batchMark);
+    m_runs.push_back(BatchRun{current, m_pending.size()});
+}
+
+void Device9Impl::DiscardBatch() {
+    m_pending.clear();
+    if (m_runs.empty()) return;
+    ++m_batchMark;
+    // A texture that goes with its last reference here asks nothing of the runs.
+    for (const BatchRun& run : m_runs) run.texture->Release();
+    m_runs.clear();
+}
+
 void Device9Impl::Flush() {
     if (m_pending.empty()) return;
-    DrawState state;
-    BuildDrawState(&state);
-    m_renderer->Draw(state, m_pending.data(), m_pending.size());
-    m_pending.clear();
+    if (m_runs.empty()) {
+        DrawState state;
+        BuildCommonState(&state);
+        Texture9Impl* texture = AsTexture(m_textures[0]);
+        DescribeTexture(&state, texture, texture ? texture->Prepare(*m_renderer) : 0);
+        m_renderer->Draw(state, m_pending.data(), m_pending.size());
+    } else {
+        FlushRuns();
+    }
+    DiscardBatch();
+}
+
+void Device9Impl::FlushRuns() {
+    DrawState common;
+    BuildCommonState(&common);
+    const RenderVertex* vertices = m_pending.data();
+    // Consecutive runs drawn from one page go to GL together.
+    int groupPage = -1;
+    size_t groupFirst = 0;
+    bool groupOpaque = true;
+    DrawState groupState;
+    m_pagedRuns.clear();
+    auto drawGroup = [&] {
+        if (m_pagedRuns.empty()) return;
+        groupState.texture = m_pages->Texture(groupPage);
+        groupState.textureWidth = TexturePages::kWidth;
+        groupState.textureHeight = TexturePages::kHeight;
+        groupState.trimToInk = false;
+        groupState.textureOpaque = groupOpaque;
+        const PagedRun& last = m_pagedRuns.back();
+        m_renderer->DrawPaged(groupState, vertices + groupFirst, last.first + last.count, m_pagedRuns.data(),
+                              m_pagedRuns.size());
+        m_pages->Drawn(groupPage);
+        m_pagedRuns.clear();
+    };
+    size_t first = 0;
+    for (size_t i = 0; i <= m_runs.size(); ++i) {
+        // The runs, then the current texture's draws after them.
+        Texture9Impl* texture = i < m_runs.size() ? m_runs[i].texture : AsTexture(m_textures[0]);
+        const size_t end = i < m_runs.size() ? m_runs[i].end : m_pending.size();
+        const size_t count = end - first;
+        if (count == 0 || !texture) {
+            first = end;
+            continue;
+        }
+        DrawState s = common;
+        s.textureWidth = texture->Width();
+        s.textureHeight = texture->Height();
+        // From a page only what copies texels one to one from inside the texture: no sampling
+        // then reaches past its edges, so its neighbours in the page cannot show.
+        PageSlot slot;
+        const bool paged = AnalyseDraw(s, vertices + first, count, false, false, true).texelPerPixel &&
+                           texture->PrepareInPage(*m_pages, &slot);
+        if (!paged || slot.page != groupPage) drawGroup();
+        if (paged) {
+            DescribeTexture(&s, texture, m_pages->Texture(slot.page));
+            if (m_pagedRuns.empty()) {
+                groupState = s;
+                groupPage = slot.page;
+                groupFirst = first;
+                groupOpaque = true;
+            }
+            groupOpaque = groupOpaque && s.textureOpaque;
+            m_pagedRuns.push_back(PagedRun{first - groupFirst, count, texture->Width(), texture->Height(), slot.x,
+                                           slot.y, s.trimToInk, s.ink});
+        } else {
+            DescribeTexture(&s, texture, texture->Prepare(*m_renderer));
+            m_renderer->Draw(s, vertices + first, count);
+        }
+        first = end;
+    }
+    drawGroup();
 }
 
 void Device9Impl::FlushIfUsing(const Texture9Impl* texture) {
-    if (!m_pending.empty() && m_textures[0] == static_cast<const IDirect3DBaseTexture9*>(texture)) Flush();
+    if (m_pending.empty()) return;
+    if (m_textures[0] == static_cast<const IDirect3DBaseTexture9*>(texture) ||
+        (!m_runs.empty() && texture->BatchMark() == m_batchMark))
+        Flush();
 }
 
 }  // namespace vlm_platform

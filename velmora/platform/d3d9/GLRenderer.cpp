@@ -5,6 +5,7 @@
 #include <epoxy/egl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -229,6 +230,7 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
     ForeignAllocations driver;
     if (!count || !m_backBuffer.Exists()) return;
     MakeCurrent();
+    ++m_drawCount;
     const bool filtered =
         m_shortcuts.nearest && state.texture && (state.minFilter != GL_NEAREST || state.magFilter != GL_NEAREST);
     // Texels of alpha 0 that change no colour: their quads may shrink to the texture's ink if
@@ -255,6 +257,50 @@ void GLRenderer::Draw(const DrawState& state, const RenderVertex* vertices, size
         }
     }
     m_backBuffer.Draw(drawn, vertices, count, traits.flat, vertices, count);
+}
+
+void GLRenderer::DrawPaged(const DrawState& state, const RenderVertex* vertices, size_t count, const PagedRun* runs,
+                           size_t runCount) {
+    ForeignAllocations driver;
+    if (!count || !m_backBuffer.Exists()) return;
+    MakeCurrent();
+    ++m_drawCount;
+    // As Draw does, with what a single texture's draw learns from the analysis known for each
+    // run: its texels are copied one to one, so nearest sampling of the page reads the same.
+    const bool needFlat = TransparentTexelsWriteDepth(state);
+    const DrawTraits traits =
+        AnalyseDraw(state, vertices, count, m_backBuffer.Multisampled(), m_backBuffer.IsFlat(), false);
+    DrawState drawn = state;
+    const bool alphaWritten = HasAlpha(m_backBuffer.Desc().format) && (state.colorWrite & D3DCOLORWRITEENABLE_ALPHA);
+    if (m_shortcuts.opaque && BlendOfOpaqueIsSource(state, alphaWritten) && FragmentsOpaque(state, vertices, count))
+        drawn.blend = false;
+    drawn.minFilter = drawn.magFilter = GL_NEAREST;
+    drawn.wrapS = drawn.wrapT = GL_CLAMP_TO_EDGE;
+    const float pageWidth = static_cast<float>(state.textureWidth),
+                pageHeight = static_cast<float>(state.textureHeight);
+    m_paged.clear();
+    DrawState runState = state;
+    for (const PagedRun* run = runs; run != runs + runCount; ++run) {
+        const RenderVertex* v = vertices + run->first;
+        const size_t at = m_paged.size();
+        runState.textureWidth = run->width;
+        runState.textureHeight = run->height;
+        if (m_shortcuts.trim && run->trimToInk && (!needFlat || traits.flat)) {
+            TrimToInk(runState, run->ink, v, run->count, &m_trimmed);
+            m_paged.insert(m_paged.end(), m_trimmed.begin(), m_trimmed.end());
+        } else {
+            m_paged.insert(m_paged.end(), v, v + run->count);
+        }
+        // Every corner lies on a texel edge of the texture (to within the analysis' tolerance):
+        // the same edge in the page, exactly, since the page's sides are powers of two.
+        const float width = static_cast<float>(run->width), height = static_cast<float>(run->height);
+        const float x = static_cast<float>(run->x), y = static_cast<float>(run->y);
+        for (auto p = m_paged.begin() + static_cast<std::ptrdiff_t>(at); p != m_paged.end(); ++p) {
+            p->u = (x + std::nearbyint(p->u * width)) / pageWidth;
+            p->v = (y + std::nearbyint(p->v * height)) / pageHeight;
+        }
+    }
+    m_backBuffer.Draw(drawn, m_paged.data(), m_paged.size(), traits.flat, vertices, count);
 }
 
 void GLRenderer::DrawInto(GLuint framebuffer, const DrawState& state, const RenderVertex* vertices, size_t count) {
@@ -379,6 +425,21 @@ GLuint GLRenderer::CreateTexture() {
     MakeCurrent();
     GLuint texture = 0;
     glGenTextures(1, &texture);  // binds nothing
+    return texture;
+}
+
+GLuint GLRenderer::CreatePageTexture(UINT width, UINT height) {
+    ForeignAllocations driver;
+    MakeCurrent();
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    // As UploadTextureLevel stores 32-bit texels: unsized, from BGRA bytes.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_BGRA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    VLM_GL_CHECK("creating a page");
+    m_applied.texture = texture;  // the binding the cache knows of
     return texture;
 }
 

@@ -32,6 +32,7 @@ Texture9Impl::Texture9Impl(Device9Impl* device, D3DFORMAT format, D3DPOOL pool, 
 
 Texture9Impl::~Texture9Impl() {
     if (m_device) {
+        if (!m_levels.empty()) m_device->Pages().Free(&m_slot, Width(), Height());
         m_device->Renderer().DeleteTexture(m_glTexture);
         m_device->DetachTexture(this);
     }
@@ -40,6 +41,7 @@ Texture9Impl::~Texture9Impl() {
 void Texture9Impl::DetachDevice() {
     if (m_device) m_device->Renderer().DeleteTexture(m_glTexture);
     m_glTexture = 0;
+    m_slot = PageSlot{};  // the pages go with the device
     m_device = nullptr;
 }
 
@@ -69,6 +71,8 @@ Texture9Impl* Texture9Impl::Create(Device9Impl* device, UINT width, UINT height,
         texture->Release();
         return nullptr;
     }
+    texture->m_suitsPages = TexturePages::Suits(format, levels, width, height);
+    texture->m_pageStale = RECT{0, 0, LONG(width), LONG(height)};
     return texture;
 }
 
@@ -112,7 +116,11 @@ HRESULT Texture9Impl::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const REC
     l.locked = true;
     l.lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
     l.lockedRect = rect ? *rect : RECT{0, 0, static_cast<LONG>(l.width), static_cast<LONG>(l.height)};
-    if (!l.lockedReadOnly && m_device) m_device->FlushIfUsing(this);
+    if (!l.lockedReadOnly && m_device) {
+        m_device->FlushIfUsing(this);
+        const uint64_t frame = m_device->Renderer().Frame();
+        if (level == 0 && m_lastDrawnInFrame == frame) m_rewrittenInFrame = frame;
+    }
     lockedRect->Pitch = l.pitch;
     lockedRect->pBits = l.bytes.data() + offset;
     return D3D_OK;
@@ -127,6 +135,7 @@ HRESULT Texture9Impl::UnlockRect(UINT level) {
     if (level == 0) {
         m_inkChanged = Empty(m_inkChanged) ? r : Union(m_inkChanged, r);
         m_opacityChanged = Empty(m_opacityChanged) ? r : Union(m_opacityChanged, r);
+        m_pageStale = Empty(m_pageStale) ? r : Union(m_pageStale, r);
     }
     l.dirtyRect = l.dirty ? Union(l.dirtyRect, r) : r;
     l.dirty = true;
@@ -191,7 +200,7 @@ GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
         m_glTexture = renderer.CreateTexture();
         for (Level& l : m_levels) l.uploaded = false, l.dirty = true;
     }
-    m_drawnInFrame = renderer.Frame();
+    m_drawnInFrame = m_lastDrawnInFrame = renderer.Frame();
     for (UINT i = 0; i < m_levels.size(); ++i) {
         Level& l = m_levels[i];
         if (!l.dirty) continue;
@@ -209,6 +218,27 @@ GLuint Texture9Impl::Prepare(GLRenderer& renderer) {
         l.dirty = false;
     }
     return m_glTexture;
+}
+
+bool Texture9Impl::PrepareInPage(TexturePages& pages, PageSlot* slot) {
+    if (!m_suitsPages) return false;
+    const Level& l = m_levels.front();
+    if (m_slot.page < 0) {
+        if (!pages.Place(l.width, l.height, &m_slot)) return false;
+        m_pageStale = RECT{0, 0, LONG(l.width), LONG(l.height)};
+    }
+    if (!Empty(m_pageStale)) {
+        // Changed, or placed, where a draw of this frame has read the page already: drawn from
+        // its own texture until the frame's end.
+        if (!pages.Writable(m_slot.page)) return false;
+        const RECT& r = m_pageStale;
+        pages.Upload(m_slot, m_format, r, l.pitch,
+                     l.bytes.data() + size_t(r.top) * size_t(l.pitch) + size_t(r.left) * TexelBytes(m_format));
+        m_pageStale = RECT{};
+    }
+    *slot = m_slot;
+    m_lastDrawnInFrame = pages.Frame();
+    return true;
 }
 
 }  // namespace vlm_platform

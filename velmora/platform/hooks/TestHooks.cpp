@@ -206,6 +206,13 @@ bool IsBackBufferFlat(IDirect3DDevice9* device) {
     return impl->Renderer().IsFlat();
 }
 
+unsigned GetDeviceDrawBatches(IDirect3DDevice9* device) {
+    if (!device) return 0;
+    auto* impl = static_cast<vlm_platform::Device9Impl*>(device);
+    impl->Flush();
+    return static_cast<unsigned>(impl->Renderer().DrawCount());
+}
+
 UINT GetPresentationInterval(IDirect3DDevice9* device) {
     return device ? static_cast<vlm_platform::Device9Impl*>(device)->Parameters().PresentationInterval : 0;
 }

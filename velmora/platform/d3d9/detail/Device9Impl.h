@@ -1,16 +1,19 @@
 // The device of the Direct3D stand-in: Direct3D state, batching of draws, loss and reset.
 //
 // Consecutive draws that share texture and state are collected into one vertex list and
-// drawn with one GL call when the state changes, the frame is presented or read back. The
-// picture is the same as drawing each call at once.
+// drawn with one GL call when the state changes, the frame is presented or read back. Draws
+// from another small texture (see TexturePages) join the batch as a run of their own, and
+// those that copy texels one to one go to GL together from a shared page. The picture is the
+// same as drawing each call at once.
 //
 // VELMORA_NO_RASTER_SHORTCUTS=1 in the environment, read when a device is created, makes that
 // device draw without the renderer's shortcuts (the flat back buffer, nearest sampling for
 // texels copied one to one, quads cut down to their texture's ink, opaque draws without
-// blending, white without sampling for a stage without a texture, the vertex grid snap; see
+// blending, white without sampling for a stage without a texture, small textures drawn
+// together from shared pages, the vertex grid snap; see
 // detail/GLRenderer.h) and leaves the C library's heap settings alone, to chase a picture
 // fault on one machine or to compare. A list of their names (flat, nearest, trim, opaque,
-// white, snap, heap: "trim,opaque") turns off those alone. The picture is the same either way but for
+// white, pages, snap, heap: "trim,opaque") turns off those alone. The picture is the same either way but for
 // the snap's small shifts on triangles whose corners lie off the 1/256-pixel grid (GLRenderer.h says which).
 #pragma once
 
@@ -20,6 +23,7 @@
 
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3d9/detail/GLRenderer.h>
+#include <velmora/platform/d3d9/detail/TexturePages.h>
 #include <velmora/platform/win32/detail/ComObject.h>
 
 namespace vlm_platform {
@@ -64,6 +68,7 @@ public:
     void Flush();
     // Before a texture's pixels change, draws that still use the old pixels are flushed.
     void FlushIfUsing(const Texture9Impl* texture);
+    TexturePages& Pages() { return *m_pages; }
     // Appends vertices already in the renderer's form (the sprite object's quads).
     void Submit(PrimitiveKind kind, bool pretransformed, const RenderVertex* vertices, size_t count);
     // Room for `count` vertices at the end of the batch, to be filled before anything else is
@@ -103,12 +108,27 @@ private:
     Device9Impl(IDirect3D9* d3d, HWND window);
     ~Device9Impl() override;
 
+    // Every texture is one of this device's.
+    static Texture9Impl* AsTexture(IDirect3DBaseTexture9* texture);
+
     bool ApplyParameters(const D3DPRESENT_PARAMETERS& params);
     // Asks the window system for the window's drawable size, which Present fits the picture into.
     void MeasureWindow();
     void SetDefaultState();
     void StateChanging();
-    void BuildDrawState(DrawState* state);
+    // The draw state but for the texture's part, which DescribeTexture fills for a texture
+    // (null: none) that GL holds as `glTexture`.
+    void BuildCommonState(DrawState* state);
+    void DescribeTexture(DrawState* state, Texture9Impl* texture, GLuint glTexture);
+    // True when draws from `next` may follow the batch's as a run of their own.
+    bool JoinsBatch(IDirect3DBaseTexture9* next) const;
+    // The current texture's draws since the last run become a run.
+    void EndRun();
+    // Draws a batch with runs: those that copy texels one to one from a page, others from
+    // their own textures, in order.
+    void FlushRuns();
+    // Forgets the batch.
+    void DiscardBatch();
     // Solid triangles whose vertices, in the draw's own layout, all lie beyond one edge of
     // the back buffer under the current transforms.
     bool TrianglesOutsideTarget(const uint8_t* data, UINT count, UINT stride, bool pretransformed);
@@ -141,6 +161,16 @@ private:
     std::vector<RenderVertex> m_pending;
     PrimitiveKind m_pendingKind = PrimitiveKind::Triangles;
     bool m_pendingPretransformed = false;
+    // Draws of other textures earlier in the batch, each run ending where the next begins
+    // and holding a reference to its texture; the current texture's draws follow the last.
+    struct BatchRun {
+        Texture9Impl* texture;
+        size_t end;
+    };
+    std::vector<BatchRun> m_runs;
+    uint64_t m_batchMark = 1;  // marks the textures of the runs; changes when they are drawn
+    std::vector<PagedRun> m_pagedRuns;
+    std::unique_ptr<TexturePages> m_pages;
     std::vector<Texture9Impl*> m_liveTextures;
 };
 

@@ -3,16 +3,18 @@
 // for each texture-stage set-up in use, detail/Shaders.h), a streaming vertex buffer, a cache
 // of the GL state last applied, presentation and read-back.
 //
-// Six shortcuts spare a software rasteriser work. The flat back buffer (see BackBuffer),
+// Seven shortcuts spare a software rasteriser work. The flat back buffer (see BackBuffer),
 // nearest sampling for draws that copy texels one to one onto pixels, quads of such draws cut
 // down to their texture's ink where texels of alpha 0 change nothing, and no blending where
 // every fragment has alpha 1 and the blend would give its colour (see DrawAnalysis) leave the
 // picture exactly as it is; so does reading opaque white for a stage without a texture rather
-// than sampling a white texture (which border addressing blended with the border colour). Snapping triangle vertices to
-// the rasteriser's 1/256-pixel grid (see the vertex shader) leaves the pixels covered as they are, but moves a corner
-// by up to 1/512 pixel, which can move an interpolated colour or filtered texel by a step or two, or pick the other
-// texel where nearest sampling falls exactly on a texel edge. A renderer may be created without any of them
-// (RasterShortcuts).
+// than sampling a white texture (which border addressing blended with the border colour), and
+// drawing the one-to-one draws of several small textures as one draw from a shared page (see
+// TexturePages). Snapping triangle vertices to the rasteriser's 1/256-pixel grid (see the
+// vertex shader) leaves the pixels covered as they are, but moves a corner by up to 1/512
+// pixel, which can move an interpolated colour or filtered texel by a step or two, or pick the
+// other texel where nearest sampling falls exactly on a texel edge. A renderer may be created
+// without any of them (RasterShortcuts).
 //
 // The back buffer is stored with Direct3D's top row at GL row 0, and positions are mapped so
 // that GL's pixel centres (i + 0.5) fall where Direct3D puts its own (i): a texture drawn 1:1
@@ -42,7 +44,18 @@ struct RasterShortcuts {
     bool trim = true;
     bool opaque = true;
     bool white = true;  // a stage without a texture reads white without sampling one
+    bool pages = true;  // small textures also kept in shared textures, to draw several as one (see TexturePages)
     bool heap = true;
+};
+
+// A part of a draw from a page (see TexturePages): vertices of one texture, every quad of them
+// proven to copy texels one to one from inside it (DrawAnalysis's texelPerPixel).
+struct PagedRun {
+    size_t first = 0, count = 0;  // of the draw's vertices
+    UINT width = 0, height = 0;   // the texture's level 0
+    LONG x = 0, y = 0;            // where level 0 lies in the page
+    bool trimToInk = false;       // as DrawState's, for this texture
+    RECT ink{};
 };
 
 class GLRenderer final : private BackBuffer::Host {
@@ -63,6 +76,13 @@ public:
     // Clears inside the viewport: the whole of it, or the given rectangles within it.
     void Clear(DWORD flags, D3DCOLOR color, float z, const RECT* rects, DWORD rectCount, const D3DVIEWPORT9& viewport);
     void Draw(const DrawState& state, const RenderVertex* vertices, size_t count);
+    // Draws runs of several textures from the page `state` names (its texture and size; its
+    // textureOpaque true only when every run's texture is opaque) as one draw, each run's
+    // texture coordinates moved to its place in the page.
+    void DrawPaged(const DrawState& state, const RenderVertex* vertices, size_t count, const PagedRun* runs,
+                   size_t runCount);
+    // Batches handed to GL so far (Draw and DrawPaged calls that drew).
+    uint64_t DrawCount() const { return m_drawCount; }
     // The size in pixels of the window's drawable as the window system has it, which is not
     // always what SDL believes: a full screen that no window manager granted leaves an X
     // window as it was, and the off-screen driver's surface keeps its first size.
@@ -81,6 +101,8 @@ public:
     uint64_t Frame() const { return m_frame; }
 
     GLuint CreateTexture();
+    // A texture stored as B8G8R8A8 with undefined texels, as a page.
+    GLuint CreatePageTexture(UINT width, UINT height);
     void DeleteTexture(GLuint texture);
     // Uploads one level of a texture from Direct3D-format bytes.
     void UploadTextureLevel(GLuint texture, D3DFORMAT format, UINT levelCount, UINT level, UINT width, UINT height,
@@ -122,6 +144,8 @@ private:
     GLuint m_whiteTexture = 0;
     std::vector<uint32_t> m_expanded;     // texels of an upload expanded to 32 bits
     std::vector<RenderVertex> m_trimmed;  // a draw's quads cut down to their ink
+    std::vector<RenderVertex> m_paged;    // a paged draw's vertices, in the page's coordinates
+    uint64_t m_drawCount = 0;
 
     // The GL state last applied, to skip calls that would change nothing.
     bool m_haveApplied = false;

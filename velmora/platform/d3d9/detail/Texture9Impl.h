@@ -5,6 +5,7 @@
 
 #include <velmora/platform/d3d9/Direct3D9.h>
 #include <velmora/platform/d3d9/detail/GLRenderer.h>
+#include <velmora/platform/d3d9/detail/TexturePages.h>
 #include <velmora/platform/win32/detail/ComObject.h>
 
 namespace vlm_platform {
@@ -41,6 +42,21 @@ public:
 
     // The GL texture with every changed level uploaded; created on first use.
     GLuint Prepare(GLRenderer& renderer);
+    // Whether draws of it may share a batch with other textures' through the pages in the
+    // renderer's frame `frame`: it suits them (TexturePages::Suits), and its texels have not been
+    // changed after a draw of this frame or the one before. A texture rewritten between its draws
+    // within frames (a font's cache reusing its strings' textures) would find its page drawn from
+    // each time, so it is drawn on its own, as without the pages.
+    bool JoinsPages(uint64_t frame) const {
+        return m_suitsPages && (m_rewrittenInFrame == 0 || m_rewrittenInFrame + 1 < frame);
+    }
+    // Level 0 in a page, uploaded as far as it changed since; false when the texture does not
+    // suit one or no page can take its texels now without waiting for the rasteriser (it is
+    // then drawn from its own GL texture).
+    bool PrepareInPage(TexturePages& pages, PageSlot* slot);
+    // The device's mark while the texture has draws in its batch besides the current texture's.
+    uint64_t BatchMark() const { return m_batchMark; }
+    void SetBatchMark(uint64_t mark) { m_batchMark = mark; }
     D3DFORMAT Format() const { return m_format; }
     // Level 0's size, for the per-draw paths that would otherwise ask GetLevelDesc.
     UINT Width() const { return m_levels.front().width; }
@@ -71,6 +87,12 @@ private:
     enum class Opacity { Opaque, NotOpaque };
     Opacity m_opacity = Opacity::NotOpaque;  // of level 0 (a new texture is transparent)
     RECT m_opacityChanged{};                 // unlocked for writing since m_opacity was known
+    bool m_suitsPages = false;
+    uint64_t m_lastDrawnInFrame = 0;  // the renderer's frame of its last draw, from a page or its own texture
+    uint64_t m_rewrittenInFrame = 0;  // the last frame in which level 0 was written after a draw; 0: none
+    PageSlot m_slot;
+    RECT m_pageStale{};  // of level 0, written since the page got it
+    uint64_t m_batchMark = 0;
 };
 
 }  // namespace vlm_platform

@@ -65,6 +65,7 @@ VLM_HOOK_API void SetSixteenBitModeFormat(DWORD d3dFormat);
 VLM_HOOK_API void AllowFlatBackBuffers(bool allow);
 VLM_HOOK_API void SetMaxTextureSize(UINT size);
 VLM_HOOK_API bool IsBackBufferFlat(IDirect3DDevice9* device);
+VLM_HOOK_API unsigned GetDeviceDrawBatches(IDirect3DDevice9* device);
 VLM_HOOK_API UINT GetPresentationInterval(IDirect3DDevice9* device);
 VLM_HOOK_API void ResetGraphicsConditions();
 VLM_HOOK_API int CountInputDevices();
