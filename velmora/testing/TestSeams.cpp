@@ -62,4 +62,27 @@ PadRumble GetPadRumble(int pad) {
     return rumble;
 }
 
+bool Replay(const char* file) { return vlm_hooks::Replay(file); }
+ReplayResult LastReplay() {
+    vlm_hooks::ReplayOutcome o;
+    vlm_hooks::LastReplay(&o);
+    return ReplayResult{o.ran,
+                        o.reachedEnd,
+                        o.diverged,
+                        o.stoppedByPlayer,
+                        o.damaged,
+                        o.frames,
+                        o.recordedFrames,
+                        o.checkpoints,
+                        o.matched,
+                        o.firstDifferentFrame,
+                        o.recordedChecksum,
+                        o.replayedChecksum,
+                        o.finalPictureCompared,
+                        o.finalPictureMatched,
+                        o.programChanged,
+                        o.changedFiles,
+                        o.report};
+}
+
 }  // namespace VelmoraTest

@@ -14,6 +14,9 @@
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
 
 #include <velmora/platform/dinput8/detail/Device.h>
+#include <velmora/platform/replay/Replay.h>
+#include <velmora/platform/replay/ReplayFile.h>
+#include <velmora/platform/replay/detail/Replayer.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
@@ -340,6 +343,33 @@ bool GetPadRumble(int pad, float* low, float* high, int* requests) {
     if (high) *high = p->high;
     if (requests) *requests = p->rumbles;
     return true;
+}
+
+bool Replay(const char* file) {
+    velmora::ReplayReader reader;
+    if (!file || !reader.Open(file, nullptr)) return false;
+    return vlm_ReplayNextSession(file, TRUE) != FALSE;
+}
+
+void LastReplay(ReplayOutcome* out) {
+    const vlm_platform::ReplayOutcome& o = vlm_platform::LastReplayOutcome();
+    *out = ReplayOutcome{o.ran,
+                         o.reachedEnd,
+                         o.diverged,
+                         o.stoppedByPlayer,
+                         o.damaged,
+                         o.frames,
+                         o.recordedFrames,
+                         o.checkpoints,
+                         o.matched,
+                         o.firstDifferentFrame,
+                         o.recordedChecksum,
+                         o.replayedChecksum,
+                         o.finalPictureCompared,
+                         o.finalPictureMatched,
+                         o.programChanged,
+                         o.changedFiles,
+                         o.report};
 }
 
 }  // namespace vlm_hooks

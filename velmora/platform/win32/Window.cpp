@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/CodePage.h>
 #include <velmora/platform/win32/FileSystem.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
@@ -99,6 +100,13 @@ bool IsLiveWindow(HWND hwnd) {
 HWND WindowFromSdlId(uint32_t id) {
     for (auto& w : System().windows)
         if (w->sdlId == id) return w.get();
+    return nullptr;
+}
+
+HWND WindowNumbered(uint32_t number) {
+    if (number == 0) return nullptr;
+    for (auto& w : System().windows)
+        if (w->sessionNumber == number) return w.get();
     return nullptr;
 }
 
@@ -240,6 +248,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     }
     if (!window->sdl) return nullptr;
     window->sdlId = SDL_GetWindowID(window->sdl);
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) window->sessionNumber = s->NumberWindow();
     if (wc->wc.hIcon && wc->wc.hIcon->surface) SDL_SetWindowIcon(window->sdl, wc->wc.hIcon->surface);
 
     HWND hwnd = window.get();

@@ -65,4 +65,14 @@ VLM_HOOK_API void InjectPadButton(int pad, int button, bool down);
 VLM_HOOK_API void InjectPadAxis(int pad, int axis, float value);
 VLM_HOOK_API bool GetPadRumble(int pad, float* low, float* high, int* requests);
 
+struct ReplayOutcome {
+    bool ran, reachedEnd, diverged, stoppedByPlayer, damaged;
+    unsigned frames, recordedFrames, checkpoints, matched, firstDifferentFrame;
+    uint64_t recordedChecksum, replayedChecksum;
+    bool finalPictureCompared, finalPictureMatched, programChanged;
+    std::vector<std::string> changedFiles, report;
+};
+VLM_HOOK_API bool Replay(const char* file);
+VLM_HOOK_API void LastReplay(ReplayOutcome* outcome);
+
 }  // namespace vlm_hooks

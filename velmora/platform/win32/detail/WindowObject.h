@@ -19,6 +19,7 @@ struct HWND__ {
     RECT outer{};  // screen coordinates of the whole window, frame included
     bool focused = false;
     bool minimized = false;
+    uint32_t sessionNumber = 0;  // made during a recording or replay: its number there (1 first)
     // What a Direct3D device shows in the window: its back buffer, fitted into the drawable
     // (its size in pixels as the device last measured it) with its aspect kept. Pointer
     // positions follow the same mapping. No picture (0): window pixels are the client's.
@@ -33,6 +34,8 @@ namespace vlm_platform {
 
 bool IsLiveWindow(HWND hwnd);
 HWND WindowFromSdlId(uint32_t id);
+// The live window a recording or replay numbered `number`, or null.
+HWND WindowNumbered(uint32_t number);
 // The window that receives keyboard input: the focused one, else the newest live one.
 HWND KeyboardWindow();
 // The frame around the client area that `style` implies, as insets from the outer rectangle.
