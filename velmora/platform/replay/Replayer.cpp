@@ -118,9 +118,10 @@ bool Replayer::Start(const std::string& file, const std::string& gameName, bool 
     ProgramIdentity(&program, &size, &crc);
     if (program != h.programName || size != h.programSize || crc != h.programCrc) {
         m_Outcome.programChanged = true;
-        Report("the game's program is not the one that recorded: " + h.programName + " of " +
-                   std::to_string(h.programSize) + " bytes then, " + program + " of " + std::to_string(size) +
-                   " bytes now; the replay may go another way",
+        Report(program != h.programName
+                   ? "the game's program is " + program + ", not " + h.programName + ", which recorded"
+                   : "the game's program " + program + " has changed since the recording (" +
+                         std::to_string(h.programSize) + " bytes then, " + std::to_string(size) + " now)",
                true);
     }
     return true;

@@ -16,6 +16,7 @@
 #include <velmora/platform/replay/detail/Recorder.h>
 #include <velmora/platform/replay/detail/Replayer.h>
 #include <velmora/platform/replay/detail/Session.h>
+#include <velmora/platform/win32/detail/WindowObject.h>
 
 namespace vlm_platform {
 
@@ -202,6 +203,7 @@ BOOL vlm_BeginSession(const char* gameName, char* why, size_t whySize) {
     if (!request) return TRUE;
     std::string error;
     std::unique_ptr<Session> session;
+    ForgetPointer();
     const std::string game = gameName ? gameName : "";
     if (request->replay) {
         auto replayer = std::make_unique<Replayer>();

@@ -180,6 +180,12 @@ void EndSession() {
     for (HWND hwnd : windows) SendMessageA(hwnd, WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF));
 }
 
+void ForgetPointer() {
+    WindowSystem& s = System();
+    s.pointerWindow = nullptr;
+    s.pointerClient = s.pointerScreen = POINT{0, 0};
+}
+
 void TrackPointer(HWND hwnd, int clientX, int clientY) {
     WindowSystem& s = System();
     s.pointerWindow = hwnd;
@@ -248,7 +254,11 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     }
     if (!window->sdl) return nullptr;
     window->sdlId = SDL_GetWindowID(window->sdl);
-    if (vlm_platform::Session* s = vlm_platform::SessionHere()) window->sessionNumber = s->NumberWindow();
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) {
+        window->sessionNumber = s->NumberWindow();
+        // Until the first pointer event, the pointer is at the first window's origin.
+        if (window->sessionNumber == 1 && !System().pointerWindow) System().pointerWindow = window.get();
+    }
     if (wc->wc.hIcon && wc->wc.hIcon->surface) SDL_SetWindowIcon(window->sdl, wc->wc.hIcon->surface);
 
     HWND hwnd = window.get();

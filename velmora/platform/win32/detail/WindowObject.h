@@ -45,6 +45,9 @@ POINT ClientOrigin(HWND hwnd);
 
 // Pointer tracking fed by mouse events, in the client's (the picture's) coordinates.
 void TrackPointer(HWND hwnd, int clientX, int clientY);
+// A recording or replay starts with the pointer at its first window's origin, wherever the
+// pointer was before and wherever that window is put.
+void ForgetPointer();
 
 // Where a picture of `pictureWidth` × `pictureHeight` goes in a drawable of `drawableWidth` ×
 // `drawableHeight`: as large as fits with its aspect kept, centred (the whole drawable when
