@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     uint64_t finalChecksum = 0;
     velmora::ReplayEntry e;
     while (reader.Next(&e)) {
-        ++counts[e.kind];
+        counts[e.kind] += e.count;
         switch (e.kind) {
             case ReplayKind::Clock: clock = e.clock; break;
             case ReplayKind::Frame: ++frames; break;

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -298,15 +300,14 @@ bool ReplayWriter::Open(const std::string& path, const ReplayHeader& header, std
 }
 
 void ReplayWriter::FlushRuns() {
-    if (m_clockRepeats) {
+    // Runs longer than a reader takes are split.
+    for (; m_clockRepeats; m_clockRepeats -= std::min<uint64_t>(m_clockRepeats, kReplayMaxRun)) {
         PutU8(m_buffer, kClockRepeat);
-        PutVar(m_buffer, m_clockRepeats);
-        m_clockRepeats = 0;
+        PutVar(m_buffer, std::min<uint64_t>(m_clockRepeats, kReplayMaxRun));
     }
-    if (m_idlePumps) {
+    for (; m_idlePumps; m_idlePumps -= std::min<uint64_t>(m_idlePumps, kReplayMaxRun)) {
         PutU8(m_buffer, uint32_t(ReplayKind::PumpIdle));
-        PutVar(m_buffer, m_idlePumps);
-        m_idlePumps = 0;
+        PutVar(m_buffer, std::min<uint64_t>(m_idlePumps, kReplayMaxRun));
     }
 }
 
@@ -316,29 +317,31 @@ void ReplayWriter::Put(ReplayKind kind) {
     PutU8(m_buffer, uint32_t(kind));
 }
 
-void ReplayWriter::Clock(uint32_t value) {
+void ReplayWriter::Clock(uint32_t value, uint32_t count) {
     m_lastWasOther = false;
-    if (value == m_lastClock) {
-        if (m_idlePumps) FlushRuns();  // a run holds readings in a row only
-        ++m_clockRepeats;
-        return;
+    if (count == 0) return;
+    if (value != m_lastClock) {
+        Put(ReplayKind::Clock);
+        PutSigned(m_buffer, int32_t(value - m_lastClock));
+        m_lastClock = value;
+        --count;
+    } else if (m_idlePumps) {
+        FlushRuns();  // a run holds readings in a row only
     }
-    Put(ReplayKind::Clock);
-    PutSigned(m_buffer, int32_t(value - m_lastClock));
-    m_lastClock = value;
+    m_clockRepeats += count;
     if (m_buffer.size() >= kFlushAt) Flush();
 }
 
-void ReplayWriter::PumpIdle() {
+void ReplayWriter::PumpIdle(uint32_t count) {
     m_lastWasOther = false;
     if (m_clockRepeats) FlushRuns();
-    ++m_idlePumps;
+    m_idlePumps += count;
 }
 
 void ReplayWriter::Write(const ReplayEntry& e) {
     switch (e.kind) {
-        case ReplayKind::Clock: Clock(e.clock); return;
-        case ReplayKind::PumpIdle: PumpIdle(); return;
+        case ReplayKind::Clock: Clock(e.clock, e.count); return;
+        case ReplayKind::PumpIdle: PumpIdle(e.count); return;
         case ReplayKind::Other:
             if (m_lastWasOther) return;  // the devices' check finds the same a second time
             Put(e.kind);
@@ -585,19 +588,6 @@ bool ReplayReader::LoadChunk() {
 
 bool ReplayReader::Next(ReplayEntry* entry) {
     if (m_failed || m_ended || !entry) return false;
-    if (m_clockRepeats) {
-        --m_clockRepeats;
-        *entry = ReplayEntry();
-        entry->kind = ReplayKind::Clock;
-        entry->clock = m_lastClock;
-        return true;
-    }
-    if (m_idlePumps) {
-        --m_idlePumps;
-        *entry = ReplayEntry();
-        entry->kind = ReplayKind::PumpIdle;
-        return true;
-    }
     while (m_at >= m_chunk.size())
         if (!LoadChunk()) return false;
     return Decode(entry);
@@ -610,11 +600,11 @@ bool ReplayReader::Decode(ReplayEntry* e) {
     c.U8(&tag);
     bool ok = true;
     if (tag == kClockRepeat || tag == uint32_t(ReplayKind::PumpIdle)) {
-        uint32_t count = 0;
-        if (!c.Var32(&count, 0xFFFFFFFFu) || count == 0) return Fail("a damaged entry (a count)");
+        if (!c.Var32(&e->count, kReplayMaxRun) || e->count == 0) return Fail("a damaged entry (a count)");
         m_at = c.At();
-        (tag == kClockRepeat ? m_clockRepeats : m_idlePumps) = count;
-        return Next(e);
+        e->kind = tag == kClockRepeat ? ReplayKind::Clock : ReplayKind::PumpIdle;
+        e->clock = m_lastClock;
+        return true;
     }
     e->kind = ReplayKind(tag);
     int64_t wide = 0;

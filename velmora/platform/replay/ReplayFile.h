@@ -28,6 +28,7 @@ constexpr uint32_t kReplayMaxWindow = 1u << 20;      // window numbers
 constexpr int32_t kReplayMaxCoordinate = 1 << 24;    // pointer positions and movements
 constexpr int32_t kReplayMaxWheel = 1024;            // notches of one wheel event
 constexpr int kReplayPadAxes = 8, kReplayPadPovs = 4, kReplayPadButtons = 128;
+constexpr uint32_t kReplayMaxRun = 1u << 24;         // readings or looks one entry stands for
 
 // The entries. The values are the tags of the file (the format page lists their fields).
 enum class ReplayKind : uint8_t {
@@ -95,6 +96,7 @@ struct ReplayPad {
 
 struct ReplayEntry {
     ReplayKind kind = ReplayKind::End;
+    uint32_t count = 1;     // Clock, PumpIdle: how many in a row this entry stands for
     uint32_t clock = 0;     // Clock: the value read
     int64_t counter = 0;    // Counter: the value read
     uint32_t value = 0;     // see the kinds
@@ -146,11 +148,12 @@ public:
     bool Open(const std::string& path, const ReplayHeader& header, std::string* error);
     bool IsOpen() const { return m_file != nullptr; }
 
-    // Appends an entry. Readings of an unchanged clock and looks that found no events are
-    // kept as counts, and one Other stands for several in a row.
+    // Appends an entry (`count` of them for Clock and PumpIdle). Readings of an unchanged clock
+    // and looks that found no events are kept as counts, and one Other stands for several in a
+    // row.
     void Write(const ReplayEntry& entry);
-    void Clock(uint32_t value);
-    void PumpIdle();
+    void Clock(uint32_t value, uint32_t count = 1);
+    void PumpIdle(uint32_t count = 1);
 
     // Bytes of entries not written to the file yet.
     size_t Pending() const { return m_buffer.size(); }
@@ -168,8 +171,8 @@ private:
     bool m_failed = false;
     uint32_t m_lastClock = 0;
     int64_t m_lastCounter = 0;
-    uint32_t m_clockRepeats = 0;  // readings of m_lastClock not written yet
-    uint32_t m_idlePumps = 0;
+    uint64_t m_clockRepeats = 0;  // readings of m_lastClock not written yet
+    uint64_t m_idlePumps = 0;
     bool m_lastWasOther = false;
 };
 
@@ -187,9 +190,9 @@ public:
     bool OpenMemory(const void* data, size_t size, std::string* error);
     const ReplayHeader& Header() const { return m_header; }
 
-    // The next entry, counts of the writer given back one at a time (every clock reading and
-    // every look at the events is an entry of its own). False at the end of the data, or at
-    // damage, which Error() then names; the end of a file cut short is no damage (see Truncated).
+    // The next entry; readings of an unchanged clock and looks that found no events in a row
+    // come as one entry with their `count`. False at the end of the data, or at damage, which
+    // Error() then names; the end of a file cut short is no damage (see Truncated).
     bool Next(ReplayEntry* entry);
     const std::string& Error() const { return m_error; }
     // Bytes at the file's end that make no whole chunk: the last chunk of a recording whose
@@ -216,8 +219,6 @@ private:
     bool m_ended = false;
     uint32_t m_lastClock = 0;
     int64_t m_lastCounter = 0;
-    uint32_t m_clockRepeats = 0;
-    uint32_t m_idlePumps = 0;
 };
 
 }  // namespace velmora

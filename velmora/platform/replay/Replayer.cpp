@@ -177,7 +177,12 @@ bool Replayer::TakePoint(ReplayKind a, ReplayKind b, ReplayEntry* point) {
         }
         if (kind == a || kind == b) {
             *point = m_Next;
-            m_bHaveNext = false;
+            point->count = 1;
+            // One of a run: the rest waits for the next asks.
+            if (m_Next.count > 1)
+                --m_Next.count;
+            else
+                m_bHaveNext = false;
             return true;
         }
         m_Outcome.diverged = true;
