@@ -310,9 +310,10 @@ int Usage(const char* program) {
 // Records an autopilot match of `minutes` at the game's pace, then replays it as fast as it goes.
 int ReplaySize(double minutes) {
     const int frames = int(minutes * 60 * kFps);
-    std::printf("Breakout's autopilot match recorded for %d frames (%.1f minutes at %d frames a second); load "
-                "average at start %s\n",
-                frames, minutes, kFps, VelmoraBench::LoadAverage().c_str());
+    std::printf(
+        "Breakout's autopilot match recorded for %d frames (%.1f minutes at %d frames a second); load "
+        "average at start %s\n",
+        frames, minutes, kFps, VelmoraBench::LoadAverage().c_str());
     const std::string file = ReplayFile();
     const std::vector<std::string> keep = {"BENCH_FRAMES_KEEP=1"};
     Result recorded{}, replayed{};
@@ -325,15 +326,17 @@ int ReplaySize(double minutes) {
     Variant replay = kVariants[kNow];
     replay.name = "replay";
     std::string report;
-    const bool ran = RunChild(replay, "match", frames, "", &replayed,
-                              {"VELMORA_REPLAY=" + file, "VELMORA_REPLAY_FAST=1"}, &report);
+    const bool ran =
+        RunChild(replay, "match", frames, "", &replayed, {"VELMORA_REPLAY=" + file, "VELMORA_REPLAY_FAST=1"}, &report);
     std::remove(file.c_str());
     const size_t summary = report.find("velmora: replay of ");
-    std::printf("%s\n", summary == std::string::npos ? "no replay report"
-                                                     : report.substr(summary, report.find('\n', summary) - summary).c_str());
+    std::printf("%s\n", summary == std::string::npos
+                            ? "no replay report"
+                            : report.substr(summary, report.find('\n', summary) - summary).c_str());
     if (ran) std::printf("the replay's wall time %.2f ms a frame (as fast as it goes)\n", replayed.wall);
     std::printf("load average at the end %s\n", VelmoraBench::LoadAverage().c_str());
-    return ran && report.find(" checkpoints matched") != std::string::npos && report.find("differs") == std::string::npos
+    return ran && report.find(" checkpoints matched") != std::string::npos &&
+                   report.find("differs") == std::string::npos
                ? 0
                : 1;
 }
@@ -422,9 +425,10 @@ int main(int argc, char** argv) {
             bytes.push_back(results[kRecording][r].recorded);
         }
         if (!cost.empty())
-            std::printf("recording: %s %% of a frame's process time (median, lowest-highest over the rounds), a "
-                        "replay file of %lld bytes for %d frames\n",
-                        Spread(cost, "%+.2f").c_str(), bytes[0], frames + kWarmUpFrames);
+            std::printf(
+                "recording: %s %% of a frame's process time (median, lowest-highest over the rounds), a "
+                "replay file of %lld bytes for %d frames\n",
+                Spread(cost, "%+.2f").c_str(), bytes[0], frames + kWarmUpFrames);
     }
     std::printf(
         "\ngoals: the title screen's process time at most 0.5 x before, a match's at most 0.7 x; the main "

@@ -470,7 +470,8 @@ void ReplayedSession() {
     game.Load();
     game.Run();
     game.Finish();
-    Check(game.LastScore() == score && game.FramesRun() == frames, "the replay plays the same frames to the same score");
+    Check(game.LastScore() == score && game.FramesRun() == frames,
+          "the replay plays the same frames to the same score");
     Check(Picture() == picture, "the replay ends on the same picture");
     const HWND window = game.GetWndHandle();
     game.Destroy();

@@ -61,7 +61,8 @@ int main() {
     // replayed, the game must go through the same frames and show the same pictures. It is set
     // up as main.cpp sets it up: the same title, the same frame rate. Record it again when the
     // game's pictures change on purpose, or the engine's version does.
-    const std::string file = std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/') + 1) + "session.vlmreplay";
+    const std::string file =
+        std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/') + 1) + "session.vlmreplay";
     const bool there = VelmoraTest::Replay(file.c_str());
     Check(there, "the recorded session is there");
     MinimalGame replayed;

@@ -117,7 +117,8 @@ protected:
 
     // Runs the game: recording into `file` with the player's input of `script`, or replaying it.
     Session Play(const char* title, const std::string& file, bool record, int variant = 0,
-             const std::function<void(HWND)>& script = nullptr, const std::function<void(ReplayGame&)>& onFrame = nullptr) {
+                 const std::function<void(HWND)>& script = nullptr,
+                 const std::function<void(ReplayGame&)>& onFrame = nullptr) {
         Session run;
         ReplayGame game;
         game.variant = variant;

@@ -66,8 +66,9 @@ TEST(ReplayInfoTest, DescribesAndListsARecording) {
 
     r = RunProgram(REPLAYINFO, "--events session.vlmreplay");
     EXPECT_EQ(r.status, 0) << r.output;
-    for (const char* line : {"frame 1          0.000 s  file art/ball.amf loaded (1234 bytes)",
-                             "frame 10         0.160 s  key Escape down", "frame 20         0.320 s  button 1 down at 210,250"})
+    for (const char* line :
+         {"frame 1          0.000 s  file art/ball.amf loaded (1234 bytes)",
+          "frame 10         0.160 s  key Escape down", "frame 20         0.320 s  button 1 down at 210,250"})
         EXPECT_NE(r.output.find(line), std::string::npos) << line << "\n" << r.output;
 }
 

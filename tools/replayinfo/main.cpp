@@ -46,7 +46,7 @@ std::string KeyName(unsigned scancode) {
 }
 
 const char* WindowEventName(uint32_t what) {
-    static const char* const names[] = {"?",     "focus gained", "focus lost", "minimised",
+    static const char* const names[] = {"?",        "focus gained", "focus lost", "minimised",
                                         "restored", "close box",    "moved",      "resized"};
     return what < sizeof names / sizeof *names ? names[what] : "?";
 }
@@ -82,7 +82,9 @@ std::string Describe(const velmora::ReplayEntry& e) {
         case ReplayKind::PadButton:
             std::snprintf(text, sizeof text, "pad %u button %u %s", e.slot, e.index, e.value ? "down" : "up");
             break;
-        case ReplayKind::PadPov: std::snprintf(text, sizeof text, "pad %u hat %u to %u", e.slot, e.index, e.value); break;
+        case ReplayKind::PadPov:
+            std::snprintf(text, sizeof text, "pad %u hat %u to %u", e.slot, e.index, e.value);
+            break;
         case ReplayKind::File:
             std::snprintf(text, sizeof text, "file %s loaded (%" PRIu64 " bytes)", e.text.c_str(), e.size);
             break;
@@ -91,9 +93,7 @@ std::string Describe(const velmora::ReplayEntry& e) {
             break;
         case ReplayKind::Quit: std::snprintf(text, sizeof text, "the game quits (%d)", int32_t(e.value)); break;
         case ReplayKind::Seed: std::snprintf(text, sizeof text, "random numbers seeded with %u", e.value); break;
-        case ReplayKind::Checkpoint:
-            std::snprintf(text, sizeof text, "checkpoint %016" PRIx64, e.checksum);
-            break;
+        case ReplayKind::Checkpoint: std::snprintf(text, sizeof text, "checkpoint %016" PRIx64, e.checksum); break;
         default: std::snprintf(text, sizeof text, "%s", velmora::ReplayKindName(e.kind)); break;
     }
     return text;
@@ -133,12 +133,11 @@ int main(int argc, char** argv) {
         return kDamaged;
     }
     const velmora::ReplayHeader& h = reader.Header();
-    std::printf("%s: a replay of \"%s\", recorded by %s (%" PRIu64 " bytes, CRC-32 %08x) on Velmora %s\n",
-                file.c_str(), h.gameName.c_str(), h.programName.c_str(), h.programSize, h.programCrc,
-                h.engineVersion.c_str());
-    std::printf("started %04u-%02u-%02u %02u:%02u:%02u local time; desktop %u x %u%s\n", h.startTime[0],
-                h.startTime[1], h.startTime[3], h.startTime[4], h.startTime[5], h.startTime[6], h.desktopWidth,
-                h.desktopHeight, (h.flags & velmora::REPLAY_FLAG_MANUAL_CLOCK) ? "; on a test's manual clock" : "");
+    std::printf("%s: a replay of \"%s\", recorded by %s (%" PRIu64 " bytes, CRC-32 %08x) on Velmora %s\n", file.c_str(),
+                h.gameName.c_str(), h.programName.c_str(), h.programSize, h.programCrc, h.engineVersion.c_str());
+    std::printf("started %04u-%02u-%02u %02u:%02u:%02u local time; desktop %u x %u%s\n", h.startTime[0], h.startTime[1],
+                h.startTime[3], h.startTime[4], h.startTime[5], h.startTime[6], h.desktopWidth, h.desktopHeight,
+                (h.flags & velmora::REPLAY_FLAG_MANUAL_CLOCK) ? "; on a test's manual clock" : "");
 
     using velmora::ReplayKind;
     std::map<ReplayKind, uint64_t> counts;
@@ -163,18 +162,19 @@ int main(int argc, char** argv) {
                 break;
             default: break;
         }
-        const bool listed = velmora::IsReplayEvent(e.kind) || (!velmora::IsReplayPoint(e.kind) && e.kind != ReplayKind::End &&
-                                                               e.kind != ReplayKind::Slot) ||
-                            e.kind == ReplayKind::Seed;
+        const bool listed =
+            velmora::IsReplayEvent(e.kind) ||
+            (!velmora::IsReplayPoint(e.kind) && e.kind != ReplayKind::End && e.kind != ReplayKind::Slot) ||
+            e.kind == ReplayKind::Seed;
         if (events && listed)
             std::printf("  frame %-6u %9.3f s  %s\n", frames + 1, double(uint32_t(clock - h.clockStart)) / 1000.0,
                         Describe(e).c_str());
     }
     const double seconds = double(uint32_t(clock - h.clockStart)) / 1000.0;
     std::printf("length %.3f s, %u frames; %s\n", seconds, frames,
-                ended ? "complete"
-                      : reader.Truncated() || reader.Error().empty() ? "cut short (its program ended without closing it)"
-                                                                     : "damaged");
+                ended                                          ? "complete"
+                : reader.Truncated() || reader.Error().empty() ? "cut short (its program ended without closing it)"
+                                                               : "damaged");
     uint64_t eventCount = 0;
     std::string byKind;
     for (const auto& [kind, n] : counts) {

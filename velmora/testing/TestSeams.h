@@ -148,15 +148,15 @@ VLM_TESTING_API PadRumble GetPadRumble(int pad);
 VLM_TESTING_API bool Replay(const char* file);
 // How the last replay went, once its game's Destroy has run.
 struct ReplayResult {
-    bool ran;              // a replay took place
-    bool reachedEnd;       // to the recording's end, without going another way
-    bool diverged;         // the game asked for something else than the recording holds
-    bool stoppedByPlayer;  // the quit keys or the close box
-    bool damaged;          // the file is damaged after its header
-    unsigned frames;          // frames replayed
-    unsigned recordedFrames;  // frames recorded
-    unsigned checkpoints, matched;  // pictures compared, and the same
-    unsigned firstDifferentFrame;   // 0 when none differed
+    bool ran;                                     // a replay took place
+    bool reachedEnd;                              // to the recording's end, without going another way
+    bool diverged;                                // the game asked for something else than the recording holds
+    bool stoppedByPlayer;                         // the quit keys or the close box
+    bool damaged;                                 // the file is damaged after its header
+    unsigned frames;                              // frames replayed
+    unsigned recordedFrames;                      // frames recorded
+    unsigned checkpoints, matched;                // pictures compared, and the same
+    unsigned firstDifferentFrame;                 // 0 when none differed
     uint64_t recordedChecksum, replayedChecksum;  // of the first that differed
     bool finalPictureCompared, finalPictureMatched;
     bool programChanged;                    // the game's program is not the recording one

@@ -39,9 +39,7 @@ uint32_t NumberOfWindow(uint32_t sdlWindowId) {
     return hwnd ? hwnd->sessionNumber : 0;
 }
 
-int32_t Coordinate(int32_t v) {
-    return std::clamp(v, -velmora::kReplayMaxCoordinate, velmora::kReplayMaxCoordinate);
-}
+int32_t Coordinate(int32_t v) { return std::clamp(v, -velmora::kReplayMaxCoordinate, velmora::kReplayMaxCoordinate); }
 
 }  // namespace
 
@@ -98,8 +96,10 @@ void Recorder::FlushNow(DWORD clock) {
     m_dwLastFlush = clock;
     if (!m_Writer.Flush()) {
         m_bFailed = true;
-        SessionReport("recording into " + m_strFile + " failed: the file cannot be written; the rest of the session "
-                      "is not recorded", true);
+        SessionReport("recording into " + m_strFile +
+                          " failed: the file cannot be written; the rest of the session "
+                          "is not recorded",
+                      true);
     }
 }
 
@@ -222,8 +222,10 @@ void Recorder::Pump() {
             }
             // An event before its delivery, which reads the clock; but an Other after it: the
             // controller changes it brings come first.
-            if (entry.kind != ReplayKind::Other) Event(entry);
-            else OpenPump();
+            if (entry.kind != ReplayKind::Other)
+                Event(entry);
+            else
+                OpenPump();
             DeliverEvent(e, false);
             if (entry.kind == ReplayKind::Other) Event(entry);
         }

@@ -627,14 +627,13 @@ bool ReplayReader::Decode(ReplayEntry* e) {
         case ReplayKind::QuitRequest:
         case ReplayKind::Other: break;
         case ReplayKind::Wait:
-        case ReplayKind::Rumble:
-            ok = c.U8(&e->value) && e->value <= 1;
-            break;
+        case ReplayKind::Rumble: ok = c.U8(&e->value) && e->value <= 1; break;
         case ReplayKind::Checkpoint: ok = c.U64(&e->checksum); break;
         case ReplayKind::Seed: ok = c.U32(&e->value); break;
         case ReplayKind::File: {
-            ok = c.Text(&e->text, kReplayMaxPath, true) && !e->text.empty() && e->text.find('\0') == std::string::npos &&
-                 c.Var(&e->size) && e->size < (uint64_t(1) << 62) && c.Signed(&e->modified) && c.U32(&e->crc);
+            ok = c.Text(&e->text, kReplayMaxPath, true) && !e->text.empty() &&
+                 e->text.find('\0') == std::string::npos && c.Var(&e->size) && e->size < (uint64_t(1) << 62) &&
+                 c.Signed(&e->modified) && c.U32(&e->crc);
             break;
         }
         case ReplayKind::Screen: {

@@ -19,16 +19,16 @@ constexpr char kReplayMagic[8] = {'V', 'L', 'M', 'R', 'P', 'L', 'A', 'Y'};
 constexpr uint16_t kReplayFormatVersion = 1;
 
 // What a file may hold; a reader refuses anything beyond.
-constexpr size_t kReplayMaxHeader = 4096;            // bytes of the header's fields
-constexpr uint32_t kReplayMaxChunk = 1u << 20;       // bytes of entries in one chunk
-constexpr size_t kReplayMaxName = 255;               // names (engine version, game, program, pads)
-constexpr size_t kReplayMaxPath = 4096;              // paths of files loaded
-constexpr uint32_t kReplayMaxPads = 64;              // controller slots
-constexpr uint32_t kReplayMaxWindow = 1u << 20;      // window numbers
-constexpr int32_t kReplayMaxCoordinate = 1 << 24;    // pointer positions and movements
-constexpr int32_t kReplayMaxWheel = 1024;            // notches of one wheel event
+constexpr size_t kReplayMaxHeader = 4096;          // bytes of the header's fields
+constexpr uint32_t kReplayMaxChunk = 1u << 20;     // bytes of entries in one chunk
+constexpr size_t kReplayMaxName = 255;             // names (engine version, game, program, pads)
+constexpr size_t kReplayMaxPath = 4096;            // paths of files loaded
+constexpr uint32_t kReplayMaxPads = 64;            // controller slots
+constexpr uint32_t kReplayMaxWindow = 1u << 20;    // window numbers
+constexpr int32_t kReplayMaxCoordinate = 1 << 24;  // pointer positions and movements
+constexpr int32_t kReplayMaxWheel = 1024;          // notches of one wheel event
 constexpr int kReplayPadAxes = 8, kReplayPadPovs = 4, kReplayPadButtons = 128;
-constexpr uint32_t kReplayMaxRun = 1u << 24;         // readings or looks one entry stands for
+constexpr uint32_t kReplayMaxRun = 1u << 24;  // readings or looks one entry stands for
 
 // The entries. The values are the tags of the file (the format page lists their fields).
 enum class ReplayKind : uint8_t {
@@ -108,11 +108,11 @@ struct ReplayEntry {
     int32_t x = 0, y = 0, dx = 0, dy = 0;
     uint32_t slot = 0, index = 0;
     float axis = 0;
-    std::string text;          // File: the path as opened
-    uint64_t size = 0;         // File
-    int64_t modified = 0;      // File: nanoseconds since 1970
-    uint32_t crc = 0;          // File: CRC-32 of its bytes
-    ReplayPad pad;             // Slot, PadAttach
+    std::string text;      // File: the path as opened
+    uint64_t size = 0;     // File
+    int64_t modified = 0;  // File: nanoseconds since 1970
+    uint32_t crc = 0;      // File: CRC-32 of its bytes
+    ReplayPad pad;         // Slot, PadAttach
 };
 
 struct ReplayHeader {
@@ -120,7 +120,7 @@ struct ReplayHeader {
     std::string gameName;     // what the game calls itself (the title it starts with)
     std::string programName;  // the program's file name
     uint64_t programSize = 0;
-    uint32_t programCrc = 0;   // CRC-32 of the program's file
+    uint32_t programCrc = 0;     // CRC-32 of the program's file
     uint16_t startTime[8] = {};  // local time at the start: year, month, weekday, day, h, min, s, ms
     uint32_t clockStart = 0;     // the millisecond clock's first reading is a difference from this
     int64_t counterStart = 0;    // and the counter's

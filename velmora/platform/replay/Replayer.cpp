@@ -97,9 +97,11 @@ bool Replayer::Start(const std::string& file, const std::string& gameName, bool 
     m_nLastCounter = h.counterStart;
     m_nCheckpointEvery = h.checkpointEvery;
     // The start's local time, in the ranges a SYSTEMTIME has.
-    auto part = [&h](int i, int low, int high) { return WORD(h.startTime[i] < low || h.startTime[i] > high ? low : h.startTime[i]); };
+    auto part = [&h](int i, int low, int high) {
+        return WORD(h.startTime[i] < low || h.startTime[i] > high ? low : h.startTime[i]);
+    };
     m_StartTime = SYSTEMTIME{part(0, 1601, 30827), part(1, 1, 12), part(2, 0, 6),  part(3, 1, 31),
-                             part(4, 0, 23),      part(5, 0, 59), part(6, 0, 59), part(7, 0, 999)};
+                             part(4, 0, 23),       part(5, 0, 59), part(6, 0, 59), part(7, 0, 999)};
     SetRandState(h.randState);
     UseReplayedControllers(true);
     while (Peek() && m_Next.kind == ReplayKind::Slot) {
@@ -221,8 +223,9 @@ void Replayer::TakeNote(const ReplayEntry& note) {
             break;
         }
         case ReplayKind::Screen:
-            if (m_bHaveScreen && (m_Screen.BackBufferWidth != UINT(note.x) || m_Screen.BackBufferHeight != UINT(note.y) ||
-                                  (m_Screen.Windowed != FALSE) != note.down))
+            if (m_bHaveScreen &&
+                (m_Screen.BackBufferWidth != UINT(note.x) || m_Screen.BackBufferHeight != UINT(note.y) ||
+                 (m_Screen.Windowed != FALSE) != note.down))
                 Report("the recording's screen was " + std::to_string(note.x) + " x " + std::to_string(note.y) +
                            (note.down ? " in a window" : " full screen") + "; this one is " +
                            std::to_string(m_Screen.BackBufferWidth) + " x " + std::to_string(m_Screen.BackBufferHeight),
@@ -282,11 +285,15 @@ void Replayer::Apply(const ReplayEntry& r) {
         case ReplayKind::Other: e.type = SDL_USEREVENT; break;
         case ReplayKind::PadAttach: PutReplayedController(r.slot, ReplayedController(r.pad), true, true); return;
         case ReplayKind::PadDetach: ReplayControllerChange(r.slot, ControllerChange::Detached, 0, 0, 0); return;
-        case ReplayKind::PadAxis: ReplayControllerChange(r.slot, ControllerChange::Axis, int(r.index), r.axis, 0); return;
+        case ReplayKind::PadAxis:
+            ReplayControllerChange(r.slot, ControllerChange::Axis, int(r.index), r.axis, 0);
+            return;
         case ReplayKind::PadButton:
             ReplayControllerChange(r.slot, ControllerChange::Button, int(r.index), 0, r.value);
             return;
-        case ReplayKind::PadPov: ReplayControllerChange(r.slot, ControllerChange::Pov, int(r.index), 0, r.value); return;
+        case ReplayKind::PadPov:
+            ReplayControllerChange(r.slot, ControllerChange::Pov, int(r.index), 0, r.value);
+            return;
         default: return;
     }
     DeliverEvent(e, true);
@@ -444,7 +451,8 @@ void Replayer::Finish() {
                 m_Outcome.finalPictureMatched = checksum == m_Next.checksum;
             }
         } else if (m_bHaveNext) {
-            Report("the game ended at frame " + std::to_string(m_Outcome.frames) + ", before the recording's end", true);
+            Report("the game ended at frame " + std::to_string(m_Outcome.frames) + ", before the recording's end",
+                   true);
         } else if (!m_Reader.Error().empty()) {
             m_Outcome.damaged = true;
             Report("the recording is damaged after frame " + std::to_string(m_Outcome.frames) + " (" +
@@ -466,8 +474,7 @@ void Replayer::Finish() {
         summary += "; first difference at frame " + std::to_string(m_Outcome.firstDifferentFrame) + " (checksum " +
                    Hex(m_Outcome.recordedChecksum) + " recorded, " + Hex(m_Outcome.replayedChecksum) + " replayed)";
     const bool same = m_Outcome.reachedEnd && !m_Outcome.diverged && !m_Outcome.damaged &&
-                      m_Outcome.matched == m_Outcome.checkpoints &&
-                      m_Outcome.frames == m_Outcome.recordedFrames &&
+                      m_Outcome.matched == m_Outcome.checkpoints && m_Outcome.frames == m_Outcome.recordedFrames &&
                       (!m_Outcome.finalPictureCompared || m_Outcome.finalPictureMatched);
     Report(summary, !same);
     UseReplayedControllers(false);

@@ -78,8 +78,8 @@ bool Session::PictureChecksum(Device9Impl* device, uint64_t* checksum) {
     INT pitch = 0;
     if (!device || !device->Renderer().ReadBackBuffer(&m_Picture, &pitch)) return false;
     const D3DPRESENT_PARAMETERS& p = device->Parameters();
-    *checksum = velmora::ReplayPictureChecksum(m_Picture.data(), m_Picture.size(), p.BackBufferWidth,
-                                               p.BackBufferHeight);
+    *checksum =
+        velmora::ReplayPictureChecksum(m_Picture.data(), m_Picture.size(), p.BackBufferWidth, p.BackBufferHeight);
     return true;
 }
 
@@ -169,7 +169,8 @@ std::unique_ptr<Request> FromEnvironment() {
         request->replay = true;
         request->fast = EnvironmentSet("VELMORA_REPLAY_FAST");
         request->file = replay;
-        if (record && *record) SessionReport("VELMORA_REPLAY and VELMORA_RECORD both set: replaying, not recording", true);
+        if (record && *record)
+            SessionReport("VELMORA_REPLAY and VELMORA_RECORD both set: replaying, not recording", true);
         return request;
     }
     if (!record || !*record) return nullptr;
@@ -210,8 +211,10 @@ BOOL vlm_BeginSession(const char* gameName, char* why, size_t whySize) {
         if (replayer->Start(request->file, game, request->fast, &error)) session = std::move(replayer);
     } else {
         auto recorder = std::make_unique<Recorder>();
-        if (recorder->Start(request->file, game, &error)) session = std::move(recorder);
-        else error = "cannot record the session: " + error;
+        if (recorder->Start(request->file, game, &error))
+            session = std::move(recorder);
+        else
+            error = "cannot record the session: " + error;
     }
     if (!session) {
         SessionReport(error, true);

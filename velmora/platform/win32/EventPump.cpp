@@ -92,7 +92,9 @@ void TranslateKey(const SDL_KeyboardEvent& e) {
 
 // `inPicture`: the event's pointer positions are the picture's already (a replayed event).
 void TranslateEvent(const SDL_Event& e, bool inPicture) {
-    auto toPicture = [inPicture](HWND hwnd, int x, int y) { return inPicture ? POINT{x, y} : WindowToPicture(hwnd, x, y); };
+    auto toPicture = [inPicture](HWND hwnd, int x, int y) {
+        return inPicture ? POINT{x, y} : WindowToPicture(hwnd, x, y);
+    };
     switch (e.type) {
         case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
         case SDL_QUIT: {

@@ -15,8 +15,8 @@ namespace vlm_platform {
 // How a replay went, as the testing component reads it.
 struct ReplayOutcome {
     bool ran = false;
-    bool reachedEnd = false;      // replayed to the recording's last entry
-    bool diverged = false;        // the game asked for something else than the recording holds
+    bool reachedEnd = false;  // replayed to the recording's last entry
+    bool diverged = false;    // the game asked for something else than the recording holds
     bool stoppedByPlayer = false;
     bool damaged = false;         // the file is damaged after its header
     uint32_t frames = 0;          // frames replayed
