@@ -297,4 +297,34 @@ TEST_F(ReplayTest, TheFileIsWrittenAsTheGameRunsAndAReplayOfACutFileEndsWhereItE
     EXPECT_EQ(result.matched, result.checkpoints);
 }
 
+TEST_F(ReplayTest, AGameWaitingForItsFocusBackStillWritesItsFile) {
+    // Without the focus the game waits for messages and reads no clock: the looks at the events
+    // must write what is pending once a second too.
+    unsigned framesRun = 0, framesBeforeCheck = 0, framesOnDisk = 0;
+    const Session recorded = Play(
+        "Replay test", "idle.vlmreplay", true, 0,
+        [&](HWND window) {
+            const DWORD t = VelmoraTest::GetClock();
+            using VelmoraTest::InjectAt;
+            InjectAt(t + 500, [window] { VelmoraTest::InjectFocus(window, false); });
+            InjectAt(t + 2000, [] {});  // something for the wait to wake to
+            InjectAt(t + 2100, [&] {
+                framesBeforeCheck = framesRun;
+                velmora::ReplayReader reader;
+                ASSERT_TRUE(reader.Open("idle.vlmreplay", nullptr));
+                for (velmora::ReplayEntry e; reader.Next(&e);)
+                    framesOnDisk += e.kind == velmora::ReplayKind::Frame || e.kind == velmora::ReplayKind::Checkpoint;
+            });
+            InjectAt(t + 2200, [window] { VelmoraTest::InjectFocus(window, true); });
+            InjectAt(t + 2500, [window] { VelmoraTest::InjectClose(window); });
+        },
+        [&](ReplayGame& game) { framesRun = unsigned(game.frames); });
+    ASSERT_TRUE(recorded.started);
+    ASSERT_GT(framesBeforeCheck, 20u);
+    EXPECT_LT(framesBeforeCheck, unsigned(recorded.frames));  // the game ran on afterwards
+    EXPECT_EQ(framesOnDisk, framesBeforeCheck);
+    ASSERT_TRUE(Play("Replay test", "idle.vlmreplay", false).started);
+    EXPECT_TRUE(VelmoraTest::LastReplay().Same());
+}
+
 }  // namespace

@@ -230,9 +230,12 @@ void Recorder::Pump() {
             if (entry.kind == ReplayKind::Other) Event(entry);
         }
         m_bInPump = false;
-        if (m_bPumpOpened) return;
     }
-    if (!m_bFailed) m_Writer.PumpIdle();
+    if (!m_bPumpOpened && !m_bFailed) m_Writer.PumpIdle();
+    m_bPumpOpened = false;
+    // A game waiting for events reads no clock: the time to write comes here too.
+    const DWORD now = LiveTime(true);
+    if (now - m_dwLastFlush >= kFlushEveryMs) FlushNow(now);
 }
 
 void Recorder::SyncControllers() {
