@@ -2,7 +2,7 @@
 #   libvelmora0     the shared library a game runs on (component lib)
 #   libvelmora-dev  headers, libvelmora.so, the CMake package, the pkg-config files, and the
 #                   testing component (libvelmora-testing.so*), which only a game's own tests use
-#   velmora-tools   amftool, guiview, fxview, padview and replayinfo (component tools)
+#   velmora-tools   amftool, guiview, fxview, padview, sndview and replayinfo (component tools)
 # dpkg-shlibdeps finds the libraries the binaries link; what they load at run time (OpenGL
 # and EGL, which SDL and libepoxy open themselves) and the font the engine draws its default
 # face with are named here.
@@ -30,9 +30,9 @@ set(CPACK_DEBIAN_LIB_PACKAGE_NAME libvelmora0)
 set(CPACK_DEBIAN_LIB_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_LIB_DESCRIPTION "Velmora 2D game engine: shared library
 Velmora is a 2D game engine: a paced main loop, keyboard and mouse input, textures,
-animation frame sets in its own AMF format, text, INI files, messages and tasks, a GUI
-built from description files, and particle effects. This package holds the library
-that games run on.")
+animation frame sets in its own AMF format, sound effects and streamed music, text, INI
+files, messages and tasks, a GUI built from description files, and particle effects.
+This package holds the library that games run on.")
 set(CPACK_DEBIAN_LIB_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_LIB_PACKAGE_DEPENDS "libgl1, libegl1, fonts-arphic-uming")
 # The shlibs files let packages built on these find their dependencies (libvelmora0, and
@@ -56,8 +56,8 @@ set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_TOOLS_DESCRIPTION "Velmora 2D game engine: tools
 amftool packs pictures into AMF animation files, unpacks and describes them; guiview
 shows a GUI description file and fxview a particle effect, reloading them as they are
-edited; padview lists the game controllers plugged in and shows their live state;
-replayinfo describes a recorded session of a game.")
+edited; padview lists the game controllers plugged in and shows their live state; sndview
+describes and plays sound files; replayinfo describes a recorded session of a game.")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvelmora0 ${_velmora_exact}")
 
 # The testing library and the tools link libvelmora.so.0, which no installed package holds

@@ -1,6 +1,7 @@
-// Fuzz target: batch list files of the texture and frame managers. The same file is loaded by
-// both, naming the art of the scratch folder; each loaded handle is then used, released by the
-// idle sweep and used again, and both managers are emptied for the next input.
+// Fuzz target: batch list files of the texture, frame and sound managers. The same file is
+// loaded by all three, naming the art and the sound of the scratch folder; each loaded handle
+// is then used, released by the idle sweep and used again, and the managers are emptied for
+// the next input.
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -21,10 +22,11 @@ std::set<DWORD> RecordHandles(const std::string& text) {
     return handles;
 }
 
-void UseAll(CTextureManager& textures, CFrameManager& frames, const std::set<DWORD>& handles) {
+void UseAll(CTextureManager& textures, CFrameManager& frames, CSoundManager& sounds, const std::set<DWORD>& handles) {
     for (DWORD handle : handles) {
         if (CTexture* texture = textures.GetTexture(handle)) texture->AutoLoad();
         frames.GetTexture(handle, 1);
+        sounds.Play(handle);
     }
 }
 
@@ -43,19 +45,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = WriteScratch("input.lst", data, size);
     CTextureManager& textures = *GetTextureManager();
     CFrameManager& frames = *GetFrameManager();
+    CSoundManager& sounds = *GetSoundManager();
     textures.BatchLoad(path.c_str());
     frames.BatchLoad(path.c_str());
+    sounds.BatchLoad(path.c_str());
 
     const std::set<DWORD> handles = RecordHandles(text);
-    UseAll(textures, frames, handles);
+    UseAll(textures, frames, sounds, handles);
     // Long enough for the sweep to release every idle MEM_AUTO resource; the next use reloads.
     VelmoraTest::AdvanceClock(10000);
     textures.Update();
     frames.Update();
-    UseAll(textures, frames, handles);
+    sounds.Update();
+    UseAll(textures, frames, sounds, handles);
 
     textures.DestroyAll();
     frames.DestroyAll();
+    sounds.DestroyAll();
     EndInput();
     return 0;
 }

@@ -3,10 +3,15 @@
 # each benchmark program in turn. Headless by default: SDL's offscreen driver on Mesa's
 # llvmpipe; set SDL_VIDEODRIVER and LIBGL_ALWAYS_SOFTWARE to use something else. The sprite
 # benchmark compares with libraries that need an X server, so it runs all of them on one Xvfb
-# display (SDL on its x11 driver) with llvmpipe, for equal conditions. Extra arguments go to
-# every benchmark (for example --quick). `bash scripts/bench.sh --only frames` runs one of them
-# (bench_frames), with any further arguments.
+# display (SDL on its x11 driver) with llvmpipe, for equal conditions. `--only NAME` runs
+# bench_NAME alone. Extra arguments go to every benchmark run (for example --quick; or
+# `--only sound --soak 600`, bench_sound's own option).
 set -euo pipefail
+only=
+if [ "${1:-}" = --only ]; then
+  only=bench_${2:?--only needs a benchmark name, such as sound}
+  shift 2
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 build=$root/build/bench
@@ -42,7 +47,7 @@ for program in "$build"/bench/bin/bench_*; do
   echo
 done
 if [ "$found" -eq 0 ]; then
-  if [ -n "$only" ]; then echo "bench: no benchmark program $only was built" >&2; else echo "bench: no benchmark programs were built" >&2; fi
+  echo "bench: no benchmark programs ${only:+named $only }were built" >&2
   exit 1
 fi
 exit "$status"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks which way the source folders depend on each other:
 # - an engine folder includes only itself and the folders below it, in this order from the
-#   bottom: platform < core < config, message, input < resource < graphics < text <
+#   bottom: platform < core < config, message, input < resource < graphics, sound < text <
 #   gui, particle < app < testing (folders on one level do not include each other);
-# - engine folders include no SDL, OpenGL, Xlib, image, zlib, FreeType, fontconfig or iconv
+# - engine folders include no SDL, OpenGL, Xlib, image, zlib, FreeType, fontconfig, iconv or libsndfile
 #   header and no private header of the platform layer: those belong to velmora/platform;
 # - the platform layer includes nothing of the engine;
 # - tools, examples and the guides' examples include only installed headers (no detail/ folder).
@@ -12,9 +12,9 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-declare -A level=([platform]=0 [core]=1 [config]=2 [message]=2 [input]=2 [resource]=3 [graphics]=4
+declare -A level=([platform]=0 [core]=1 [config]=2 [message]=2 [input]=2 [resource]=3 [graphics]=4 [sound]=4
                   [text]=5 [gui]=6 [particle]=6 [app]=7 [testing]=8)
-forbidden='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|GL/|GLES|EGL/|epoxy/|X11/|png\.h|pngconf\.h|jpeglib\.h|jerror\.h|jconfig\.h|zlib\.h|ft2build\.h|freetype/|fontconfig/|iconv\.h)'
+forbidden='^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](SDL|GL/|GLES|EGL/|epoxy/|X11/|png\.h|pngconf\.h|jpeglib\.h|jerror\.h|jconfig\.h|zlib\.h|ft2build\.h|freetype/|fontconfig/|iconv\.h|sndfile\.h)'
 failures=0
 fail() {
   echo "layout: $1"

@@ -8,6 +8,7 @@ packages=(
   libsdl2-dev libepoxy-dev libegl-mesa0 libgl1-mesa-dri libegl-dev libx11-dev
   libfreetype-dev libfontconfig-dev fonts-arphic-uming fonts-dejavu-core
   libpng-dev libjpeg-dev zlib1g-dev
+  libsndfile1-dev  # sound files: WAV, Ogg Vorbis, FLAC, Opus and MP3 (its writer makes the sound seeds)
   googletest libgtest-dev libgmock-dev
   imagemagick  # the image tests: run-length BMP and YCCK JPEG files made by ImageMagick
   lintian  # the packages test checks the Debian packages
@@ -16,6 +17,7 @@ packages=(
   clang-format  # version 14 on Debian 12: the format check
   clang libclang-rt-14-dev llvm  # the clang test build and the fuzz targets: sanitizers, libFuzzer, symbolizer
   libsfml-dev  # a peer of the sprite benchmark
+  libsdl2-mixer-dev  # the peer of the sound benchmark
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <velmora/platform/d3dx9/D3DX9.h>
 #include <velmora/platform/d3dx9/ImageCodec.h>
 #include <velmora/platform/dinput8/DInput8.h>
+#include <velmora/platform/dsound/DSound.h>
 #include <velmora/platform/gdi/Gdi.h>
 #include <velmora/platform/win32/Win32.h>
 
@@ -44,6 +45,9 @@
 #include <velmora/graphics/DeviceState.h>
 #include <velmora/graphics/Graphics.h>
 #include <velmora/graphics/Render.h>
+
+#include <velmora/sound/Sound.h>
+#include <velmora/sound/SoundManager.h>
 
 #include <velmora/text/Font.h>
 #include <velmora/text/FontTexture.h>

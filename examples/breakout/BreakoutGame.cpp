@@ -35,6 +35,8 @@ bool BreakoutGame::Load() {
     ok = m_Effects.Load() && ok;
     // Every screen works with the keyboard or a pad alone.
     GetGUIManager()->EnableNavigation(true);
+    ok = m_Sounds.Load() && ok;
+    m_Match.SetSounds(&m_Sounds);
     ApplyPreferences();
     m_dwLastFrame = timeGetTime();
     if (m_Options.autopilot) StartMatch();
@@ -44,6 +46,7 @@ bool BreakoutGame::Load() {
 void BreakoutGame::ApplyPreferences() {
     m_Text.SetLanguage(m_Preferences.language);
     m_Effects.SetEnabled(m_Preferences.particles);
+    m_Sounds.SetVolumes(m_Preferences.effectsVolume, m_Preferences.musicVolume);
     m_Title.Translate();
     m_Settings.Translate();
 }
@@ -89,6 +92,7 @@ void BreakoutGame::DrainMessages() {
     int index = 0;
     CMessage message;
     while (PeekMessageA(index, message, true)) {
+        if (message.m_dwMessage == MSG_GUI_EVENT && message.m_dwParam1 == GUI_EVENT_CLICK) m_Sounds.Play(Sounds::CLICK);
         if (message.m_dwMessage == MSG_MATCH_OVER) {
             EndMatch();
             continue;

@@ -1,5 +1,5 @@
-// BreakoutGame: the application. It owns the screens, the match, the effects and the task
-// manager, drains the message queue each frame and hands each message to whoever it is for,
+// BreakoutGame: the application. It owns the screens, the match, the effects, the sounds and
+// the task manager, drains the message queue each frame and hands each message to whoever it is for,
 // and keeps the high scores and preferences in the player's save file.
 #pragma once
 
@@ -13,6 +13,7 @@
 #include "Match.h"
 #include "Preferences.h"
 #include "SettingsScreen.h"
+#include "Sounds.h"
 #include "TitleScreen.h"
 
 class BreakoutGame : public CGameApp {
@@ -57,6 +58,7 @@ private:
     Preferences m_Preferences;
     HighScoreTable m_Scores;
     Effects m_Effects;
+    Sounds m_Sounds;
     CTaskManager m_Tasks;
     GFont m_BigFont;
     Match m_Match;

@@ -10,11 +10,11 @@
 namespace {
 
 // The keys of text.ini, in the order of TextId.
-const char* const kKeys[TEXT_COUNT] = {"Title",        "Subtitle",  "Help1",     "Help2",      "Help3",    "HighScores",
-                                       "NoScores",     "Score",     "Lives",     "Level",      "Best",     "GetReady",
-                                       "LevelCleared", "GameOver",  "NewRecord", "WidePaddle", "SlowBall", "Autopilot",
-                                       "Language",     "BallSpeed", "Particles", "Player",     "Menu",     "Play",
-                                       "Settings",     "Quit",      "OK",        "Paused"};
+const char* const kKeys[TEXT_COUNT] = {
+    "Title",    "Subtitle",  "Help1",    "Help2",     "Help3",         "HighScores", "NoScores",  "Score",
+    "Lives",    "Level",     "Best",     "GetReady",  "LevelCleared",  "GameOver",   "NewRecord", "WidePaddle",
+    "SlowBall", "Autopilot", "Language", "BallSpeed", "Particles",     "Player",     "Menu",      "Play",
+    "Settings", "Quit",      "OK",       "Paused",    "EffectsVolume", "MusicVolume"};
 const char* const kSections[2] = {"English", "Chinese"};
 constexpr int kMaxPlayers = 16;
 

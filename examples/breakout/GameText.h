@@ -38,6 +38,8 @@ enum TextId {
     TEXT_QUIT,
     TEXT_OK,
     TEXT_PAUSED,
+    TEXT_EFFECTS_VOLUME,
+    TEXT_MUSIC_VOLUME,
     TEXT_COUNT
 };
 

@@ -10,6 +10,7 @@
 #include "GameMessages.h"
 #include "Pads.h"
 #include "ScorePopup.h"
+#include "Sounds.h"
 
 namespace {
 
@@ -154,13 +155,16 @@ void Match::MoveBall(float seconds) {
         if (m_fBallX - kBallRadius < Court::kLeft) {
             m_fBallX = Court::kLeft + kBallRadius;
             m_fBallVX = std::fabs(m_fBallVX);
+            Sound(Sounds::WALL, m_fBallX);
         } else if (m_fBallX + kBallRadius > Court::kRight) {
             m_fBallX = Court::kRight - kBallRadius;
             m_fBallVX = -std::fabs(m_fBallVX);
+            Sound(Sounds::WALL, m_fBallX);
         }
         if (m_fBallY - kBallRadius < Court::kTop) {
             m_fBallY = Court::kTop + kBallRadius;
             m_fBallVY = std::fabs(m_fBallVY);
+            Sound(Sounds::WALL, m_fBallX);
         }
         bool side = false;
         const int brick = m_Wall.Touch(m_fBallX, m_fBallY, kBallRadius, &side);
@@ -190,14 +194,20 @@ void Match::BounceOffPaddle() {
     m_fBallVY = -BallSpeed() * std::cos(offset * kMaxBounce);
     m_fBallY = Court::kPaddleTop - kBallRadius;
     m_fAim = RandomFloat(-0.7f, 0.7f) * half;
+    Sound(Sounds::PADDLE, m_fBallX);
+}
+
+void Match::Sound(int effect, float x) const {
+    if (m_pSounds) m_pSounds->Play(Sounds::Effect(effect), x);
 }
 
 void Match::BreakBrick(int index) {
     const Brick brick = m_Wall.Bricks()[index];
     const int points = m_Wall.Hit(index);
+    const GPoint centre = brick.rect.CenterPoint();
+    Sound(points ? Sounds::BRICK : Sounds::STEEL, float(centre.x));
     if (!points) return;  // a steel brick cracked
     m_nScore += points;
-    const GPoint centre = brick.rect.CenterPoint();
     m_Effects.Burst(float(centre.x), float(centre.y), BrickWall::kColors[brick.color]);
     ScorePopup* popup = new ScorePopup(centre.x, centre.y, points, BrickWall::kColors[brick.color]);
     popup->SetLayer(kPopupLayer);
@@ -214,6 +224,7 @@ void Match::BreakBrick(int index) {
 
 void Match::LoseBall() {
     Pads::Rumble(0.8f, 0.5f, 300);
+    Sound(Sounds::LOST, m_fBallX);
     m_Effects.StopTrail();
     m_Capsules.clear();
     if (--m_nLives > 0) {
@@ -235,6 +246,7 @@ void Match::MoveCapsules(float seconds) {
         if (caught) {
             StartPowerUp(capsule.kind);
             m_Effects.Sparkle(capsule.x, Court::kPaddleTop);
+            Sound(Sounds::CAPSULE, capsule.x);
         }
         if (caught || capsule.y - kCapsuleHeight / 2 > Court::kBottom)
             m_Capsules.erase(m_Capsules.begin() + i);

@@ -14,6 +14,7 @@
 
 class Countdown;
 class Effects;
+class Sounds;
 
 class Match {
 public:
@@ -50,6 +51,8 @@ public:
     bool IsPowerUpOn(PowerUp kind) const { return m_bPowerOn[kind]; }
     // About one broken brick in `chance` drops a capsule; 0 drops none.
     void SetCapsuleChance(int chance) { m_nCapsuleChance = chance; }
+    // Where the match's sounds go (none at first); they must outlive the match.
+    void SetSounds(Sounds* sounds) { m_pSounds = sounds; }
 
     State GetState() const { return m_State; }
     bool IsRunning() const { return m_State != STATE_IDLE && m_State != STATE_OVER; }
@@ -81,10 +84,13 @@ private:
     // Keeps the ball's direction at the speed of now, after a change from `before`.
     void RescaleBall(float before);
     void RenderCourt() const;
+    // An effect of Sounds, heard from `x` on the court.
+    void Sound(int effect, float x) const;
     void RenderHud();
 
     const GameText& m_Text;
     Effects& m_Effects;
+    Sounds* m_pSounds = nullptr;
     CTaskManager& m_Tasks;
     GFont& m_BigFont;
 

@@ -12,7 +12,8 @@ struct Preferences {
     Language language = LANGUAGE_ENGLISH;
     int ballSpeed = 3;  // kMinSpeed to kMaxSpeed
     bool particles = true;
-    std::string player;  // one of the names GameText offers; empty for the first
+    int effectsVolume = 80, musicVolume = 60;  // 0 to 100
+    std::string player;                        // one of the names GameText offers; empty for the first
 
     // Values out of range in the file are brought back into it; a missing file keeps the
     // defaults.

@@ -12,6 +12,7 @@ const char kFile[] = "gui/settings.ini";
 // Control IDs of gui/settings.ini.
 constexpr DWORD kWindow = 300, kLanguage = 301, kChineseBox = 303, kSpeed = 304, kParticles = 305, kPlayer = 306,
                 kDone = 307, kLanguageLabel = 310, kSpeedLabel = 313, kParticlesLabel = 314, kPlayerLabel = 315;
+constexpr DWORD kEffectsVolume = 316, kMusicVolume = 317, kEffectsLabel = 318, kMusicLabel = 319;
 
 }  // namespace
 
@@ -43,6 +44,8 @@ void SettingsScreen::Open() {
             language->GetElement(i)->SetSelect(i == m_Preferences.language);
     if (auto* speed = Find<CSlider>(kSpeed)) speed->SetValue(m_Preferences.ballSpeed);
     if (auto* particles = Find<CCheckBox>(kParticles)) particles->SetSelect(m_Preferences.particles);
+    if (auto* effects = Find<CSlider>(kEffectsVolume)) effects->SetValue(m_Preferences.effectsVolume);
+    if (auto* music = Find<CSlider>(kMusicVolume)) music->SetValue(m_Preferences.musicVolume);
     if (auto* players = Find<GListBox>(kPlayer)) {
         int index = 0;
         for (int i = 0; i < players->GetSize(); ++i)
@@ -50,6 +53,7 @@ void SettingsScreen::Open() {
         players->SelectItem(index, false);
     }
     ShowSpeed();
+    ShowVolumes();
     m_pWindow->Show(true);
 }
 
@@ -63,12 +67,24 @@ void SettingsScreen::Translate() {
     for (const auto& caption : captions)
         if (CWindow* control = m_pWindow->GetSubWindow(caption.first)) control->SetCaption(m_Text.Get(caption.second));
     ShowSpeed();
+    ShowVolumes();
 }
 
 void SettingsScreen::ShowSpeed() {
     char caption[128];
     std::snprintf(caption, sizeof(caption), "%s: %d", m_Text.Get(TEXT_BALL_SPEED), m_Preferences.ballSpeed);
     if (auto* label = Find<GStatic>(kSpeedLabel)) label->SetCaption(caption);
+}
+
+void SettingsScreen::ShowVolumes() {
+    const std::pair<DWORD, std::pair<TextId, int>> labels[] = {
+        {kEffectsLabel, {TEXT_EFFECTS_VOLUME, m_Preferences.effectsVolume}},
+        {kMusicLabel, {TEXT_MUSIC_VOLUME, m_Preferences.musicVolume}}};
+    for (const auto& label : labels) {
+        char caption[128];
+        std::snprintf(caption, sizeof(caption), "%s: %d", m_Text.Get(label.second.first), label.second.second);
+        if (auto* text = Find<GStatic>(label.first)) text->SetCaption(caption);
+    }
 }
 
 SettingsScreen::Result SettingsScreen::Handle(const CMessage& message) {
@@ -93,6 +109,13 @@ SettingsScreen::Result SettingsScreen::Handle(const CMessage& message) {
         case kParticles:
             if (event != GUI_EVENT_CHANGE) break;
             m_Preferences.particles = value != 0;
+            return RESULT_CHANGED;
+        case kEffectsVolume:
+        case kMusicVolume:
+            if (event != GUI_EVENT_CHANGE) break;
+            (message.m_dwSourceID == kEffectsVolume ? m_Preferences.effectsVolume : m_Preferences.musicVolume) =
+                std::clamp(int(value), 0, 100);
+            ShowVolumes();
             return RESULT_CHANGED;
         case kPlayer:
             if (event != GUI_EVENT_CHANGE) break;

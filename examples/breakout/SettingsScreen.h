@@ -1,6 +1,7 @@
 // SettingsScreen: the window of gui/settings.ini, opened from the title menu. Its radio
-// group picks the language, its slider the ball's speed, its check box the particle effects
-// and its list the player's name; each change goes straight into the preferences.
+// group picks the language, its sliders the ball's speed and the volumes of the effects and
+// the music, its check box the particle effects and its list the player's name; each change
+// goes straight into the preferences.
 #pragma once
 
 #include <velmora/Velmora.h>
@@ -32,6 +33,7 @@ private:
         return m_pWindow ? dynamic_cast<Control*>(m_pWindow->GetSubWindow(id)) : nullptr;
     }
     void ShowSpeed();
+    void ShowVolumes();
 
     const GameText& m_Text;
     Preferences& m_Preferences;

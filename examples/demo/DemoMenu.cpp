@@ -39,6 +39,12 @@ bool DemoMenu::Load(const std::string& folder) {
         text->GetFont()->SetLineHeight(16);
     }
     m_bLoaded = true;
+    // The buttons click (the breakout's click, made by its assets/make_sounds.py).
+    const std::string click = folder.empty() ? "click.wav" : folder + "/click.wav";
+    if (FILE* fp = std::fopen(click.c_str(), "rb")) {
+        std::fclose(fp);
+        m_hClick = LoadSound(click.c_str());
+    }
     return true;
 }
 
@@ -48,6 +54,7 @@ void DemoMenu::ProcessEvent() {
 
 void DemoMenu::Handle(const CMessage& message) {
     if (message.m_dwMessage != MSG_GUI_EVENT || message.m_dwParam1 != GUI_EVENT_CLICK) return;
+    if (m_hClick) GetSoundManager()->Play(m_hClick, 70);
     switch (message.m_dwSourceID) {
         case kStars: m_bStars = !m_bStars, m_strLastClick = "stars"; break;
         case kBalls: m_bBalls = !m_bBalls, m_strLastClick = "balls"; break;

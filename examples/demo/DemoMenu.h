@@ -1,5 +1,5 @@
 // The demo's main menu: a screen built from the description file menu.ini by the engine's
-// GUI manager. Its buttons switch parts of the demo's scene on and off, or quit.
+// GUI manager. Its buttons switch parts of the demo's scene on and off, or quit, and click.
 #pragma once
 
 #include <string>
@@ -30,4 +30,5 @@ private:
     bool m_bBalls = true;
     bool m_bLines = true;
     std::string m_strLastClick;
+    DWORD m_hClick = 0;  // the buttons' sound
 };

@@ -145,6 +145,9 @@ void WriteArt() {
     dot.width = dot.height = 1;
     dot.pixels.push_back(0xFFFFFFFF);
     if (!velmora::WritePngFile("dot.png", dot)) Fail("cannot write dot.png");
+    const int16_t beep[] = {0, 12000, 16000, 12000, 0, -12000, -16000, -12000};
+    if (!velmora::WriteWavFile("beep.wav", velmora::MakeWaveFormat(velmora::SoundSampleType::Pcm16, 1, 8000), beep, 8))
+        Fail("cannot write beep.wav");
 }
 
 void CaptureReports() {
@@ -159,6 +162,7 @@ void StartEngine(CGameApp& game, int width, int height) {
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
     VelmoraTest::UseManualClock(true);
     VelmoraTest::SetClock(kStartClock);
+    VelmoraTest::UseManualAudio(true);  // no device: sound is mixed only when asked, never here
     game.SetWindowWidth(width);
     game.SetWindowHeight(height);
     if (game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "fuzz", nullptr) != 1)

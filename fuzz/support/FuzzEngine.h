@@ -29,7 +29,8 @@ inline std::string WriteScratch(const std::string& name, const std::string& byte
 }
 
 // Pictures in the scratch folder that inputs may name: "art.amf" (pictures of assorted sizes,
-// some with transparent parts), "art.png", "art.bmp", "art.tga" (32 x 16) and "dot.png" (1 x 1).
+// some with transparent parts), "art.png", "art.bmp", "art.tga" (32 x 16) and "dot.png" (1 x 1);
+// and a sound, "beep.wav" (one millisecond at 8,000 Hz).
 // Needs the engine (the AMF file is written through a frame set).
 void WriteArt();
 

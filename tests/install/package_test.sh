@@ -33,7 +33,7 @@ lintian_out=$(lintian --fail-on error --tag-display-limit 0 "$debs"/*.deb 2>&1) 
 # misspelt. (Lists are read into variables first: grep -q may stop reading a pipe early.)
 depends() { dpkg-deb -f "$(deb "$1")" Depends | tr ',' '\n' | sed 's/^ *//; s/ *$//'; }
 lib_depends=$(depends libvelmora0)
-for name in libsdl2-2.0-0 libepoxy0 libfreetype6 libfontconfig1 libpng16-16 libjpeg62-turbo zlib1g libgl1 libegl1 \
+for name in libsdl2-2.0-0 libepoxy0 libfreetype6 libfontconfig1 libpng16-16 libjpeg62-turbo zlib1g libsndfile1 libgl1 libegl1 \
             fonts-arphic-uming libstdc++6 libc6; do
   grep -q "^$name\( \|$\)" <<<"$lib_depends" || fail "libvelmora0 does not depend on $name"
 done
@@ -62,7 +62,7 @@ for file in /include/velmora/Velmora.h /include/velmora/testing/TestSeams.h '/li
   grep -q -- "$file" <<<"$dev_files" || fail "libvelmora-dev holds no $file"
 done
 grep -q '/detail/' <<<"$dev_files" && fail "libvelmora-dev holds private headers"
-for tool in amftool guiview fxview padview replayinfo; do
+for tool in amftool guiview fxview padview sndview replayinfo; do
   grep -q "^/usr/bin/$tool$" <<<"$tools_files" || fail "velmora-tools holds no $tool"
   grep -q "^/usr/share/man/man1/$tool.1.gz$" <<<"$tools_files" || fail "velmora-tools holds no man page of $tool"
 done
@@ -90,7 +90,7 @@ pc_flags=$(PKG_CONFIG_PATH="$scratch/usr/lib/pkgconfig:$scratch/usr/lib/x86_64-l
 [ "$(echo $pc_flags)" = "-lvelmora" ] || fail "pkg-config of the packages gives '$pc_flags', not '-lvelmora'"
 # The unpacked root is no system folder: the loader is told where its libraries lie.
 export LD_LIBRARY_PATH=$scratch/usr/lib:$scratch/usr/lib/x86_64-linux-gnu
-for tool in amftool guiview fxview replayinfo; do
+for tool in amftool guiview fxview sndview replayinfo; do
   status=0
   "$scratch/usr/bin/$tool" >/dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || fail "$tool from the packages: exit status $status, not 2"

@@ -1,5 +1,6 @@
-// Test fixture base: the manual clock, captured message boxes and debugger output, and a
-// clean window-system queue, restored after each test.
+// Test fixture base: the manual clock, the manual audio clock (no audio device: what the
+// engine plays is mixed only when a test asks), captured message boxes and debugger output,
+// and a clean window-system queue, restored after each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ protected:
         VelmoraTest::SetClock(TestClockStart());
         VelmoraTest::SetClockTickEveryReads(0);
         VelmoraTest::ResetSleepCount();
+        VelmoraTest::UseManualAudio(true);
         VelmoraTest::CaptureMessageBoxes(true);
         VelmoraTest::CaptureDebugOutput(true);
         VelmoraTest::TakeMessageBoxes();
@@ -41,6 +43,7 @@ protected:
         VelmoraTest::SetLocalTimeOverride(nullptr);
         VelmoraTest::SetClockTickEveryReads(0);
         VelmoraTest::UseManualClock(false);
+        VelmoraTest::UseManualAudio(false);
         VelmoraTest::CaptureMessageBoxes(false);
         VelmoraTest::CaptureDebugOutput(false);
         SetTextEncoding(TEXT_ENCODING_GBK);  // whatever a failed test left

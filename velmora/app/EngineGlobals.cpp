@@ -11,6 +11,7 @@ IDirect3DDevice9* GetD3DDevice() { return Engine().device; }
 CTextureManager* GetTextureManager() { return Engine().textureManager; }
 CFrameManager* GetFrameManager() { return Engine().frameManager; }
 CMessageManager* GetMessageManager() { return Engine().messageManager; }
+CSoundManager* GetSoundManager() { return Engine().soundManager; }
 GUIManager* GetGUIManager() { return Engine().guiManager; }
 CLog* GetLog() { return Engine().log; }
 bool IsSupportFSAA() { return Engine().supportFSAA; }

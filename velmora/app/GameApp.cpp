@@ -10,6 +10,7 @@
 #include <velmora/message/MessageManager.h>
 #include <velmora/platform/replay/Replay.h>
 #include <velmora/platform/win32/Win32.h>
+#include <velmora/sound/SoundManager.h>
 #include <velmora/text/detail/SystemFont.h>
 
 namespace {
@@ -196,6 +197,13 @@ int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* tit
     g.messageManager = messageManager;
     WriteLog(INFO_NORMAL, "Create Main Message System...");
 
+    // Without a sound device the manager still runs, silent: the game plays the same.
+    CSoundManager* soundManager = new (std::nothrow) CSoundManager();
+    if (!soundManager) return 0;
+    g.soundManager = soundManager;
+    WriteLog(INFO_NORMAL, "Create Sound System...");
+    soundManager->Init(m_hWnd);
+
     GUIManager* guiManager = new (std::nothrow) GUIManager();
     if (!guiManager) return 0;
     g.guiManager = guiManager;
@@ -235,7 +243,9 @@ void CGameApp::Run() {
             DispatchMessageA(&msg);
             continue;
         }
-        if (!m_bActive && !m_bNotSuspend) {
+        const bool suspended = !m_bActive && !m_bNotSuspend;
+        if (CSoundManager* sound = vlm_engine::Engine().soundManager) sound->Suspend(suspended);
+        if (suspended) {
             WaitMessage();
             continue;
         }
@@ -260,6 +270,7 @@ void CGameApp::Run() {
         }
         vlm_engine::EngineInput().UpdateBufferInput(&vlm_engine::InputSnapshot());
         PostPadEvents();
+        if (CSoundManager* sound = vlm_engine::Engine().soundManager) sound->Update();
         MainLoop();
         if (!m_bWindowMode) Sleep(1);
     }
@@ -276,6 +287,12 @@ int CGameApp::Destroy() {
         GUIManager* guiManager = g.guiManager;
         g.guiManager = nullptr;
         delete guiManager;
+    }
+    if (g.soundManager) {
+        // Before the message queue, which its last messages go to.
+        CSoundManager* soundManager = g.soundManager;
+        g.soundManager = nullptr;
+        delete soundManager;
     }
     if (g.messageManager) {
         delete g.messageManager;

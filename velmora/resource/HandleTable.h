@@ -1,4 +1,4 @@
-// HandleTable: the storage the texture and frame managers share: the items they own under
+// HandleTable: the storage the texture, frame and sound managers share: the items they own under
 // 32-bit handles, the numbering of the handles they issue, sharing by name, reference counts
 // and the idle-release sweep. Not for games: the managers are the interface.
 #pragma once
@@ -32,7 +32,7 @@ inline bool CallerLoadValid(DWORD handle, const char* file) {
     return true;
 }
 
-// T is CTexture or CFrames: it counts its holders with AddRef and Release, and its pixels
+// T is CTexture, CFrames or CSound: it counts its holders with AddRef and Release, and its pixels
 // can be dropped (AutoRemove) and loaded again from its name.
 template <class T>
 class HandleTable {

@@ -84,5 +84,14 @@ ReplayResult LastReplay() {
                         o.changedFiles,
                         o.report};
 }
+void UseManualAudio(bool on) { vlm_hooks::UseManualAudio(on); }
+bool IsManualAudio() { return vlm_hooks::IsManualAudio(); }
+void RenderAudio(float* stereoOut, unsigned frames) { vlm_hooks::RenderAudio(stereoOut, frames); }
+unsigned GetAudioRate() { return vlm_hooks::GetAudioRate(); }
+void LoseAudioDevice() { vlm_hooks::LoseAudioDevice(); }
+AudioStats GetAudioStats() {
+    const vlm_hooks::AudioStats s = vlm_hooks::GetAudioStats();
+    return {s.callbacks, s.frames, s.lateCallbacks, s.longestMixMs, s.lastPassVoices, s.lastPassEndNs};
+}
 
 }  // namespace VelmoraTest

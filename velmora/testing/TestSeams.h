@@ -1,10 +1,11 @@
 // Velmora's testing component: deterministic, headless tests of a game. A manual millisecond
 // clock, capture of message boxes and debugger output, a fixed local time, injection of
-// window-system events (keys, pointer, focus, close), virtual game pads and forced device
-// loss, all acting on the real engine. Opt-in: not part of <velmora/Velmora.h>; link libvelmora-testing (CMake
-// Velmora::testing, pkg-config velmora-testing). Never ship it in a game.
+// window-system events (keys, pointer, focus, close), virtual game pads, forced device loss
+// and a manual audio clock, all acting on the real engine. Opt-in: not part of <velmora/Velmora.h>; link
+// libvelmora-testing (CMake Velmora::testing, pkg-config velmora-testing). Never ship it in a game.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -138,6 +139,33 @@ struct PadRumble {
     int requests;
 };
 VLM_TESTING_API PadRumble GetPadRumble(int pad);
+
+// --- Sound ------------------------------------------------------------------------------
+// While on, no audio device is opened (DirectSoundCreate8 succeeds without one) and the mix
+// advances only through RenderAudio: the play cursors, notifications, the end of buffers
+// and PlaySoundA all follow it, deterministically. Switching closes or opens the real
+// device under the DirectSound objects that exist.
+VLM_TESTING_API void UseManualAudio(bool on);
+VLM_TESTING_API bool IsManualAudio();
+// Mixes the next `frames` frames into `stereoOut` (interleaved left, right: 2 * frames
+// floats, -1..1), in passes of at most 512 frames. Silence when not in manual mode.
+VLM_TESTING_API void RenderAudio(float* stereoOut, unsigned frames);
+// The mix's frames a second: 48,000 in manual mode, the device's otherwise, 0 with none open.
+VLM_TESTING_API unsigned GetAudioRate();
+// The audio device goes away as when it is unplugged: every buffer stops and reports
+// DSERR_BUFFERLOST until its Restore.
+VLM_TESTING_API void LoseAudioDevice();
+// What the mixer has done since the process started, for benchmarks and soak runs.
+struct AudioStats {
+    uint64_t callbacks;       // the audio device's calls for samples
+    uint64_t frames;          // frames mixed, by the device or by RenderAudio
+    uint64_t lateCallbacks;   // calls that came more than two device buffers after the last one,
+                              // or whose mix took longer than the audio it made: underruns
+    double longestMixMs;      // the longest mix of one call
+    unsigned lastPassVoices;  // buffers the last pass of the mix played
+    int64_t lastPassEndNs;    // when that pass ended, in std::chrono::steady_clock nanoseconds
+};
+VLM_TESTING_API AudioStats GetAudioStats();
 
 // --- Record and replay -------------------------------------------------------------------
 // A session is recorded with CGameApp::StartRecording (or VELMORA_RECORD=FILE). Replay makes the

@@ -10,6 +10,7 @@ class CGraphics;
 class CTextureManager;
 class CFrameManager;
 class CMessageManager;
+class CSoundManager;
 class GUIManager;
 class CLog;
 class IDirect3DDevice9;
@@ -26,6 +27,7 @@ struct EngineObjects {
     CFrameManager* frameManager = nullptr;
     ResourceDrawing* resourceDrawing = nullptr;  // how animations and frames get drawn
     CMessageManager* messageManager = nullptr;   // the application object sets the rest
+    CSoundManager* soundManager = nullptr;
     GUIManager* guiManager = nullptr;
     CLog* log = nullptr;
     bool supportFSAA = false;

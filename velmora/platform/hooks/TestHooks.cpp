@@ -1,5 +1,5 @@
 // The platform layer's hooks for the testing component: manual clock, dialog capture, local
-// time, event injection, device conditions.
+// time, event injection, device conditions, the manual audio clock.
 #include <velmora/platform/hooks/detail/TestHooks.h>
 
 #include <SDL.h>
@@ -14,6 +14,8 @@
 #include <velmora/platform/d3d9/detail/DeviceConditions.h>
 
 #include <velmora/platform/dinput8/detail/Device.h>
+#include <velmora/platform/dsound/DirectSound8.h>
+#include <velmora/platform/dsound/detail/Mixer.h>
 #include <velmora/platform/replay/Replay.h>
 #include <velmora/platform/replay/ReplayFile.h>
 #include <velmora/platform/replay/detail/Replayer.h>
@@ -370,6 +372,19 @@ void LastReplay(ReplayOutcome* out) {
                          o.programChanged,
                          o.changedFiles,
                          o.report};
+}
+
+void UseManualAudio(bool on) { vlm_platform::Mixer::Get().UseManual(on); }
+bool IsManualAudio() { return vlm_platform::Mixer::Get().IsManual(); }
+
+void RenderAudio(float* stereoOut, unsigned frames) { vlm_RenderAudio(stereoOut, frames); }
+
+unsigned GetAudioRate() { return vlm_platform::Mixer::Get().CurrentRate(); }
+void LoseAudioDevice() { vlm_platform::Mixer::Get().LoseDevice(); }
+
+AudioStats GetAudioStats() {
+    const vlm_platform::MixStats s = vlm_platform::Mixer::Get().Stats();
+    return {s.callbacks, s.frames, s.lateCallbacks, s.longestMixMs, s.lastPassVoices, s.lastPassEndNs};
 }
 
 }  // namespace vlm_hooks

@@ -28,7 +28,12 @@ typedef char* LPSTR;
 typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
+typedef LONG* LPLONG;
 typedef void* HANDLE;
+typedef size_t SIZE_T;
+typedef uintptr_t ULONG_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t DWORD_PTR;
 
 #ifndef TRUE
 #define TRUE 1

@@ -3,6 +3,7 @@
 // in a header that is not installed. Each does what its namesake in VelmoraTest says.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,15 @@ struct CapturedMessageBox {
     std::string text;
     std::string caption;
     UINT type;
+};
+
+struct AudioStats {
+    uint64_t callbacks;
+    uint64_t frames;
+    uint64_t lateCallbacks;
+    double longestMixMs;
+    unsigned lastPassVoices;
+    int64_t lastPassEndNs;
 };
 
 VLM_HOOK_API void UseManualClock(bool on);
@@ -64,6 +74,12 @@ VLM_HOOK_API void DetachAllPads();
 VLM_HOOK_API void InjectPadButton(int pad, int button, bool down);
 VLM_HOOK_API void InjectPadAxis(int pad, int axis, float value);
 VLM_HOOK_API bool GetPadRumble(int pad, float* low, float* high, int* requests);
+VLM_HOOK_API void UseManualAudio(bool on);
+VLM_HOOK_API bool IsManualAudio();
+VLM_HOOK_API void RenderAudio(float* stereoOut, unsigned frames);
+VLM_HOOK_API unsigned GetAudioRate();
+VLM_HOOK_API void LoseAudioDevice();
+VLM_HOOK_API AudioStats GetAudioStats();
 
 struct ReplayOutcome {
     bool ran, reachedEnd, diverged, stoppedByPlayer, damaged;

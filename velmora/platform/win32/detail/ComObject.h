@@ -1,12 +1,16 @@
 // The reference count shared by every object behind a COM-shaped interface.
 #pragma once
 
+#include <atomic>
+
 #include <velmora/platform/win32/Com.h>
 
 namespace vlm_platform {
 
 // Implements AddRef and Release for `Interface`; the last Release deletes the object.
-template <class Interface>
+// Objects that several threads hold and release (DirectSound's) count with
+// std::atomic<ULONG>.
+template <class Interface, class Count = ULONG>
 class ComObject : public Interface {
 public:
     ComObject() = default;
@@ -29,7 +33,7 @@ protected:
     virtual ~ComObject() = default;
 
 private:
-    ULONG m_refs = 1;
+    Count m_refs{1};
 };
 
 }  // namespace vlm_platform
