@@ -420,7 +420,9 @@ def replay_seeds():
     checkpoint = b"\x08" + struct.pack("<Q", 0x1234)
     # A game's first frames: the loop's looks and readings, waits, a seed, a frame of each kind.
     loop = [clock, idle, b"\x02" + varint(3), b"\x06\x00", frame]
-    put("replay", "frames.vlmreplay", replay(loop * 3 + [b"\x0a" + struct.pack("<I", 7), checkpoint,
+    # Start-up reads the clock and asks for the sound device (none here) before the loop runs.
+    start = [clock, b"\x0c\x00"]
+    put("replay", "frames.vlmreplay", replay(start + loop * 3 + [b"\x0a" + struct.pack("<I", 7), checkpoint,
                                                         b"\x1f" + varint(4) + b"\x01" + struct.pack("<Q", 5)]))
     # One look at the events with one of each kind, in two chunks.
     events = [pump, b"\x20" + varint(0) + struct.pack("<HHB", 41, 0, 1), b"\x21" + varint(1) + signed(10) + signed(20) +
@@ -428,10 +430,11 @@ def replay_seeds():
               b"\x23" + varint(0) + signed(-2) + b"\x00", b"\x24" + varint(0) + bytes([6]) + signed(5) + signed(6),
               b"\x24" + varint(0) + bytes([2]) + signed(0) + signed(0), b"\x25", b"\x26", clock, frame]
     put("replay", "events.vlmreplay", replay(events, chunks=2))
-    # A pad plugged in, moved, pressed and pulled out; a look for controllers; a rumble.
+    # A pad plugged in, moved, pressed and pulled out; a look for controllers; a rumble; a sound
+    # device opened.
     pads = [b"\x13" + varint(0) + b"\x00" + pad(), pump, b"\x28" + varint(1) + pad(),
             b"\x2a" + varint(1) + b"\x00" + struct.pack("<f", 0.5), b"\x2b" + varint(1) + b"\x00\x80",
-            b"\x2c" + varint(1) + b"\x00" + struct.pack("<I", 9000), b"\x09", b"\x29" + varint(1), b"\x0b\x01",
+            b"\x2c" + varint(1) + b"\x00" + struct.pack("<I", 9000), b"\x09", b"\x29" + varint(1), b"\x0b\x01", b"\x0c\x01",
             b"\x03" + signed(1000000), frame]
     put("replay", "pads.vlmreplay", replay(pads))
     # Notes: a file loaded, the screen, the quit.

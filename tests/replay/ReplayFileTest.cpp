@@ -101,6 +101,7 @@ TEST(ReplayFileTest, EveryKindOfEntryReadsBackAsWritten) {
     add(ReplayKind::Sync, [](ReplayEntry&) {});
     add(ReplayKind::Seed, [](ReplayEntry& e) { e.value = 0xDEADBEEF; });
     add(ReplayKind::Rumble, [](ReplayEntry& e) { e.value = 1; });
+    add(ReplayKind::Sound, [](ReplayEntry& e) { e.value = 1; });
     add(ReplayKind::File, [](ReplayEntry& e) { e.text = "art/a.png", e.size = 99, e.modified = -7, e.crc = 5; });
     add(ReplayKind::Screen, [](ReplayEntry& e) { e.x = 800, e.y = 600, e.value = 22, e.down = true; });
     add(ReplayKind::Quit, [](ReplayEntry& e) { e.value = uint32_t(-2); });

@@ -1,14 +1,18 @@
 // Recording and replay on the real engine: a game driven by injected input (keys, pointer,
 // buttons, a pad, focus, the close box) recorded, then replayed to the same state, checkpoints
 // and last picture; what a replay finds (a changed asset, another game or engine version, a game
-// that draws or reads differently, a file cut short), live input during a replay, and the file
-// written as the game runs.
+// that draws or reads differently, a file cut short), live input during a replay, the file
+// written as the game runs, and a game with sound replayed on a machine with another device.
 #include <sys/stat.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <vector>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
+#include <velmora/platform/dsound/SoundFile.h>
 #include <velmora/platform/replay/ReplayFile.h>
 
 #include "support/EngineTest.h"
@@ -24,13 +28,18 @@ public:
     uint64_t digest = 0xCBF29CE484222325ull;
     int frames = 0;
     int pings = 0;
-    int variant = 0;  // 1: draws its dot red; 2: reads the clock once more a frame
+    int variant = 0;     // 1: draws its dot red; 2: reads the clock once more a frame
+    bool sound = false;  // plays a short beep every few frames, and asks whether it plays
     std::function<void(ReplayGame&)> onFrame;
 
     bool Load() {
         // Seeded from the time of day, as games do: a replay must get the same numbers anyway.
         srand(static_cast<unsigned>(time(nullptr)));
         m_hDot = LoadTexture("art/dot.png");
+        if (sound) {
+            m_hBeep = GetSoundManager()->LoadSound("beep.wav");
+            if (!m_hBeep) return false;
+        }
         return m_hDot != 0;
     }
 
@@ -48,10 +57,16 @@ public:
             ping.SetDelay(250);
             PostMessageA(ping);
         }
+        if (sound) {
+            CSoundManager* sounds = GetSoundManager();
+            Fold(sounds->HasDevice());  // a game may show that it runs silent
+            if (frames % 7 == 1) m_dwVoice = sounds->Play(m_hBeep, 80, (frames % 3 - 1) * 50);
+            Fold(sounds->IsPlaying(m_dwVoice)), Fold(DWORD(sounds->GetVoiceCount()));
+        }
         int index = 0;
         CMessage message;
         while (PeekMessageA(index, message, true)) {
-            Fold(message.m_dwMessage);
+            Fold(message.m_dwMessage), Fold(message.m_dwParam1), Fold(message.m_dwParam2);
             if (message.m_dwMessage == kPing) ++pings;
         }
         const int x = rand() % 760, y = rand() % 560;
@@ -72,6 +87,7 @@ private:
     void Fold(DWORD v) { digest = (digest ^ v) * 0x100000001B3ull; }
 
     DWORD m_hDot = 0;
+    DWORD m_hBeep = 0, m_dwVoice = 0;
 };
 
 // Writes the game's one picture: a dot of `colour`.
@@ -118,10 +134,11 @@ protected:
     // Runs the game: recording into `file` with the player's input of `script`, or replaying it.
     Session Play(const char* title, const std::string& file, bool record, int variant = 0,
                  const std::function<void(HWND)>& script = nullptr,
-                 const std::function<void(ReplayGame&)>& onFrame = nullptr) {
+                 const std::function<void(ReplayGame&)>& onFrame = nullptr, bool sound = false) {
         Session run;
         ReplayGame game;
         game.variant = variant;
+        game.sound = sound;
         game.onFrame = onFrame;
         game.SetFPS(60);
         if (record) {
@@ -325,6 +342,58 @@ TEST_F(ReplayTest, AGameWaitingForItsFocusBackStillWritesItsFile) {
     EXPECT_EQ(framesOnDisk, framesBeforeCheck);
     ASSERT_TRUE(Play("Replay test", "idle.vlmreplay", false).started);
     EXPECT_TRUE(VelmoraTest::LastReplay().Same());
+}
+
+// How the machine plays sound: a device far ahead of the engine's clock (SDL's disk device
+// writing to /dev/null with next to no pause: a voice is played out before the clock ends it),
+// the testing component's manual audio (a device whose voices are still heard when the clock
+// ends them: it mixes only when asked), or no device at all.
+enum class Audio { Ahead, Manual, None };
+
+void UseAudio(Audio audio) {
+    VelmoraTest::UseManualAudio(audio == Audio::Manual);
+    setenv("SDL_AUDIODRIVER", audio == Audio::None ? "no-such-driver" : "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    setenv("SDL_DISKAUDIODELAY", "1", 1);
+}
+
+TEST_F(ReplayTest, TheSoundDeviceOfTheMachineChangesNothing) {
+    const char* const driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string kept = driver ? driver : "";
+    // A beep of 40 ms, played every 7 frames: voices end by the engine's clock, with their
+    // messages, while the device may still be playing them (or never will).
+    std::vector<int16_t> beep(1764);
+    for (size_t i = 0; i < beep.size(); ++i) beep[i] = int16_t(8000 * std::sin(double(i) * 0.06));
+    ASSERT_TRUE(velmora::WriteWavFile("beep.wav", velmora::MakeWaveFormat(velmora::SoundSampleType::Pcm16, 1, 44100),
+                                      beep.data(), beep.size()));
+    const auto quitAt90 = [](ReplayGame& game) {
+        if (game.frames == 90) PostQuitMessage(0);
+    };
+    struct Case {
+        Audio recorded, replayed;
+    };
+    for (const Case& c :
+         {Case{Audio::Ahead, Audio::Manual}, Case{Audio::Manual, Audio::None}, Case{Audio::None, Audio::Ahead}}) {
+        SCOPED_TRACE(int(c.recorded) * 10 + int(c.replayed));
+        UseAudio(c.recorded);
+        const Session recorded = Play("Replay test", "sound.vlmreplay", true, 0, nullptr, quitAt90, true);
+        ASSERT_TRUE(recorded.started);
+        ASSERT_EQ(recorded.frames, 90);
+        UseAudio(c.replayed);
+        const Session replayed = Play("Replay test", "sound.vlmreplay", false, 0, nullptr, nullptr, true);
+        ASSERT_TRUE(replayed.started);
+        const VelmoraTest::ReplayResult result = VelmoraTest::LastReplay();
+        EXPECT_TRUE(result.Same()) << (result.report.empty() ? "" : result.report.back());
+        EXPECT_EQ(replayed.digest, recorded.digest);
+        EXPECT_EQ(replayed.frames, 90);
+    }
+    VelmoraTest::UseManualAudio(false);
+    unsetenv("SDL_DISKAUDIOFILE");
+    unsetenv("SDL_DISKAUDIODELAY");
+    if (kept.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", kept.c_str(), 1);
 }
 
 }  // namespace

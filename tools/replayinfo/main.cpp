@@ -93,6 +93,9 @@ std::string Describe(const velmora::ReplayEntry& e) {
             break;
         case ReplayKind::Quit: std::snprintf(text, sizeof text, "the game quits (%d)", int32_t(e.value)); break;
         case ReplayKind::Seed: std::snprintf(text, sizeof text, "random numbers seeded with %u", e.value); break;
+        case ReplayKind::Sound:
+            std::snprintf(text, sizeof text, "%s", e.value ? "sound device opened" : "no sound device");
+            break;
         case ReplayKind::Checkpoint: std::snprintf(text, sizeof text, "checkpoint %016" PRIx64, e.checksum); break;
         default: std::snprintf(text, sizeof text, "%s", velmora::ReplayKindName(e.kind)); break;
     }
@@ -165,7 +168,7 @@ int main(int argc, char** argv) {
         const bool listed =
             velmora::IsReplayEvent(e.kind) ||
             (!velmora::IsReplayPoint(e.kind) && e.kind != ReplayKind::End && e.kind != ReplayKind::Slot) ||
-            e.kind == ReplayKind::Seed;
+            e.kind == ReplayKind::Seed || e.kind == ReplayKind::Sound;
         if (events && listed)
             std::printf("  frame %-6u %9.3f s  %s\n", frames + 1, double(uint32_t(clock - h.clockStart)) / 1000.0,
                         Describe(e).c_str());

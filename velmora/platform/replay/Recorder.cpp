@@ -291,6 +291,13 @@ bool Recorder::Rumble(size_t slot, WORD low, WORD high, DWORD milliseconds) {
     return ok;
 }
 
+bool Recorder::SoundDevice(bool opened) {
+    ReplayEntry e = Entry(ReplayKind::Sound);
+    e.value = opened ? 1 : 0;
+    Write(e);
+    return opened;
+}
+
 unsigned Recorder::Seed(unsigned seed) {
     ReplayEntry e = Entry(ReplayKind::Seed);
     e.value = seed;

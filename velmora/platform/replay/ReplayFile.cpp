@@ -192,6 +192,7 @@ const char* ReplayKindName(ReplayKind kind) {
         case ReplayKind::Sync: return "controller look-up";
         case ReplayKind::Seed: return "seed";
         case ReplayKind::Rumble: return "rumble";
+        case ReplayKind::Sound: return "sound device";
         case ReplayKind::File: return "file";
         case ReplayKind::Screen: return "screen";
         case ReplayKind::Quit: return "quit";
@@ -356,7 +357,8 @@ void ReplayWriter::Write(const ReplayEntry& e) {
             m_lastCounter = e.counter;
             break;
         case ReplayKind::Wait:
-        case ReplayKind::Rumble: PutU8(out, e.value ? 1 : 0); break;
+        case ReplayKind::Rumble:
+        case ReplayKind::Sound: PutU8(out, e.value ? 1 : 0); break;
         case ReplayKind::Checkpoint: PutU64(out, e.checksum); break;
         case ReplayKind::Seed: PutU32(out, e.value); break;
         case ReplayKind::File:
@@ -627,7 +629,8 @@ bool ReplayReader::Decode(ReplayEntry* e) {
         case ReplayKind::QuitRequest:
         case ReplayKind::Other: break;
         case ReplayKind::Wait:
-        case ReplayKind::Rumble: ok = c.U8(&e->value) && e->value <= 1; break;
+        case ReplayKind::Rumble:
+        case ReplayKind::Sound: ok = c.U8(&e->value) && e->value <= 1; break;
         case ReplayKind::Checkpoint: ok = c.U64(&e->checksum); break;
         case ReplayKind::Seed: ok = c.U32(&e->value); break;
         case ReplayKind::File: {

@@ -43,6 +43,7 @@ enum class ReplayKind : uint8_t {
     Sync = 0x09,        // the controllers looked for; the changes it found follow
     Seed = 0x0A,        // the random numbers seeded: `value`
     Rumble = 0x0B,      // a pad asked to rumble: `value` 1 when it could
+    Sound = 0x0C,       // the sound device asked for: `value` 1 when it opened
     // Notes: what the session met, kept for the replay to compare or to do again.
     File = 0x10,    // a file opened for reading: `text` (its path), `size`, `modified`, `crc`
     Screen = 0x11,  // the device's back buffer: `x` × `y`, `value` (its format), `down` (windowed)

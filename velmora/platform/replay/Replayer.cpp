@@ -61,6 +61,7 @@ std::string Doing(ReplayKind kind) {
         case ReplayKind::Sync: return "looked for controllers";
         case ReplayKind::Seed: return "seeded the random numbers";
         case ReplayKind::Rumble: return "asked a pad to rumble";
+        case ReplayKind::Sound: return "asked for the sound device";
         default: return std::string("has ") + velmora::ReplayKindName(kind);
     }
 }
@@ -398,6 +399,11 @@ void Replayer::SyncControllers() {
 bool Replayer::Rumble(size_t, WORD, WORD, DWORD) {
     ReplayEntry p;
     return TakePoint(ReplayKind::Rumble, ReplayKind::Rumble, &p) && p.value;
+}
+
+bool Replayer::SoundDevice(bool opened) {
+    ReplayEntry p;
+    return TakePoint(ReplayKind::Sound, ReplayKind::Sound, &p) ? p.value != 0 : opened;
 }
 
 unsigned Replayer::Seed(unsigned seed) {

@@ -29,6 +29,7 @@ public:
     void SyncControllers() override;
     void ControllerChanged(size_t slot, const ControllerChange& change) override;
     bool Rumble(size_t slot, WORD low, WORD high, DWORD milliseconds) override;
+    bool SoundDevice(bool opened) override;
     unsigned Seed(unsigned seed) override;
     void QuitPosted(int exitCode) override;
     void FileOpened(const char* path) override;

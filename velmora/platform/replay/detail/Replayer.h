@@ -48,6 +48,7 @@ public:
     void SyncControllers() override;
     void ControllerChanged(size_t, const ControllerChange&) override {}
     bool Rumble(size_t slot, WORD low, WORD high, DWORD milliseconds) override;
+    bool SoundDevice(bool opened) override;
     unsigned Seed(unsigned seed) override;
     void QuitPosted(int) override {}
     void FileOpened(const char*) override {}

@@ -39,6 +39,9 @@ public:
     // A change of a controller slot, while recording.
     virtual void ControllerChanged(size_t slot, const ControllerChange& change) = 0;
     virtual bool Rumble(size_t slot, WORD low, WORD high, DWORD milliseconds) = 0;
+    // The sound device asked for, `opened` or not: whether the game is to have one. A replay
+    // gives the recorded answer, whatever this machine has.
+    virtual bool SoundDevice(bool opened) = 0;
     // srand's seed: the one to use.
     virtual unsigned Seed(unsigned seed) = 0;
     virtual void QuitPosted(int exitCode) = 0;
