@@ -2,7 +2,7 @@
 #   libvelmora0     the shared library a game runs on (component lib)
 #   libvelmora-dev  headers, libvelmora.so, the CMake package, the pkg-config files, and the
 #                   testing component (libvelmora-testing.so*), which only a game's own tests use
-#   velmora-tools   amftool, guiview, fxview, padview and sndview (component tools)
+#   velmora-tools   amftool, guiview, fxview, padview, sndview and replayinfo (component tools)
 # dpkg-shlibdeps finds the libraries the binaries link; what they load at run time (OpenGL
 # and EGL, which SDL and libepoxy open themselves) and the font the engine draws its default
 # face with are named here.
@@ -57,7 +57,7 @@ set(CPACK_DEBIAN_TOOLS_DESCRIPTION "Velmora 2D game engine: tools
 amftool packs pictures into AMF animation files, unpacks and describes them; guiview
 shows a GUI description file and fxview a particle effect, reloading them as they are
 edited; padview lists the game controllers plugged in and shows their live state; sndview
-describes and plays sound files.")
+describes and plays sound files; replayinfo describes a recorded session of a game.")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "libvelmora0 ${_velmora_exact}")
 
 # The testing library and the tools link libvelmora.so.0, which no installed package holds

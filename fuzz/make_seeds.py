@@ -380,6 +380,70 @@ fAlphaVar=0.3
                                      "fXPosMin=-1e38\nfXPosMax=1e38\n"))
 
 
+# --- Replay files: the header, then zlib chunks of entries ----------------------------------
+def varint(v):
+    out = b""
+    while v >= 0x80:
+        out += bytes([(v & 0x7F) | 0x80])
+        v >>= 7
+    return out + bytes([v])
+
+
+def signed(v):
+    return varint((v << 1) ^ (v >> 63) if v >= 0 else ((-v) << 1) - 1)
+
+
+def text8(t):
+    return bytes([len(t)]) + t
+
+
+def replay(entries, chunks=1, game=b"fuzz", version=b"0.1.0"):
+    fields = text8(version) + text8(game) + text8(b"fuzz_replay") + struct.pack("<QI", 0, 0)
+    fields += struct.pack("<8H", 2026, 1, 4, 1, 12, 0, 0, 0) + struct.pack("<IqIIIII", 1000, 0, 1, 2, 1024, 768, 1)
+    out = b"VLMRPLAY" + struct.pack("<HH", 1, len(fields)) + fields
+    size = (len(entries) + chunks - 1) // chunks
+    for i in range(0, len(entries), max(size, 1)):
+        raw = b"".join(entries[i:i + size])
+        packed = zlib.compress(raw)
+        out += struct.pack("<II", len(raw), len(packed)) + packed
+    return out
+
+
+def pad(name=b"Velmora Virtual Pad"):
+    return (bytes(range(16)) + bytes(16) + bytes(range(16, 32)) + varint(0) + text8(name) +
+            bytes([1, 6, 1, 11]) + struct.pack("<6f", 0, 0, -1, 0, 0, -1) + struct.pack("<I", 0xFFFFFFFF) +
+            bytes(11))
+
+
+def replay_seeds():
+    clock, idle, pump, frame = b"\x01" + signed(16), b"\x04" + varint(2), b"\x05", b"\x07"
+    checkpoint = b"\x08" + struct.pack("<Q", 0x1234)
+    # A game's first frames: the loop's looks and readings, waits, a seed, a frame of each kind.
+    loop = [clock, idle, b"\x02" + varint(3), b"\x06\x00", frame]
+    # Start-up reads the clock and asks for the sound device (none here) before the loop runs.
+    start = [clock, b"\x0c\x00"]
+    put("replay", "frames.vlmreplay", replay(start + loop * 3 + [b"\x0a" + struct.pack("<I", 7), checkpoint,
+                                                        b"\x1f" + varint(4) + b"\x01" + struct.pack("<Q", 5)]))
+    # One look at the events with one of each kind, in two chunks.
+    events = [pump, b"\x20" + varint(0) + struct.pack("<HHB", 41, 0, 1), b"\x21" + varint(1) + signed(10) + signed(20) +
+              signed(3) + signed(-4), b"\x22" + varint(0) + bytes([1, 1]) + signed(10) + signed(20),
+              b"\x23" + varint(0) + signed(-2) + b"\x00", b"\x24" + varint(0) + bytes([6]) + signed(5) + signed(6),
+              b"\x24" + varint(0) + bytes([2]) + signed(0) + signed(0), b"\x25", b"\x26", clock, frame]
+    put("replay", "events.vlmreplay", replay(events, chunks=2))
+    # A pad plugged in, moved, pressed and pulled out; a look for controllers; a rumble; a sound
+    # device opened.
+    pads = [b"\x13" + varint(0) + b"\x00" + pad(), pump, b"\x28" + varint(1) + pad(),
+            b"\x2a" + varint(1) + b"\x00" + struct.pack("<f", 0.5), b"\x2b" + varint(1) + b"\x00\x80",
+            b"\x2c" + varint(1) + b"\x00" + struct.pack("<I", 9000), b"\x09", b"\x29" + varint(1), b"\x0b\x01", b"\x0c\x01",
+            b"\x03" + signed(1000000), frame]
+    put("replay", "pads.vlmreplay", replay(pads))
+    # Notes: a file loaded, the screen, the quit.
+    notes = [b"\x10" + struct.pack("<H", 7) + b"dot.png" + varint(100) + signed(123456789) + struct.pack("<I", 0),
+             b"\x11" + varint(800) + varint(600) + struct.pack("<I", 22) + b"\x01", b"\x12" + signed(0), clock, idle]
+    put("replay", "notes.vlmreplay", replay(notes))
+    put("replay", "cut.vlmreplay", replay(loop * 4)[:-7])
+
+
 if __name__ == "__main__":
     amf_seeds()
     image_seeds()
@@ -388,3 +452,4 @@ if __name__ == "__main__":
     text_seeds()
     gui_seeds()
     fx_seeds()
+    replay_seeds()

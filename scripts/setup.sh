@@ -13,6 +13,7 @@ packages=(
   imagemagick  # the image tests: run-length BMP and YCCK JPEG files made by ImageMagick
   lintian  # the packages test checks the Debian packages
   xvfb xauth libxtst-dev  # an X server for the display tests, which press keys through XTest
+  xdotool  # the display tests play a recorded session through it, as a player would
   clang-format  # version 14 on Debian 12: the format check
   clang libclang-rt-14-dev llvm  # the clang test build and the fuzz targets: sanitizers, libFuzzer, symbolizer
   libsfml-dev  # a peer of the sprite benchmark

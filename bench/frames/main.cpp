@@ -4,9 +4,12 @@
 // thread (in all, and in the loop's wait between frames) and of the rasteriser's threads, the
 // wall time, and how far each frame start lies from the interval after the one before it. Each
 // variant (the engine as it is, and with its newer savings switched off through the environment,
-// which gives the engine as it was before them) runs in a child process of its own, the variants
-// taking turns run by run, so that every ratio compares runs made side by side.
+// which gives the engine as it was before them, and the engine recording the session, as
+// VELMORA_RECORD does) runs in a child process of its own, the variants taking turns run by run,
+// so that every ratio compares runs made side by side. --replay-size MINUTES records an autopilot
+// match that long, says how large its replay file is, and replays it.
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,17 +39,20 @@ struct Variant {
     const char* name;
     const char* busyWait;     // VELMORA_BUSY_WAIT
     const char* noShortcuts;  // VELMORA_NO_RASTER_SHORTCUTS
+    bool record;              // VELMORA_RECORD into a file of its own
 };
 
 // The first is the reference of the ratios: the frame loop's old wait, and the device without
 // the shortcuts added since (which gives the device as it was: a previous build's pictures
 // and times were checked against it).
 const Variant kVariants[] = {
-    {"before: busy wait, no new shortcuts", "1", "trim,opaque,white,pages"},
-    {"new wait, no new shortcuts", "0", "trim,opaque,white,pages"},
-    {"now without shared pages", "0", "pages"},
-    {"now", "0", "0"},
+    {"before: busy wait, no new shortcuts", "1", "trim,opaque,white,pages", false},
+    {"new wait, no new shortcuts", "0", "trim,opaque,white,pages", false},
+    {"now without shared pages", "0", "pages", false},
+    {"now", "0", "0", false},
+    {"now, recording", "0", "0", true},
 };
+constexpr size_t kNow = 3, kRecording = 4;
 
 const char* const kScreens[] = {"title", "match"};
 
@@ -186,10 +192,29 @@ int RunScreen(const std::string& screen, int frames, const std::string& picture)
 
 struct Result {
     double wall, process, main, rasteriser, others, waiting, waitingShare, jitter50, jitter99, jitterWorst;
+    long long recorded;  // bytes of the replay file, when recording
 };
 
-// Runs this program as a child with a variant's environment; false when it failed.
-bool RunChild(const Variant& v, const std::string& screen, int frames, const std::string& picture, Result* result) {
+// A replay file for a child of this process, in the working folder.
+std::string ReplayFile() {
+    char folder[4096];
+    const std::string here = getcwd(folder, sizeof(folder)) ? folder : ".";
+    return here + "/frames_" + std::to_string(getpid()) + ".vlmreplay";
+}
+
+long long FileSize(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? (long long)st.st_size : -1;
+}
+
+// Runs this program as a child with a variant's environment (and `extra`, NAME=VALUE, beside
+// it); false when it failed. What the child writes on standard error goes to `errors`.
+bool RunChild(const Variant& v, const std::string& screen, int frames, const std::string& picture, Result* result,
+              const std::vector<std::string>& extra = {}, std::string* errors = nullptr) {
+    const std::string replay = ReplayFile();
+    if (v.record) std::remove(replay.c_str());
+    int err[2] = {-1, -1};
+    if (errors && pipe(err) != 0) return false;
     int fds[2];
     if (pipe(fds) != 0) return false;
     const pid_t pid = fork();
@@ -198,21 +223,35 @@ bool RunChild(const Variant& v, const std::string& screen, int frames, const std
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
+        if (errors) {
+            dup2(err[1], STDERR_FILENO);
+            close(err[0]);
+            close(err[1]);
+        }
         setenv("VELMORA_BUSY_WAIT", v.busyWait, 1);
         setenv("VELMORA_NO_RASTER_SHORTCUTS", v.noShortcuts, 1);
+        if (v.record) setenv("VELMORA_RECORD", replay.c_str(), 1);
+        for (const std::string& e : extra) putenv(const_cast<char*>(e.c_str()));
         const std::string count = std::to_string(frames);
         const char* argv[] = {"bench_frames", "--child", screen.c_str(), count.c_str(), picture.c_str(), nullptr};
         execv("/proc/self/exe", const_cast<char* const*>(argv));
         _exit(127);
     }
     close(fds[1]);
+    if (errors) close(err[1]);
     std::string output;
     char buffer[4096];
     ssize_t got;
     while ((got = read(fds[0], buffer, sizeof(buffer))) > 0) output.append(buffer, size_t(got));
     close(fds[0]);
+    if (errors) {
+        while ((got = read(err[0], buffer, sizeof(buffer))) > 0) errors->append(buffer, size_t(got));
+        close(err[0]);
+    }
     int status = 0;
     waitpid(pid, &status, 0);
+    result->recorded = v.record ? FileSize(replay) : 0;
+    if (v.record && extra.empty()) std::remove(replay.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
     std::istringstream lines(output);
     std::string line;
@@ -221,6 +260,7 @@ bool RunChild(const Variant& v, const std::string& screen, int frames, const std
         if (std::sscanf(line.c_str(), "result %lf %lf %lf %lf %lf %lf %lf %lf %lf %lf", &r.wall, &r.process, &r.main,
                         &r.rasteriser, &r.others, &r.waiting, &r.waitingShare, &r.jitter50, &r.jitter99,
                         &r.jitterWorst) == 10) {
+            r.recorded = result->recorded;
             *result = r;
             return true;
         }
@@ -260,12 +300,46 @@ std::string Spread(const std::vector<double>& values, const char* format) {
 
 int Usage(const char* program) {
     std::fprintf(stderr,
-                 "usage: %s [--quick] [--rounds N] [--frames N]\n"
+                 "usage: %s [--quick] [--rounds N] [--frames N] | --replay-size MINUTES\n"
                  "  Breakout's title screen and an autopilot match, %d frames a second, headless; each\n"
                  "  variant in a child process, taking turns. Defaults: 5 rounds of 300 frames\n"
-                 "  (--quick: 1 round of 30).\n",
+                 "  (--quick: 1 round of 30). --replay-size records a match of MINUTES and replays it.\n",
                  program, kFps);
     return 2;
+}
+
+// Records an autopilot match of `minutes` at the game's pace, then replays it as fast as it goes.
+int ReplaySize(double minutes) {
+    const int frames = int(minutes * 60 * kFps);
+    std::printf(
+        "Breakout's autopilot match recorded for %d frames (%.1f minutes at %d frames a second); load "
+        "average at start %s\n",
+        frames, minutes, kFps, VelmoraBench::LoadAverage().c_str());
+    const std::string file = ReplayFile();
+    const std::vector<std::string> keep = {"BENCH_FRAMES_KEEP=1"};
+    Result recorded{}, replayed{};
+    if (!RunChild(kVariants[kRecording], "match", frames, "", &recorded, keep)) {
+        std::fprintf(stderr, "bench_frames: the recorded match failed\n");
+        return 1;
+    }
+    std::printf("replay file: %lld bytes (%.1f KiB a minute); the recorded run's process time %.2f ms a frame\n",
+                recorded.recorded, double(recorded.recorded) / 1024.0 / minutes, recorded.process);
+    Variant replay = kVariants[kNow];
+    replay.name = "replay";
+    std::string report;
+    const bool ran =
+        RunChild(replay, "match", frames, "", &replayed, {"VELMORA_REPLAY=" + file, "VELMORA_REPLAY_FAST=1"}, &report);
+    std::remove(file.c_str());
+    const size_t summary = report.find("velmora: replay of ");
+    std::printf("%s\n", summary == std::string::npos
+                            ? "no replay report"
+                            : report.substr(summary, report.find('\n', summary) - summary).c_str());
+    if (ran) std::printf("the replay's wall time %.2f ms a frame (as fast as it goes)\n", replayed.wall);
+    std::printf("load average at the end %s\n", VelmoraBench::LoadAverage().c_str());
+    return ran && report.find(" checkpoints matched") != std::string::npos &&
+                   report.find("differs") == std::string::npos
+               ? 0
+               : 1;
 }
 
 }  // namespace
@@ -275,6 +349,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--child") == 0 && i + 3 < argc)
             return RunScreen(argv[i + 1], std::atoi(argv[i + 2]), argv[i + 3]);
+        if (std::strcmp(argv[i], "--replay-size") == 0 && i + 1 < argc) return ReplaySize(std::atof(argv[i + 1]));
         if (std::strcmp(argv[i], "--quick") == 0) {
             rounds = 1, frames = 30;
         } else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
@@ -343,11 +418,23 @@ int main(int argc, char** argv) {
                               Format("%.2f", jw.empty() ? 0.0 : *std::max_element(jw.begin(), jw.end()))});
         }
         table.Print();
+        // The recording's cost: each round's recording run against the same round's run without.
+        std::vector<double> cost;
+        std::vector<long long> bytes;
+        for (size_t r = 0; r < results[kRecording].size() && r < results[kNow].size(); ++r) {
+            cost.push_back(100.0 * (results[kRecording][r].process / results[kNow][r].process - 1));
+            bytes.push_back(results[kRecording][r].recorded);
+        }
+        if (!cost.empty())
+            std::printf(
+                "recording: %s %% of a frame's process time (median, lowest-highest over the rounds), a "
+                "replay file of %lld bytes for %d frames\n",
+                Spread(cost, "%+.2f").c_str(), bytes[0], frames + kWarmUpFrames);
     }
     std::printf(
         "\ngoals: the title screen's process time at most 0.5 x before, a match's at most 0.7 x; the main "
         "thread waiting at most 1 %% of a core; frame starts within 1 ms of the interval at the 99th "
-        "percentile\nload average at the end %s\n",
+        "percentile; recording at most 2 %% of a frame's process time\nload average at the end %s\n",
         VelmoraBench::LoadAverage().c_str());
     return failed ? 1 : 0;
 }

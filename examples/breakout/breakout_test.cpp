@@ -2,7 +2,9 @@
 // file, then a session on a manual clock in which the test plays: it picks Chinese in the
 // settings, clicks Play, leaves the match during its countdown and starts another, follows the
 // ball with the pointer, starts a power-up twice, and reads the last picture back from the
-// device; then a round played with a virtual pad alone, from the settings to quitting.
+// device; then a round played with a virtual pad alone, from the settings to quitting; then a
+// session recorded as a player's would be (pointer, clicks, keys, the close box) and replayed,
+// also on a machine without a sound device.
 #include <velmora/testing/TestSeams.h>
 
 #include <unistd.h>
@@ -388,6 +390,111 @@ void PadSession() {
     game.Destroy();
 }
 
+// The back buffer, every pixel.
+std::vector<DWORD> Picture() {
+    std::vector<DWORD> pixels;
+    IDirect3DSurface9* surface = nullptr;
+    GetD3DDevice()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface);
+    D3DLOCKED_RECT locked{};
+    if (surface && SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+        const DWORD* p = static_cast<const DWORD*>(locked.pBits);
+        pixels.assign(p, p + (locked.Pitch / 4) * 600);
+        surface->UnlockRect();
+    }
+    if (surface) surface->Release();
+    return pixels;
+}
+
+// A match played with the pointer and the keyboard, recorded; then the recording replayed by
+// the game as a player's recording would be: the same frames, score and pictures.
+void ReplayedSession() {
+    VelmoraTest::UseManualClock(true);
+    VelmoraTest::SetClockTickEveryReads(3);
+    VelmoraTest::CaptureMessageBoxes(true);
+    const std::string file = ScratchFolder() + "/match.vlmreplay";
+    int score = 0, frames = 0;
+    std::vector<DWORD> picture;
+    {
+        BreakoutGame::Options options;
+        options.dataFolder = ScratchFolder();
+        ScriptedGame game(options);
+        game.SetFPS(60);
+        Check(game.StartRecording(file.c_str()), "a recording is asked for");
+        if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Velmora Breakout", nullptr)) {
+            Check(false, "start-up");
+            return;
+        }
+        game.Load();
+        const HWND window = game.GetWndHandle();
+        game.Play({
+            {1200, [window] { VelmoraTest::InjectMouseMove(window, 210, 250); }},  // over the Play button
+            {1300, [window] { VelmoraTest::InjectMouseButton(window, 0, true); }},
+            {1400, [window] { VelmoraTest::InjectMouseButton(window, 0, false); }},
+            {1600,
+             [&game, window] {
+                 // The player follows the ball with the pointer.
+                 game.everyFrame = [&game, window] {
+                     VelmoraTest::InjectMouseMove(window, int(game.GetMatch().BallX()) + 9, 500);
+                 };
+             }},
+            {6000, [] { VelmoraTest::InjectKey('P', true); }},  // a pause
+            {6050, [] { VelmoraTest::InjectKey('P', false); }},
+            {6500, [] { VelmoraTest::InjectKey('P', true); }},
+            {6550, [] { VelmoraTest::InjectKey('P', false); }},
+            {10000,
+             [&game] {
+                 game.everyFrame = nullptr;
+                 VelmoraTest::InjectKey(VK_ESCAPE, true);  // back to the title; the score counts
+             }},
+            {10050, [] { VelmoraTest::InjectKey(VK_ESCAPE, false); }},
+            {10500, [window] { VelmoraTest::InjectClose(window); }},
+        });
+        game.Finish();
+        score = game.LastScore();
+        frames = game.FramesRun();
+        picture = Picture();
+        game.Destroy();
+        DestroyWindow(window);
+    }
+    Check(score > 0, "the recorded match scores");
+
+    // Replayed on a machine like the recording one, then on one without a sound device: the
+    // match's sounds must not make it go another way.
+    const char* const driver = std::getenv("SDL_AUDIODRIVER");
+    const std::string recordedDriver = driver ? driver : "";
+    for (const bool silentMachine : {false, true}) {
+        if (silentMachine) setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        BreakoutGame::Options options;
+        options.dataFolder = ScratchFolder();  // as empty as the recorded game's was
+        BreakoutGame game(options);
+        game.SetFPS(60);
+        VelmoraTest::FlushEvents();
+        Check(VelmoraTest::Replay(file.c_str()), "the recording is a replay file");
+        if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Velmora Breakout", nullptr)) {
+            Check(false, "the replay's start-up");
+            return;
+        }
+        game.Load();
+        game.Run();
+        game.Finish();
+        Check(game.LastScore() == score && game.FramesRun() == frames,
+              silentMachine ? "without a sound device the replay plays the same frames to the same score"
+                            : "the replay plays the same frames to the same score");
+        Check(Picture() == picture, "the replay ends on the same picture");
+        const HWND window = game.GetWndHandle();
+        game.Destroy();
+        DestroyWindow(window);
+        const VelmoraTest::ReplayResult result = VelmoraTest::LastReplay();
+        Check(result.Same() && result.checkpoints >= 5 && result.finalPictureMatched,
+              "the replay matches every checkpoint of the recording");
+    }
+    if (recordedDriver.empty())
+        unsetenv("SDL_AUDIODRIVER");
+    else
+        setenv("SDL_AUDIODRIVER", recordedDriver.c_str(), 1);
+    Check(VelmoraTest::TakeMessageBoxes().empty(), "no error box");
+}
+
 }  // namespace
 
 int main() {
@@ -395,6 +502,7 @@ int main() {
     SaveFileRoundTrip();
     PlayedSession();
     PadSession();
+    ReplayedSession();
     std::printf("%s\n", failures ? "breakout_test: FAILED" : "breakout_test: OK");
     return failures ? 1 : 0;
 }

@@ -1,9 +1,11 @@
-// breakout [--autopilot] [--data DIR] [--frames N] [--snap FILE.bmp] [--fullscreen] | --scores [--data DIR]
+// breakout [--autopilot] [--data DIR] [--frames N] [--snap FILE.bmp] [--fullscreen] [--record FILE]
+//          | --scores [--data DIR]
 // Velmora's example game. Its files (art, effects, screens, texts) lie beside the program,
 // where its build puts them; the player's high scores and settings are kept in DIR
 // (by default ~/.local/share/velmora-breakout). --autopilot lets the paddle play by itself;
 // --frames and --snap run a fixed number of frames and save the last one, which lets it run
-// headless; --scores prints the high-score table and quits.
+// headless; --record FILE records the session into FILE for a replay (VELMORA_REPLAY=FILE);
+// --scores prints the high-score table and quits.
 #include <unistd.h>
 
 #include <cstdio>
@@ -46,7 +48,7 @@ int PrintScores(const std::string& folder) {
 
 int Usage(const char* program) {
     std::fprintf(stderr,
-                 "usage: %s [--autopilot] [--data DIR] [--frames N] [--snap FILE.bmp] [--fullscreen]\n"
+                 "usage: %s [--autopilot] [--data DIR] [--frames N] [--snap FILE.bmp] [--fullscreen] [--record FILE]\n"
                  "       %s --scores [--data DIR]\n",
                  program, program);
     return 2;
@@ -57,6 +59,7 @@ int Usage(const char* program) {
 int main(int argc, char** argv) {
     BreakoutGame::Options options;
     bool windowed = true, printScores = false;
+    std::string recording;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--frames") == 0 && hasValue) {
@@ -64,6 +67,8 @@ int main(int argc, char** argv) {
             if (options.frames <= 0) return Usage(argv[0]);
         } else if (std::strcmp(argv[i], "--snap") == 0 && hasValue) {
             options.snapFile = Absolute(argv[++i]);
+        } else if (std::strcmp(argv[i], "--record") == 0 && hasValue) {
+            recording = Absolute(argv[++i]);
         } else if (std::strcmp(argv[i], "--data") == 0 && hasValue) {
             options.dataFolder = Absolute(argv[++i]);
         } else if (std::strcmp(argv[i], "--autopilot") == 0) {
@@ -88,6 +93,12 @@ int main(int argc, char** argv) {
     game.SetWindowMode(windowed);
     game.SetFPS(60);
     game.SetDLLFileLog(true);  // VLMLog.html, beside the game
+    // [record]
+    // A player who meets a bug runs the game with --record and sends the file; the developer
+    // runs it with VELMORA_REPLAY=FILE and sees the same session. (VELMORA_RECORD=FILE in the
+    // environment records any game without this.)
+    if (!recording.empty()) game.StartRecording(recording.c_str());
+    // [/record]
     if (!game.InitApplication(GetModuleHandleA(nullptr), SW_SHOW, "Velmora Breakout", nullptr)) {
         game.Destroy();
         return 1;

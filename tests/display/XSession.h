@@ -153,7 +153,7 @@ public:
     }
 
     bool Start(const std::string& program, const std::string& folder, const std::string& display,
-               const std::vector<std::string>& extraEnvironment) {
+               const std::vector<std::string>& extraEnvironment, std::vector<std::string> arguments = {}) {
         int out[2];
         if (pipe2(out, O_CLOEXEC) != 0) return false;
         // This process's environment, but on the given X display and with the extra variables.
@@ -177,8 +177,10 @@ public:
             dup2(out[1], STDOUT_FILENO);
             const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(err, STDERR_FILENO);
-            char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-            execve(program.c_str(), argv, envp.data());
+            std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+            for (std::string& a : arguments) argv.push_back(&a[0]);
+            argv.push_back(nullptr);
+            execve(program.c_str(), argv.data(), envp.data());
             _exit(127);
         }
         close(out[1]);

@@ -27,7 +27,7 @@ fi
 
 # The installed tools find the installed library: run without arguments, each answers with
 # its usage (status 2).
-for tool in amftool guiview fxview sndview; do
+for tool in amftool guiview fxview sndview replayinfo; do
   status=0
   "$prefix/bin/$tool" >/dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || { echo "installed $tool: exit status $status, not 2" >&2; exit 1; }

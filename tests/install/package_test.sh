@@ -62,7 +62,7 @@ for file in /include/velmora/Velmora.h /include/velmora/testing/TestSeams.h '/li
   grep -q -- "$file" <<<"$dev_files" || fail "libvelmora-dev holds no $file"
 done
 grep -q '/detail/' <<<"$dev_files" && fail "libvelmora-dev holds private headers"
-for tool in amftool guiview fxview padview sndview; do
+for tool in amftool guiview fxview padview sndview replayinfo; do
   grep -q "^/usr/bin/$tool$" <<<"$tools_files" || fail "velmora-tools holds no $tool"
   grep -q "^/usr/share/man/man1/$tool.1.gz$" <<<"$tools_files" || fail "velmora-tools holds no man page of $tool"
 done
@@ -90,7 +90,7 @@ pc_flags=$(PKG_CONFIG_PATH="$scratch/usr/lib/pkgconfig:$scratch/usr/lib/x86_64-l
 [ "$(echo $pc_flags)" = "-lvelmora" ] || fail "pkg-config of the packages gives '$pc_flags', not '-lvelmora'"
 # The unpacked root is no system folder: the loader is told where its libraries lie.
 export LD_LIBRARY_PATH=$scratch/usr/lib:$scratch/usr/lib/x86_64-linux-gnu
-for tool in amftool guiview fxview sndview; do
+for tool in amftool guiview fxview sndview replayinfo; do
   status=0
   "$scratch/usr/bin/$tool" >/dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || fail "$tool from the packages: exit status $status, not 2"

@@ -8,6 +8,7 @@
 #include <velmora/gui/GUIManager.h>
 #include <velmora/input/detail/EngineInput.h>
 #include <velmora/message/MessageManager.h>
+#include <velmora/platform/replay/Replay.h>
 #include <velmora/platform/win32/Win32.h>
 #include <velmora/sound/SoundManager.h>
 #include <velmora/text/detail/SystemFont.h>
@@ -53,6 +54,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         default: break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// A recording's or replay's report lines go to the log too.
+void ReportToLog(const char* line, BOOL problem) {
+    if (vlm_engine::Engine().log) WriteLog(problem ? INFO_WARNING : INFO_NORMAL, "%s", line);
 }
 
 // The graphics object toggles the screen mode; the running application's flag follows.
@@ -126,8 +132,32 @@ HWND CGameApp::InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, 
     return hwnd;
 }
 
+bool CGameApp::StartRecording(const char* file) {
+    if (m_hWnd || !file || !*file) {
+        WriteLog(INFO_WARNING, "StartRecording: a recording starts with the game, before InitApplication");
+        return false;
+    }
+    return vlm_RecordNextSession(file) != FALSE;
+}
+
 int CGameApp::InitApplication(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName) {
     vlm_engine::EngineObjects& g = vlm_engine::Engine();
+
+    // A recording or replay (VELMORA_RECORD, VELMORA_REPLAY, StartRecording) starts before
+    // anything else, so that it has everything the game gets. A replay of another game or
+    // engine refuses here.
+    vlm_SetSessionReport(ReportToLog);
+    char refused[512];
+    if (!vlm_BeginSession(title, refused, sizeof refused)) {
+        if (!g.log) {
+            CLog* log = new (std::nothrow) CLog();
+            if (!log) return 0;
+            g.log = log;
+            if (m_bDLLFileLog) log->StartLog("VLMLog.html", false);
+        }
+        WriteLog(INFO_ERROR, "%s", refused);
+        return 0;
+    }
 
     m_hWnd = InitWindow(hInstance, nCmdShow, title, iconName);
     m_hInstance = hInstance;
@@ -248,6 +278,9 @@ void CGameApp::Run() {
 
 int CGameApp::Destroy() {
     vlm_engine::EngineObjects& g = vlm_engine::Engine();
+    // While the log and the device are there: a replay's report goes into the log and the
+    // last picture is compared.
+    vlm_EndSession();
     CloseEngineLog();
     if (g.guiManager) {
         // Unregistered first: the windows being deleted must not reach the manager.

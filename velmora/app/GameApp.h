@@ -47,6 +47,12 @@ public:
     // frames at most once a refresh interval. SetFPS still sets the least time between them.
     void SetVSync(bool on) { m_bVSync = on; }
     bool GetVSync() const { return m_bVSync; }
+    // Records the session into `file` from InitApplication on, as VELMORA_RECORD=FILE does: every
+    // clock value, window-system event and controller change the game gets, and a checksum of
+    // every 60th picture (docs/replay.md). A replay of the file (VELMORA_REPLAY=FILE) runs the game
+    // through the same session again. Call it before InitApplication: a recording starts with
+    // the game, as its replay does. False when the game runs already or `file` is empty.
+    bool StartRecording(const char* file);
 
 protected:
     HWND InitWindow(HINSTANCE hInstance, int nCmdShow, const char* title, const char* iconName);

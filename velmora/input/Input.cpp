@@ -23,6 +23,10 @@ CInput::~CInput() { ReleaseInput(); }
 int CInput::CreateInput(HWND hWnd) {
     if (!vlm_engine::SharedDirectInput()) return 0;
     m_hWnd = hWnd;
+    // A game started again starts afresh: nothing of an earlier run decides its first frame's
+    // pointer move or its pads' numbers (a replay of its session must find the same).
+    m_ptLast = POINT{0, 0};
+    for (bool& used : m_bPadUsed) used = false;
     m_Key.CreateDevice(hWnd);
     m_Mouse.CreateDevice(hWnd);
     return 1;

@@ -154,8 +154,9 @@ private:
     // Ends the voices whose time is up at `now`, posting their messages in voice order.
     void RetireVoices(DWORD now);
     // Takes a voice out; `reason` < 0 posts nothing. Its buffer stops at once, or, when it
-    // ended by itself, once the device has played it out.
-    void RemoveVoice(DWORD voice, int reason);
+    // ended by itself (at `now`), once the device has played it out. No clock is read here:
+    // whether the device is still playing must not change what the game's thread reads.
+    void RemoveVoice(DWORD voice, int reason, DWORD now = 0);
     void ApplyVoiceVolume(Voice& voice);
     void ReleaseDrainedBuffers(DWORD now, bool all);
     DWORD NewVoiceId();

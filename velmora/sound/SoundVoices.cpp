@@ -103,10 +103,10 @@ void CSoundManager::RetireVoices(DWORD now) {
     std::vector<DWORD> ended;
     for (const auto& entry : m_Voices)
         if (entry.second->Ended(now)) ended.push_back(entry.first);
-    for (DWORD voice : ended) RemoveVoice(voice, SOUND_END_FINISHED);
+    for (DWORD voice : ended) RemoveVoice(voice, SOUND_END_FINISHED, now);
 }
 
-void CSoundManager::RemoveVoice(DWORD id, int reason) {
+void CSoundManager::RemoveVoice(DWORD id, int reason, DWORD now) {
     auto it = m_Voices.find(id);
     if (it == m_Voices.end()) return;
     std::unique_ptr<Voice> voice = std::move(it->second);
@@ -115,7 +115,7 @@ void CSoundManager::RemoveVoice(DWORD id, int reason) {
         DWORD status = 0;
         // A voice that ended by the clock may have a few milliseconds left on the device.
         if (reason == SOUND_END_FINISHED && SUCCEEDED(buffer->GetStatus(&status)) && (status & DSBSTATUS_PLAYING)) {
-            m_Draining.push_back({buffer, timeGetTime()});
+            m_Draining.push_back({buffer, now});
         } else {
             buffer->Stop();
             buffer->Release();

@@ -63,6 +63,28 @@ PadRumble GetPadRumble(int pad) {
     return rumble;
 }
 
+bool Replay(const char* file) { return vlm_hooks::Replay(file); }
+ReplayResult LastReplay() {
+    vlm_hooks::ReplayOutcome o;
+    vlm_hooks::LastReplay(&o);
+    return ReplayResult{o.ran,
+                        o.reachedEnd,
+                        o.diverged,
+                        o.stoppedByPlayer,
+                        o.damaged,
+                        o.frames,
+                        o.recordedFrames,
+                        o.checkpoints,
+                        o.matched,
+                        o.firstDifferentFrame,
+                        o.recordedChecksum,
+                        o.replayedChecksum,
+                        o.finalPictureCompared,
+                        o.finalPictureMatched,
+                        o.programChanged,
+                        o.changedFiles,
+                        o.report};
+}
 void UseManualAudio(bool on) { vlm_hooks::UseManualAudio(on); }
 bool IsManualAudio() { return vlm_hooks::IsManualAudio(); }
 void RenderAudio(float* stereoOut, unsigned frames) { vlm_hooks::RenderAudio(stereoOut, frames); }

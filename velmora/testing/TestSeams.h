@@ -171,4 +171,35 @@ struct AudioStats {
 };
 VLM_TESTING_API AudioStats GetAudioStats();
 
+// --- Record and replay -------------------------------------------------------------------
+// A session is recorded with CGameApp::StartRecording (or VELMORA_RECORD=FILE). Replay makes the
+// next InitApplication replay `file` as fast as it goes, as VELMORA_REPLAY=FILE with
+// VELMORA_REPLAY_FAST=1 does: the game must be set up as the recorded one was (its title, frame
+// rate and options), and runs on the recorded clock and input until its Destroy. False when
+// `file` is no replay file this engine reads.
+VLM_TESTING_API bool Replay(const char* file);
+// How the last replay went, once its game's Destroy has run.
+struct ReplayResult {
+    bool ran;                                     // a replay took place
+    bool reachedEnd;                              // to the recording's end, without going another way
+    bool diverged;                                // the game asked for something else than the recording holds
+    bool stoppedByPlayer;                         // the quit keys or the close box
+    bool damaged;                                 // the file is damaged after its header
+    unsigned frames;                              // frames replayed
+    unsigned recordedFrames;                      // frames recorded
+    unsigned checkpoints, matched;                // pictures compared, and the same
+    unsigned firstDifferentFrame;                 // 0 when none differed
+    uint64_t recordedChecksum, replayedChecksum;  // of the first that differed
+    bool finalPictureCompared, finalPictureMatched;
+    bool programChanged;                    // the game's program is not the recording one
+    std::vector<std::string> changedFiles;  // files loaded that changed since the recording
+    std::vector<std::string> report;        // the lines it wrote (on standard error and in the log)
+    // Everything the same: every frame, checkpoint and the last picture.
+    bool Same() const {
+        return ran && reachedEnd && !diverged && !damaged && frames == recordedFrames && matched == checkpoints &&
+               (!finalPictureCompared || finalPictureMatched);
+    }
+};
+VLM_TESTING_API ReplayResult LastReplay();
+
 }  // namespace VelmoraTest

@@ -11,6 +11,7 @@
 #include <velmora/platform/d3d9/detail/PixelFormats.h>
 #include <velmora/platform/d3d9/detail/Surface9Impl.h>
 #include <velmora/platform/d3d9/detail/Texture9Impl.h>
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/Window.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
 
@@ -80,6 +81,7 @@ Device9Impl::Device9Impl(IDirect3D9* d3d, HWND window)
 
 Device9Impl::~Device9Impl() {
     DiscardBatch();
+    if (Session* s = CurrentSession()) s->DeviceGone(this);
     for (IDirect3DBaseTexture9*& t : m_textures)
         if (t) t->Release(), t = nullptr;
     for (Texture9Impl* texture : m_liveTextures) texture->DetachDevice();
@@ -142,6 +144,7 @@ bool Device9Impl::ApplyParameters(const D3DPRESENT_PARAMETERS& requested) {
                                                       : m_renderer->ResizeBackBuffer(bb);
     if (!ok) return false;
     m_params = p;
+    if (Session* s = SessionHere()) s->ScreenSet(p);
     // The window shows this back buffer now; pointer positions map into it.
     m_window->pictureOwner = this;
     m_window->pictureWidth = bb.width;
@@ -242,9 +245,12 @@ HRESULT Device9Impl::Reset(D3DPRESENT_PARAMETERS* params) {
 HRESULT Device9Impl::Present(const RECT*, const RECT*, HWND, const void*) {
     if (Conditions().lost) {
         DiscardBatch();
+        if (Session* s = SessionHere()) s->Presented(this);
         return D3DERR_DEVICELOST;
     }
     Flush();
+    // A recording or a replay counts the frame, and takes some pictures' checksums.
+    if (Session* s = SessionHere()) s->Presented(this);
     if (!IsLiveWindow(m_window)) return D3D_OK;  // nowhere to show it
     // Measured every time: the window system may have done anything with the window.
     MeasureWindow();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
 
 namespace vlm_platform {
@@ -17,11 +18,16 @@ namespace vlm_platform {
 namespace {
 
 struct Registry {
-    std::vector<Controller> slots;
+    std::vector<Controller> live;
+    std::vector<Controller> replayed;  // a replay's, which no device backs
+    std::vector<Controller>* slots = &live;
     ControllerSink sink = nullptr;
     bool started = false;
     bool ready = false;
 };
+
+// What a replayed controller has for SDL's instance ID: attached, and never one of SDL's.
+constexpr int32_t kReplayedId = 0x40000000;
 
 Registry& Slots() {
     static Registry registry;
@@ -29,7 +35,9 @@ Registry& Slots() {
 }
 
 void Tell(size_t slot, ControllerChange::Kind kind, int index) {
-    if (Slots().sink) Slots().sink(slot, ControllerChange{kind, index});
+    const ControllerChange change{kind, index};
+    if (Session* s = SessionHere()) s->ControllerChanged(slot, change);
+    if (Slots().sink) Slots().sink(slot, change);
 }
 
 // SDL's stick values run from -32768 to 32767, its triggers from 0 to 32767.
@@ -141,7 +149,7 @@ void Attach(int deviceIndex) {
     const SDL_JoystickGUID g = SDL_JoystickGetGUID(joystick);
     std::memcpy(sdlGuid, g.data, sizeof(sdlGuid));
     // A controller plugged in again takes the first free slot of its kind.
-    auto& slots = Slots().slots;
+    auto& slots = *Slots().slots;
     size_t slot = slots.size();
     int ordinal = 0;
     for (size_t i = 0; i < slots.size(); ++i) {
@@ -179,7 +187,7 @@ void Attach(int deviceIndex) {
 }
 
 void Detach(size_t slot) {
-    Controller& c = Slots().slots[slot];
+    Controller& c = (*Slots().slots)[slot];
     if (!c.Attached()) return;
     if (c.controller)
         SDL_GameControllerClose(c.controller);
@@ -200,21 +208,21 @@ void Detach(size_t slot) {
 // The attached slot of an SDL instance ID, or -1.
 int SlotOf(SDL_JoystickID id) {
     if (id < 0) return -1;
-    const auto& slots = Slots().slots;
+    const auto& slots = *Slots().slots;
     for (size_t i = 0; i < slots.size(); ++i)
         if (slots[i].sdlId == id) return static_cast<int>(i);
     return -1;
 }
 
 void SetAxis(size_t slot, int axis, float value) {
-    Controller& c = Slots().slots[slot];
+    Controller& c = (*Slots().slots)[slot];
     if (axis < 0 || axis >= c.axes || c.axis[axis] == value) return;
     c.axis[axis] = value;
     Tell(slot, ControllerChange::Axis, axis);
 }
 
 void SetButton(size_t slot, int button, bool down) {
-    Controller& c = Slots().slots[slot];
+    Controller& c = (*Slots().slots)[slot];
     const BYTE value = down ? 0x80 : 0;
     if (button < 0 || button >= c.buttons || c.button[button] == value) return;
     c.button[button] = value;
@@ -222,7 +230,7 @@ void SetButton(size_t slot, int button, bool down) {
 }
 
 void SetPov(size_t slot, int hat, DWORD value) {
-    Controller& c = Slots().slots[slot];
+    Controller& c = (*Slots().slots)[slot];
     if (hat < 0 || hat >= c.povs || c.pov[hat] == value) return;
     c.pov[hat] = value;
     Tell(slot, ControllerChange::Pov, hat);
@@ -233,7 +241,14 @@ void SetPov(size_t slot, int hat, DWORD value) {
 bool StartControllers(ControllerSink sink) {
     Registry& r = Slots();
     r.sink = sink;
-    if (r.started) return r.ready;
+    Session* session = SessionHere();
+    const bool replaying = session && session->Replaying();
+    if (r.started) {
+        // The recording's first look for controllers may have come from a program that had
+        // not looked before: a replay looks every time, finding what it recorded.
+        if (replaying) SyncControllers();
+        return r.ready || replaying;
+    }
     r.started = true;
     // Focus is the devices' own business (their co-operative level): SDL must not drop events
     // while no window of it has the keyboard, as with the off-screen driver.
@@ -249,10 +264,18 @@ bool StartControllers(ControllerSink sink) {
 }
 
 void SyncControllers() {
+    if (Session* s = SessionHere()) {
+        s->SyncControllers();
+        return;
+    }
+    LiveSyncControllers();
+}
+
+void LiveSyncControllers() {
     Registry& r = Slots();
-    if (!r.ready) return;
-    for (size_t i = 0; i < r.slots.size(); ++i)
-        if (r.slots[i].Attached() && !SDL_JoystickGetAttached(r.slots[i].joystick)) Detach(i);
+    if (!r.ready || r.slots != &r.live) return;
+    for (size_t i = 0; i < r.live.size(); ++i)
+        if (r.live[i].Attached() && !SDL_JoystickGetAttached(r.live[i].joystick)) Detach(i);
     const int count = SDL_NumJoysticks();
     for (int index = 0; index < count; ++index) {
         const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
@@ -271,7 +294,7 @@ void ControllerEvent(const SDL_Event& e) {
         }
         case SDL_CONTROLLERAXISMOTION: {
             const int slot = SlotOf(e.caxis.which);
-            if (slot < 0 || !Slots().slots[size_t(slot)].gamepad) return;
+            if (slot < 0 || !(*Slots().slots)[size_t(slot)].gamepad) return;
             const int axis = PadAxis(e.caxis.axis);
             if (axis >= 0)
                 SetAxis(size_t(slot), axis, (axis == 2 || axis == 5) ? Trigger(e.caxis.value) : Stick(e.caxis.value));
@@ -280,10 +303,10 @@ void ControllerEvent(const SDL_Event& e) {
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP: {
             const int slot = SlotOf(e.cbutton.which);
-            if (slot < 0 || !Slots().slots[size_t(slot)].gamepad) return;
+            if (slot < 0 || !(*Slots().slots)[size_t(slot)].gamepad) return;
             const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
             if (const BYTE bit = DpadBit(e.cbutton.button)) {
-                Controller& c = Slots().slots[size_t(slot)];
+                Controller& c = (*Slots().slots)[size_t(slot)];
                 c.dpad = down ? BYTE(c.dpad | bit) : BYTE(c.dpad & ~bit);
                 SetPov(size_t(slot), 0, PovOfHat(c.dpad));
             } else {
@@ -293,20 +316,20 @@ void ControllerEvent(const SDL_Event& e) {
         }
         case SDL_JOYAXISMOTION: {
             const int slot = SlotOf(e.jaxis.which);
-            if (slot >= 0 && !Slots().slots[size_t(slot)].gamepad)
+            if (slot >= 0 && !(*Slots().slots)[size_t(slot)].gamepad)
                 SetAxis(size_t(slot), e.jaxis.axis, Stick(e.jaxis.value));
             return;
         }
         case SDL_JOYBUTTONDOWN:
         case SDL_JOYBUTTONUP: {
             const int slot = SlotOf(e.jbutton.which);
-            if (slot >= 0 && !Slots().slots[size_t(slot)].gamepad)
+            if (slot >= 0 && !(*Slots().slots)[size_t(slot)].gamepad)
                 SetButton(size_t(slot), e.jbutton.button, e.type == SDL_JOYBUTTONDOWN);
             return;
         }
         case SDL_JOYHATMOTION: {
             const int slot = SlotOf(e.jhat.which);
-            if (slot >= 0 && !Slots().slots[size_t(slot)].gamepad)
+            if (slot >= 0 && !(*Slots().slots)[size_t(slot)].gamepad)
                 SetPov(size_t(slot), e.jhat.hat, PovOfHat(e.jhat.value));
             return;
         }
@@ -314,21 +337,68 @@ void ControllerEvent(const SDL_Event& e) {
     }
 }
 
-size_t ControllerCount() { return Slots().slots.size(); }
+size_t ControllerCount() { return Slots().slots->size(); }
 
-const Controller* ControllerAt(size_t slot) { return slot < Slots().slots.size() ? &Slots().slots[slot] : nullptr; }
+const Controller* ControllerAt(size_t slot) {
+    std::vector<Controller>& slots = *Slots().slots;
+    return slot < slots.size() ? &slots[slot] : nullptr;
+}
 
 int FindController(REFGUID instance) {
-    const auto& slots = Slots().slots;
+    const auto& slots = *Slots().slots;
     for (size_t i = 0; i < slots.size(); ++i)
         if (slots[i].instance == instance) return static_cast<int>(i);
     return -1;
 }
 
 bool RumbleController(size_t slot, WORD low, WORD high, DWORD ms) {
+    if (Session* s = SessionHere()) return s->Rumble(slot, low, high, ms);
+    return LiveRumbleController(slot, low, high, ms);
+}
+
+bool LiveRumbleController(size_t slot, WORD low, WORD high, DWORD ms) {
     const Controller* c = ControllerAt(slot);
-    if (!c || !c->Attached()) return false;
+    if (!c || !c->Attached() || !c->joystick) return false;
     return SDL_JoystickRumble(c->joystick, low, high, ms) == 0;
+}
+
+void UseReplayedControllers(bool on) {
+    Registry& r = Slots();
+    r.replayed.clear();
+    r.slots = on ? &r.replayed : &r.live;
+}
+
+void PutReplayedController(size_t slot, const Controller& description, bool attached, bool tell) {
+    Registry& r = Slots();
+    if (r.slots != &r.replayed) return;
+    if (slot >= r.replayed.size()) r.replayed.resize(slot + 1);
+    Controller& c = r.replayed[slot];
+    c = description;
+    c.joystick = nullptr;
+    c.controller = nullptr;
+    c.sdlId = attached ? kReplayedId + int32_t(slot) : -1;
+    if (tell) Tell(slot, ControllerChange::Attached, 0);
+}
+
+void ReplayControllerChange(size_t slot, ControllerChange::Kind kind, int index, float axis, DWORD value) {
+    Registry& r = Slots();
+    if (r.slots != &r.replayed || slot >= r.replayed.size()) return;
+    Controller& c = r.replayed[slot];
+    switch (kind) {
+        case ControllerChange::Detached:
+            if (!c.Attached()) return;
+            c.sdlId = -1;
+            std::fill(std::begin(c.axis), std::end(c.axis), 0.0f);
+            if (c.gamepad) c.axis[2] = c.axis[5] = -1;
+            std::fill(std::begin(c.pov), std::end(c.pov), 0xFFFFFFFF);
+            std::fill(std::begin(c.button), std::end(c.button), BYTE(0));
+            Tell(slot, kind, 0);
+            return;
+        case ControllerChange::Axis: SetAxis(slot, index, axis); return;
+        case ControllerChange::Button: SetButton(slot, index, value != 0); return;
+        case ControllerChange::Pov: SetPov(slot, index, value); return;
+        case ControllerChange::Attached: return;
+    }
 }
 
 }  // namespace vlm_platform

@@ -22,6 +22,13 @@ namespace vlm_platform {
 namespace {
 
 constexpr LONG kWheelDelta = 120;  // one wheel notch, as Windows reports it
+constexpr LONG kMaxWheelNotches = 0x7FFFFFFF / kWheelDelta;
+
+// Relative axes add up until the game reads them, which it may never do: they stop at the
+// ends of their range instead of overflowing.
+LONG Accumulate(LONG total, LONG step) {
+    return LONG(std::clamp<int64_t>(int64_t(total) + step, INT32_MIN, INT32_MAX));
+}
 
 struct DeviceRegistry {
     std::vector<DirectInputDevice*> devices;
@@ -467,15 +474,16 @@ void DirectInputDevice::OnEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_MOUSEMOTION:
             if (!m_acquired) break;
-            m_mouse.lX += e.motion.xrel;
-            m_mouse.lY += e.motion.yrel;
+            m_mouse.lX = Accumulate(m_mouse.lX, e.motion.xrel);
+            m_mouse.lY = Accumulate(m_mouse.lY, e.motion.yrel);
             if (e.motion.xrel) Record(DIMOFS_X, static_cast<DWORD>(e.motion.xrel));
             if (e.motion.yrel) Record(DIMOFS_Y, static_cast<DWORD>(e.motion.yrel));
             break;
         case SDL_MOUSEWHEEL: {
             if (!m_acquired) break;
-            LONG dz = e.wheel.y * kWheelDelta * (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1);
-            m_mouse.lZ += dz;
+            const LONG notches = std::clamp<LONG>(e.wheel.y, -kMaxWheelNotches, kMaxWheelNotches);
+            LONG dz = notches * kWheelDelta * (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1);
+            m_mouse.lZ = Accumulate(m_mouse.lZ, dz);
             if (dz) Record(DIMOFS_Z, static_cast<DWORD>(dz));
             break;
         }

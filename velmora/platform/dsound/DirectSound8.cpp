@@ -10,6 +10,7 @@
 
 #include <velmora/platform/dsound/detail/PrimaryBuffer.h>
 #include <velmora/platform/dsound/detail/SoundBuffer.h>
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/detail/EventPump.h>
 #include <velmora/platform/win32/detail/WindowObject.h>
 
@@ -166,7 +167,19 @@ HRESULT DirectSoundCreate8(LPCGUID device, LPDIRECTSOUND8* directSound, LPUNKNOW
     if (outer) return DSERR_NOAGGREGATION;
     if (!vlm_platform::IsDefaultPlayback(device)) return DSERR_NODRIVER;
     vlm_platform::Mixer& mixer = vlm_platform::Mixer::Get();
-    if (!mixer.AcquireDevice(nullptr)) return DSERR_NODRIVER;
+    bool opened = mixer.AcquireDevice(nullptr);
+    // A recorded session's game has the device it had then, or none as then: with a device
+    // or without, it goes the same way.
+    if (vlm_platform::Session* session = vlm_platform::SessionHere()) {
+        const bool wanted = session->SoundDevice(opened);
+        if (opened && !wanted) {
+            mixer.ReleaseDevice();
+            mixer.SetDeviceError("the recorded session had none");
+        }
+        if (!opened && wanted) mixer.AcquireWithoutDevice();
+        opened = wanted;
+    }
+    if (!opened) return DSERR_NODRIVER;
     auto* created = new (std::nothrow) vlm_platform::DirectSound();
     if (!created) {
         mixer.ReleaseDevice();

@@ -19,7 +19,10 @@
 //
 // With no audio device (no sound server, or SDL_AUDIODRIVER naming a driver that cannot
 // start) DirectSoundCreate8 returns DSERR_NODRIVER at once. The testing component's manual
-// audio mode (VelmoraTest::UseManualAudio) opens no device and mixes only when asked.
+// audio mode (VelmoraTest::UseManualAudio) opens no device and mixes only when asked. While
+// a recorded session is replayed, the game's thread gets a device when the recording's game had
+// one and none when it had none, whatever this machine has: one that cannot be opened is a
+// device never heard.
 #pragma once
 
 #include <velmora/platform/dsound/DSoundTypes.h>

@@ -50,6 +50,11 @@ bool Mixer::AcquireDevice(std::string* error) {
     return true;
 }
 
+void Mixer::AcquireWithoutDevice() {
+    std::lock_guard<std::mutex> device(m_deviceLock);
+    ++m_deviceRefs;
+}
+
 void Mixer::ReleaseDevice() {
     std::lock_guard<std::mutex> device(m_deviceLock);
     if (m_deviceRefs > 0 && --m_deviceRefs == 0) {
@@ -141,6 +146,11 @@ DWORD Mixer::CurrentRate() {
 std::string Mixer::LastDeviceError() {
     std::lock_guard<std::mutex> device(m_deviceLock);
     return m_deviceError;
+}
+
+void Mixer::SetDeviceError(const std::string& why) {
+    std::lock_guard<std::mutex> device(m_deviceLock);
+    m_deviceError = why;
 }
 
 MixStats Mixer::Stats() const {

@@ -16,6 +16,9 @@
 #include <velmora/platform/dinput8/detail/Device.h>
 #include <velmora/platform/dsound/DirectSound8.h>
 #include <velmora/platform/dsound/detail/Mixer.h>
+#include <velmora/platform/replay/Replay.h>
+#include <velmora/platform/replay/ReplayFile.h>
+#include <velmora/platform/replay/detail/Replayer.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/DialogCapture.h>
 #include <velmora/platform/win32/detail/EventPump.h>
@@ -349,6 +352,33 @@ bool GetPadRumble(int pad, float* low, float* high, int* requests) {
     if (high) *high = p->high;
     if (requests) *requests = p->rumbles;
     return true;
+}
+
+bool Replay(const char* file) {
+    velmora::ReplayReader reader;
+    if (!file || !reader.Open(file, nullptr)) return false;
+    return vlm_ReplayNextSession(file, TRUE) != FALSE;
+}
+
+void LastReplay(ReplayOutcome* out) {
+    const vlm_platform::ReplayOutcome& o = vlm_platform::LastReplayOutcome();
+    *out = ReplayOutcome{o.ran,
+                         o.reachedEnd,
+                         o.diverged,
+                         o.stoppedByPlayer,
+                         o.damaged,
+                         o.frames,
+                         o.recordedFrames,
+                         o.checkpoints,
+                         o.matched,
+                         o.firstDifferentFrame,
+                         o.recordedChecksum,
+                         o.replayedChecksum,
+                         o.finalPictureCompared,
+                         o.finalPictureMatched,
+                         o.programChanged,
+                         o.changedFiles,
+                         o.report};
 }
 
 void UseManualAudio(bool on) { vlm_platform::Mixer::Get().UseManual(on); }

@@ -3,9 +3,11 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/platform/win32/detail/Clock.h>
 #include <velmora/platform/win32/detail/KeyMap.h>
@@ -88,12 +90,11 @@ void TranslateKey(const SDL_KeyboardEvent& e) {
     Post(hwnd, message, static_cast<WPARAM>(vk), lParam);
 }
 
-HWND MouseWindow(uint32_t windowID) {
-    HWND hwnd = windowID ? WindowFromSdlId(windowID) : nullptr;
-    return hwnd ? hwnd : KeyboardWindow();
-}
-
-void TranslateEvent(const SDL_Event& e) {
+// `inPicture`: the event's pointer positions are the picture's already (a replayed event).
+void TranslateEvent(const SDL_Event& e, bool inPicture) {
+    auto toPicture = [inPicture](HWND hwnd, int x, int y) {
+        return inPicture ? POINT{x, y} : WindowToPicture(hwnd, x, y);
+    };
     switch (e.type) {
         case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
         case SDL_QUIT: {
@@ -104,16 +105,16 @@ void TranslateEvent(const SDL_Event& e) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: TranslateKey(e.key); break;
         case SDL_MOUSEMOTION: {
-            HWND hwnd = MouseWindow(e.motion.windowID);
-            const POINT p = WindowToPicture(hwnd, e.motion.x, e.motion.y);
+            HWND hwnd = EventWindow(e.motion.windowID);
+            const POINT p = toPicture(hwnd, e.motion.x, e.motion.y);
             TrackPointer(hwnd, p.x, p.y);
             Post(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
             break;
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            HWND hwnd = MouseWindow(e.button.windowID);
-            const POINT p = WindowToPicture(hwnd, e.button.x, e.button.y);
+            HWND hwnd = EventWindow(e.button.windowID);
+            const POINT p = toPicture(hwnd, e.button.x, e.button.y);
             TrackPointer(hwnd, p.x, p.y);
             bool down = e.type == SDL_MOUSEBUTTONDOWN;
             UINT message = 0;
@@ -124,8 +125,10 @@ void TranslateEvent(const SDL_Event& e) {
             break;
         }
         case SDL_MOUSEWHEEL: {
-            HWND hwnd = MouseWindow(e.wheel.windowID);
-            Post(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(e.wheel.y * 120))), 0);
+            HWND hwnd = EventWindow(e.wheel.windowID);
+            // The wheel's 16 bits of WHEEL_DELTA units, which a wild notch count must not overflow.
+            const int delta = std::clamp(e.wheel.y, -273, 273) * 120;
+            Post(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
             break;
         }
         default: break;
@@ -152,15 +155,26 @@ ThreadQueue& Queue() {
 }
 
 void PumpEvents() {
+    if (Session* s = SessionHere()) {
+        s->Pump();
+        return;
+    }
     RunDueInjections();
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;  // nothing can have arrived yet
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        // Copy: a listener may unregister itself while being called.
-        auto listeners = Listeners();
-        for (auto& l : listeners) l.first(e, l.second);
-        TranslateEvent(e);
-    }
+    while (SDL_PollEvent(&e)) DeliverEvent(e, false);
+}
+
+void DeliverEvent(const SDL_Event& e, bool inPicture) {
+    // Copy: a listener may unregister itself while being called.
+    auto listeners = Listeners();
+    for (auto& l : listeners) l.first(e, l.second);
+    TranslateEvent(e, inPicture);
+}
+
+HWND EventWindow(uint32_t windowID) {
+    HWND hwnd = windowID ? WindowFromSdlId(windowID) : nullptr;
+    return hwnd ? hwnd : KeyboardWindow();
 }
 
 }  // namespace vlm_platform

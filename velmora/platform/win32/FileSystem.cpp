@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include <velmora/platform/replay/detail/Session.h>
+
 namespace {
 
 bool Exists(const std::string& path) {
@@ -97,8 +99,15 @@ FILE* OpenFileA(const char* name, const char* mode) {
     if (!name || !mode) return nullptr;
     // A read mode creates nothing, so opening the name as given finds what the resolution
     // would find first, without its extra look-up; only a miss needs the tolerant search.
-    if (mode[0] == 'r')
-        if (FILE* fp = RefuseFolder(std::fopen(name, mode))) return fp;
+    const bool reading = mode[0] == 'r';
+    vlm_platform::Session* session = reading ? vlm_platform::SessionHere() : nullptr;
+    if (reading)
+        if (FILE* fp = RefuseFolder(std::fopen(name, mode))) {
+            if (session) session->FileOpened(name);
+            return fp;
+        }
     std::string path = ResolveFilePath(name);
-    return path.empty() ? nullptr : RefuseFolder(std::fopen(path.c_str(), mode));
+    FILE* fp = path.empty() ? nullptr : RefuseFolder(std::fopen(path.c_str(), mode));
+    if (fp && session) session->FileOpened(path.c_str());
+    return fp;
 }

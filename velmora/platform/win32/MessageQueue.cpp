@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/Time.h>
 #include <velmora/platform/win32/Window.h>
 #include <velmora/platform/win32/detail/Clock.h>
@@ -65,6 +66,17 @@ LRESULT DispatchMessageA(const MSG* msg) {
 }
 
 BOOL WaitMessage() {
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) {
+        s->WaitForMessage();
+        return TRUE;
+    }
+    vlm_platform::LiveWaitForMessage();
+    return TRUE;
+}
+
+namespace vlm_platform {
+
+void LiveWaitForMessage() {
     vlm_platform::ThreadQueue& q = vlm_platform::Queue();
     vlm_platform::PumpEvents();
     if (vlm_platform::Clock().manual) {
@@ -78,15 +90,16 @@ BOOL WaitMessage() {
             }
             vlm_platform::PumpEvents();
         }
-        return TRUE;
+        return;
     }
     while (q.messages.empty() && !q.quitPosted) {
-        if (!vlm_platform::EnsureVideo()) return FALSE;
+        if (!vlm_platform::EnsureVideo()) return;
         SDL_WaitEventTimeout(nullptr, 100);
         vlm_platform::PumpEvents();
     }
-    return TRUE;
 }
+
+}  // namespace vlm_platform
 
 namespace {
 
@@ -112,6 +125,11 @@ bool MonotonicDeadline(DWORD dueTime, timespec* deadline) {
 }  // namespace
 
 BOOL vlm_WaitMessageUntil(DWORD dueTime) {
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) return s->WaitUntil(dueTime);
+    return vlm_platform::LiveWaitUntil(dueTime);
+}
+
+BOOL vlm_platform::LiveWaitUntil(DWORD dueTime) {
     if (BusyWaitWanted()) {
         if (static_cast<int32_t>(dueTime - timeGetTime()) > 3) Sleep(1);
         return FALSE;
@@ -137,6 +155,7 @@ BOOL vlm_WaitMessageUntil(DWORD dueTime) {
 }
 
 void PostQuitMessage(int exitCode) {
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) s->QuitPosted(exitCode);
     vlm_platform::ThreadQueue& q = vlm_platform::Queue();
     q.quitPosted = true;
     q.quitCode = exitCode;

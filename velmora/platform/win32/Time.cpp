@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/detail/Clock.h>
 
 namespace {
@@ -36,9 +37,8 @@ void RunDueInjections() {
 }
 
 DWORD PeekClock() {
-    const ClockState& c = Clock();
-    if (c.manual) return c.now;
-    return Milliseconds(CLOCK_MONOTONIC);
+    if (Session* s = SessionHere()) return s->Clock(true);
+    return LiveTime(true);
 }
 
 bool JumpToNextInjection() {
@@ -65,10 +65,13 @@ constexpr LONGLONG kCounterFrequency = 1000000000;  // the counter ticks in nano
 
 }  // namespace
 
-DWORD timeGetTime() {
-    vlm_platform::ClockState& c = Clock();
-    if (!c.manual) return vlm_platform::PeekClock();
+namespace vlm_platform {
+
+DWORD LiveTime(bool peek) {
+    ClockState& c = Clock();
+    if (!c.manual) return Milliseconds(CLOCK_MONOTONIC);
     DWORD value = c.now;
+    if (peek) return value;
     if (c.tickEveryReads != 0 && ++c.readsSinceTick >= c.tickEveryReads) {
         c.readsSinceTick = 0;
         c.now += 1;
@@ -76,9 +79,48 @@ DWORD timeGetTime() {
     return value;
 }
 
+LONGLONG LiveCounter() {
+    const ClockState& c = Clock();
+    return c.manual ? static_cast<LONGLONG>(c.now) * 1000000 : static_cast<LONGLONG>(MonotonicNanoseconds());
+}
+
+void LiveLocalTime(SYSTEMTIME* time) {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm local{};
+    localtime_r(&ts.tv_sec, &local);
+    time->wYear = static_cast<WORD>(local.tm_year + 1900);
+    time->wMonth = static_cast<WORD>(local.tm_mon + 1);
+    time->wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    time->wDay = static_cast<WORD>(local.tm_mday);
+    time->wHour = static_cast<WORD>(local.tm_hour);
+    time->wMinute = static_cast<WORD>(local.tm_min);
+    time->wSecond = static_cast<WORD>(local.tm_sec);
+    time->wMilliseconds = static_cast<WORD>(ts.tv_nsec / 1000000);
+}
+
+void LiveSleep(DWORD milliseconds) {
+    ClockState& c = Clock();
+    if (c.manual) {
+        c.now += milliseconds;
+        return;
+    }
+    timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0) {
+    }
+}
+
+}  // namespace vlm_platform
+
+DWORD timeGetTime() {
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) return s->Clock(false);
+    return vlm_platform::LiveTime(false);
+}
+
 DWORD GetTickCount() { return timeGetTime(); }
 
 DWORD vlm_CoarseTime() {
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) return s->LastClock();
     if (vlm_platform::Clock().manual) return timeGetTime();
     // The coarse clock is the fine one's value at its last tick: same origin, never ahead.
     return Milliseconds(CLOCK_MONOTONIC_COARSE);
@@ -92,19 +134,16 @@ void Sleep(DWORD milliseconds) {
     vlm_platform::ClockState& c = Clock();
     c.sleepCalls += 1;
     c.sleptMs += milliseconds;
-    if (c.manual) {
-        c.now += milliseconds;
-        return;
-    }
-    timespec ts{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&ts, &ts) != 0) {
-    }
+    if (vlm_platform::Session* s = vlm_platform::SessionHere())
+        s->Sleep(milliseconds);
+    else
+        vlm_platform::LiveSleep(milliseconds);
 }
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     if (!count) return FALSE;
-    vlm_platform::ClockState& c = Clock();
-    count->QuadPart = c.manual ? static_cast<LONGLONG>(c.now) * 1000000 : static_cast<LONGLONG>(MonotonicNanoseconds());
+    vlm_platform::Session* s = vlm_platform::SessionHere();
+    count->QuadPart = s ? s->Counter() : vlm_platform::LiveCounter();
     return TRUE;
 }
 
@@ -121,16 +160,9 @@ void GetLocalTime(SYSTEMTIME* time) {
         *time = c.localTime;
         return;
     }
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    tm local{};
-    localtime_r(&ts.tv_sec, &local);
-    time->wYear = static_cast<WORD>(local.tm_year + 1900);
-    time->wMonth = static_cast<WORD>(local.tm_mon + 1);
-    time->wDayOfWeek = static_cast<WORD>(local.tm_wday);
-    time->wDay = static_cast<WORD>(local.tm_mday);
-    time->wHour = static_cast<WORD>(local.tm_hour);
-    time->wMinute = static_cast<WORD>(local.tm_min);
-    time->wSecond = static_cast<WORD>(local.tm_sec);
-    time->wMilliseconds = static_cast<WORD>(ts.tv_nsec / 1000000);
+    if (const vlm_platform::Session* s = vlm_platform::SessionHere()) {
+        s->LocalTime(time);
+        return;
+    }
+    vlm_platform::LiveLocalTime(time);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <velmora/platform/d3dx9/ImageCodec.h>
+#include <velmora/platform/replay/detail/Session.h>
 #include <velmora/platform/win32/CodePage.h>
 #include <velmora/platform/win32/FileSystem.h>
 #include <velmora/platform/win32/detail/ForeignAllocations.h>
@@ -102,6 +103,13 @@ HWND WindowFromSdlId(uint32_t id) {
     return nullptr;
 }
 
+HWND WindowNumbered(uint32_t number) {
+    if (number == 0) return nullptr;
+    for (auto& w : System().windows)
+        if (w->sessionNumber == number) return w.get();
+    return nullptr;
+}
+
 HWND KeyboardWindow() {
     WindowSystem& s = System();
     for (auto& w : s.windows)
@@ -172,6 +180,12 @@ void EndSession() {
     for (HWND hwnd : windows) SendMessageA(hwnd, WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF));
 }
 
+void ForgetPointer() {
+    WindowSystem& s = System();
+    s.pointerWindow = nullptr;
+    s.pointerClient = s.pointerScreen = POINT{0, 0};
+}
+
 void TrackPointer(HWND hwnd, int clientX, int clientY) {
     WindowSystem& s = System();
     s.pointerWindow = hwnd;
@@ -240,6 +254,11 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     }
     if (!window->sdl) return nullptr;
     window->sdlId = SDL_GetWindowID(window->sdl);
+    if (vlm_platform::Session* s = vlm_platform::SessionHere()) {
+        window->sessionNumber = s->NumberWindow();
+        // Until the first pointer event, the pointer is at the first window's origin.
+        if (window->sessionNumber == 1 && !System().pointerWindow) System().pointerWindow = window.get();
+    }
     if (wc->wc.hIcon && wc->wc.hIcon->surface) SDL_SetWindowIcon(window->sdl, wc->wc.hIcon->surface);
 
     HWND hwnd = window.get();

@@ -60,8 +60,11 @@ using ControllerSink = void (*)(size_t slot, const ControllerChange& change);
 bool StartControllers(ControllerSink sink);
 // A joystick or controller event from the pump; other events are ignored.
 void ControllerEvent(const SDL_Event& e);
-// Takes in controllers plugged in or pulled out whose events were lost.
+// Takes in controllers plugged in or pulled out whose events were lost. A recording keeps what
+// it finds; a replay finds what was recorded.
 void SyncControllers();
+// The look at SDL's joysticks itself.
+void LiveSyncControllers();
 
 size_t ControllerCount();
 // The slot, or null past the end.
@@ -71,5 +74,16 @@ int FindController(REFGUID instance);
 // Both motors from 0 to 65535 for `ms` milliseconds; false when the controller has none or is
 // not plugged in.
 bool RumbleController(size_t slot, WORD low, WORD high, DWORD ms);
+bool LiveRumbleController(size_t slot, WORD low, WORD high, DWORD ms);
+
+// A replay's controllers: the recorded ones, which no device backs, take the place of SDL's
+// while on (off: SDL's again; either way the replayed ones start empty).
+void UseReplayedControllers(bool on);
+// Sets a replayed slot (the table grows to hold it), plugged in or not; `tell`: as a
+// controller plugged in, which the devices hear of.
+void PutReplayedController(size_t slot, const Controller& description, bool attached, bool tell);
+// A recorded change of a replayed slot: `axis` for an axis, `value` for a button (0 or not) or
+// a hat; the devices hear of it as of a live change.
+void ReplayControllerChange(size_t slot, ControllerChange::Kind kind, int index, float axis, DWORD value);
 
 }  // namespace vlm_platform

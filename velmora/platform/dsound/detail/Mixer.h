@@ -90,6 +90,9 @@ public:
     // the manual stand-in), the last closes it. False (with the reason in `error`) when no
     // device can be opened.
     bool AcquireDevice(std::string* error);
+    // A reference with no device behind it, for a replay of a session that had one on a
+    // machine without: the buffers play as on a device that is never heard.
+    void AcquireWithoutDevice();
     void ReleaseDevice();
 
     // The lock every voice field marked so is read and written under.
@@ -128,8 +131,9 @@ public:
     void LoseDevice();
     // The SDL device open now, 0 for none (or manual mode).
     uint32_t DeviceId();
-    // Why the audio device last failed to open.
+    // Why the audio device last failed to open (or was refused).
     std::string LastDeviceError();
+    void SetDeviceError(const std::string& why);
     MixStats Stats() const;
 
     // Under the state lock: sets the events of the voice's notifications that lie after the

@@ -82,4 +82,14 @@ VLM_HOOK_API unsigned GetAudioRate();
 VLM_HOOK_API void LoseAudioDevice();
 VLM_HOOK_API AudioStats GetAudioStats();
 
+struct ReplayOutcome {
+    bool ran, reachedEnd, diverged, stoppedByPlayer, damaged;
+    unsigned frames, recordedFrames, checkpoints, matched, firstDifferentFrame;
+    uint64_t recordedChecksum, replayedChecksum;
+    bool finalPictureCompared, finalPictureMatched, programChanged;
+    std::vector<std::string> changedFiles, report;
+};
+VLM_HOOK_API bool Replay(const char* file);
+VLM_HOOK_API void LastReplay(ReplayOutcome* outcome);
+
 }  // namespace vlm_hooks

@@ -19,6 +19,7 @@ struct HWND__ {
     RECT outer{};  // screen coordinates of the whole window, frame included
     bool focused = false;
     bool minimized = false;
+    uint32_t sessionNumber = 0;  // made during a recording or replay: its number there (1 first)
     // What a Direct3D device shows in the window: its back buffer, fitted into the drawable
     // (its size in pixels as the device last measured it) with its aspect kept. Pointer
     // positions follow the same mapping. No picture (0): window pixels are the client's.
@@ -33,6 +34,8 @@ namespace vlm_platform {
 
 bool IsLiveWindow(HWND hwnd);
 HWND WindowFromSdlId(uint32_t id);
+// The live window a recording or replay numbered `number`, or null.
+HWND WindowNumbered(uint32_t number);
 // The window that receives keyboard input: the focused one, else the newest live one.
 HWND KeyboardWindow();
 // The frame around the client area that `style` implies, as insets from the outer rectangle.
@@ -42,6 +45,9 @@ POINT ClientOrigin(HWND hwnd);
 
 // Pointer tracking fed by mouse events, in the client's (the picture's) coordinates.
 void TrackPointer(HWND hwnd, int clientX, int clientY);
+// A recording or replay starts with the pointer at its first window's origin, wherever the
+// pointer was before and wherever that window is put.
+void ForgetPointer();
 
 // Where a picture of `pictureWidth` × `pictureHeight` goes in a drawable of `drawableWidth` ×
 // `drawableHeight`: as large as fits with its aspect kept, centred (the whole drawable when
