@@ -55,18 +55,7 @@ protected:
         std::vector<std::vector<DWORD>> pictures;
         for (const Frame& frame : Frames()) {
             ReleaseTextures();
-            D3DPRESENT_PARAMETERS pp{};
-            pp.BackBufferWidth = kWidth;
-            pp.BackBufferHeight = kHeight;
-            pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-            pp.BackBufferCount = 1;
-            pp.MultiSampleType = b.samples;
-            pp.hDeviceWindow = hwnd;
-            pp.Windowed = TRUE;
-            pp.EnableAutoDepthStencil = b.depth;
-            pp.AutoDepthStencilFormat = D3DFMT_D16;
-            EXPECT_EQ(device->Reset(&pp), D3D_OK);
-            ApplyEngineDeviceState(device, kWidth, kHeight, b.depth);
+            ResetDevice(b.samples, b.depth);
             inked = MakeInkedTexture();
             opaque = MakeGradientTexture(8, 8);
             device->Clear(0, nullptr, D3DCLEAR_TARGET | (b.depth ? D3DCLEAR_ZBUFFER : 0), 0xFF203040, 1.0f, 0);

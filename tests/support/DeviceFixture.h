@@ -56,9 +56,8 @@ protected:
         EngineTest::TearDown();
     }
 
-    void CreateDevice(D3DMULTISAMPLE_TYPE samples, bool depth, D3DFORMAT format = D3DFMT_X8R8G8B8) {
-        if (device) device->Release();
-        device = nullptr;
+    // The fixture's presentation: kWidth x kHeight in its window, presented at once.
+    D3DPRESENT_PARAMETERS Parameters(D3DMULTISAMPLE_TYPE samples, bool depth, D3DFORMAT format) const {
         D3DPRESENT_PARAMETERS pp{};
         pp.BackBufferWidth = kWidth;
         pp.BackBufferHeight = kHeight;
@@ -71,9 +70,23 @@ protected:
         pp.EnableAutoDepthStencil = depth;
         pp.AutoDepthStencilFormat = D3DFMT_D16;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        return pp;
+    }
+
+    void CreateDevice(D3DMULTISAMPLE_TYPE samples, bool depth, D3DFORMAT format = D3DFMT_X8R8G8B8) {
+        if (device) device->Release();
+        device = nullptr;
+        D3DPRESENT_PARAMETERS pp = Parameters(samples, depth, format);
         ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
                                     &device),
                   D3D_OK);
+        ApplyEngineDeviceState(device, kWidth, kHeight, depth);
+    }
+
+    // Back to the state CreateDevice left: the device reset and the engine's state applied.
+    void ResetDevice(D3DMULTISAMPLE_TYPE samples, bool depth) {
+        D3DPRESENT_PARAMETERS pp = Parameters(samples, depth, D3DFMT_X8R8G8B8);
+        EXPECT_EQ(device->Reset(&pp), D3D_OK);
         ApplyEngineDeviceState(device, kWidth, kHeight, depth);
     }
 
